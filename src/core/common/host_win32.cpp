@@ -1,0 +1,43 @@
+#include <windows.h>
+
+#include "host.h"
+#include "win32_error.h"
+
+namespace Ravenquill::Detail {
+namespace {
+
+class Win32Host final : public HostEnvironment {
+public:
+    std::wstring ExecutablePath() const override {
+        std::wstring path(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            ThrowLastWin32ErrorIf(n == 0, L"GetModuleFileNameW");
+            if (n < path.size()) {
+                path.resize(n);
+                return path;
+            }
+            path.resize(path.size() * 2);
+        }
+    }
+
+    std::optional<std::span<const std::byte>> FindEmbeddedResource(std::wstring_view name) const override {
+        const std::wstring key(name);
+        HRSRC info = FindResourceW(nullptr, key.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+        if (info == nullptr) return std::nullopt;
+        HGLOBAL loaded = LoadResource(nullptr, info);
+        const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+        if (data == nullptr) return std::nullopt;
+        // Resources stay mapped for the life of the process.
+        return std::span<const std::byte>(static_cast<const std::byte*>(data), SizeofResource(nullptr, info));
+    }
+};
+
+}  // namespace
+
+const HostEnvironment& PlatformHost() {
+    static const Win32Host host;
+    return host;
+}
+
+}  // namespace Ravenquill::Detail

@@ -1,0 +1,38 @@
+#pragma once
+// Numbers shown to users follow the user's number format: read once from the platform on Windows,
+// "." in the native build; tests inject one with ScopedNumberFormat.
+#include <string>
+
+namespace Ravenquill {
+
+struct NumberFormat {
+    std::wstring DecimalSeparator = L".";
+    std::wstring NegativeSign = L"-";
+};
+
+const NumberFormat& CurrentNumberFormat();
+
+class ScopedNumberFormat {
+public:
+    explicit ScopedNumberFormat(NumberFormat format);
+    ~ScopedNumberFormat();
+    ScopedNumberFormat(const ScopedNumberFormat&) = delete;
+    ScopedNumberFormat& operator=(const ScopedNumberFormat&) = delete;
+
+private:
+    NumberFormat format_;
+    const NumberFormat* previous_;
+};
+
+// The shortest text that reads back to the same double, in the general form of the platform's
+// default number text: plain digits for decimal exponents from -4 to 14, otherwise "1E+15",
+// "1E-05"; "NaN", "∞", "-∞".
+std::wstring FormatDouble(double value, const NumberFormat& format = CurrentNumberFormat());
+// Fixed point with at most maxDecimals decimals, trailing zeros dropped ("0.##" style).
+std::wstring FormatDecimals(double value, int maxDecimals, const NumberFormat& format = CurrentNumberFormat());
+
+namespace Detail {
+NumberFormat PlatformNumberFormat();
+}
+
+}  // namespace Ravenquill

@@ -1,0 +1,77 @@
+#pragma once
+// Owners of Win32 handles. Windows builds only.
+#include <windows.h>
+
+#include <utility>
+
+namespace Ravenquill {
+
+template <class Traits>
+class UniqueAny {
+public:
+    using Handle = typename Traits::Handle;
+    UniqueAny() noexcept = default;
+    explicit UniqueAny(Handle h) noexcept : handle_(h) {}
+    ~UniqueAny() { reset(); }
+    UniqueAny(UniqueAny&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+    UniqueAny& operator=(UniqueAny&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.handle_, Traits::Invalid()));
+        return *this;
+    }
+    UniqueAny(const UniqueAny&) = delete;
+    UniqueAny& operator=(const UniqueAny&) = delete;
+
+    Handle get() const noexcept { return handle_; }
+    explicit operator bool() const noexcept { return handle_ != Traits::Invalid(); }
+    Handle release() noexcept { return std::exchange(handle_, Traits::Invalid()); }
+    void reset(Handle h = Traits::Invalid()) noexcept {
+        if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+        handle_ = h;
+    }
+    Handle* put() noexcept {
+        reset();
+        return &handle_;
+    }
+
+private:
+    Handle handle_ = Traits::Invalid();
+};
+
+struct HandleTraits {  // CreateFile-style handles: INVALID_HANDLE_VALUE means none
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+struct NullHandleTraits {  // process, thread, event handles: null means none
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+struct HKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { RegCloseKey(h); }
+};
+struct HModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { FreeLibrary(h); }
+};
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { FindClose(h); }
+};
+
+using UniqueFileHandle = UniqueAny<HandleTraits>;
+using UniqueHandle = UniqueAny<NullHandleTraits>;
+using UniqueHKey = UniqueAny<HKeyTraits>;
+using UniqueHModule = UniqueAny<HModuleTraits>;
+using UniqueFindHandle = UniqueAny<FindHandleTraits>;
+
+// Loads a DLL from the system directory only, so a DLL planted beside the executable is never used.
+inline UniqueHModule LoadSystemLibrary(const wchar_t* name) noexcept {
+    return UniqueHModule(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+}
+
+}  // namespace Ravenquill

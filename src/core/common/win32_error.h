@@ -1,0 +1,25 @@
+#pragma once
+// Turns a Win32 error code into the exception kind of errors.h, with the message as the platform
+// words it. Windows builds only.
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace Ravenquill {
+
+// The system's text for the code (FormatMessageW, trailing white space and line breaks trimmed).
+std::wstring Win32ErrorMessage(std::uint32_t code);
+
+// The exception for the code: file and path codes give the I/O kinds, access denied gives
+// UnauthorizedAccessException, the rest PlatformException. A non-empty subject (a path or the
+// failing call) is appended to the message after " : ".
+std::exception_ptr Win32Error(std::uint32_t code, std::wstring_view subject = {});
+[[noreturn]] void ThrowWin32Error(std::uint32_t code, std::wstring_view subject = {});
+[[noreturn]] void ThrowLastWin32Error(std::wstring_view subject = {});
+
+inline void ThrowLastWin32ErrorIf(bool failed, std::wstring_view subject = {}) {
+    if (failed) ThrowLastWin32Error(subject);
+}
+
+}  // namespace Ravenquill

@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "core/common/async.h"
+#include "core/common/cancellation.h"
+#include "core/common/event.h"
+
+namespace Ravenquill {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(RunAsync, DeliversResultAndException) {
+    EXPECT_EQ(RunAsync([] { return 42; }).get(), 42);
+    auto failing = RunAsync([]() -> int { throw InvalidDataException(L"x"); });
+    EXPECT_THROW(failing.get(), InvalidDataException);
+}
+
+TEST(Delay, StopsEarlyWhenCancelled) {
+    CancellationTokenSource source;
+    auto waiting = RunAsync([token = source.get_token()] { Delay(10s, token); });
+    std::this_thread::sleep_for(20ms);
+    const auto start = std::chrono::steady_clock::now();
+    source.request_stop();
+    EXPECT_THROW(waiting.get(), OperationCanceledException);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(WaitFor(1ms, CancellationToken{}));
+}
+
+TEST(EventTest, RaisesToSubscribersInOrderAndNothingWithout) {
+    struct Sender {
+        Event<Sender, int> Changed;
+    } sender;
+    sender.Changed.Raise(sender, 1);  // nobody listens: nothing happens
+    std::vector<int> seen;
+    sender.Changed.Subscribe([&](Sender& s, const int& v) {
+        EXPECT_EQ(&s, &sender);
+        seen.push_back(v);
+    });
+    const auto second = sender.Changed.Subscribe([&](Sender&, const int& v) { seen.push_back(-v); });
+    sender.Changed.Raise(sender, 2);
+    sender.Changed.Unsubscribe(second);
+    sender.Changed.Raise(sender, 3);
+    EXPECT_EQ(seen, (std::vector<int>{2, -2, 3}));
+}
+
+}  // namespace
+}  // namespace Ravenquill
