@@ -1,0 +1,26 @@
+#pragma once
+// The pointer state that the widgets read while a frame is drawn. The window writes X, Y, Wheel,
+// Down and Clicked and clears Hot before every frame; the widgets set Hot. A default-constructed
+// Input is the inert input: the pointer is outside the window and nothing is hovered or clicked.
+#include "rect.h"
+
+namespace Ravenquill::Ui {
+
+struct Input {
+    float X = -1;          // pointer x in logical pixels; -1 outside the window
+    float Y = -1;          // pointer y in logical pixels; -1 outside the window
+    float Wheel = 0;       // notches of the last wheel message, positive away from the user
+    bool Down = false;     // left button held after a press over a widget or caption button
+    bool Clicked = false;  // set only during the one frame drawn for a left-button release
+    bool Hot = false;      // something clickable lies under the pointer in this frame
+
+    // Half-open: the left and top edges are inside, the right and bottom edges outside. NaN
+    // coordinates hit nothing.
+    constexpr bool Hit(const Rect& r) const noexcept {
+        return X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom;
+    }
+
+    static constexpr Input Inert() noexcept { return Input{}; }
+};
+
+}  // namespace Ravenquill::Ui
