@@ -1,0 +1,116 @@
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "core/common/errors.h"
+#include "core/common/unique_handle.h"
+#include "core/common/win32_error.h"
+#include "core/engine/path_variable.h"
+
+namespace Ravenquill::Core::PathVariable {
+namespace {
+
+constexpr wchar_t UserKey[] = L"Environment";
+constexpr wchar_t MachineKey[] = L"System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+constexpr wchar_t ValueName[] = L"PATH";
+
+HKEY Hive(bool machine) { return machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+const wchar_t* KeyPath(bool machine) { return machine ? MachineKey : UserKey; }
+
+// The variable as stored: its unexpanded text and whether it is of the expandable kind.
+struct StoredPath {
+    std::wstring Text;
+    DWORD Kind = REG_SZ;
+};
+
+std::optional<StoredPath> ReadStored(bool machine) {
+    UniqueHKey key;
+    const LSTATUS opened =
+        RegOpenKeyExW(Hive(machine), KeyPath(machine), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
+    if (opened == ERROR_FILE_NOT_FOUND) return std::nullopt;
+    if (opened != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(opened), KeyPath(machine));
+    for (;;) {
+        DWORD kind = 0;
+        DWORD bytes = 0;
+        LSTATUS status = RegQueryValueExW(key.get(), ValueName, nullptr, &kind, nullptr, &bytes);
+        if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+        if (status != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(status), ValueName);
+        // Only text counts as a PATH; a value of another kind reads as missing.
+        if (kind != REG_SZ && kind != REG_EXPAND_SZ) return std::nullopt;
+        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+        DWORD read = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        status = RegQueryValueExW(key.get(), ValueName, nullptr, &kind, reinterpret_cast<BYTE*>(text.data()), &read);
+        if (status == ERROR_MORE_DATA) continue;  // grew between the two calls
+        if (status != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(status), ValueName);
+        text.resize(read / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0') text.pop_back();
+        return StoredPath{std::move(text), kind};
+    }
+}
+
+void BroadcastEnvironmentChange() {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"), SMTO_NORMAL,
+                        1000, &result);
+}
+
+void WriteStored(bool machine, const StoredPath& value) {
+    UniqueHKey key;
+    const LSTATUS opened = RegCreateKeyExW(Hive(machine), KeyPath(machine), 0, nullptr, 0,
+                                           KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
+    if (opened == ERROR_ACCESS_DENIED && machine) {
+        // Writing the machine's variable needs administrator rights: a security failure, not a
+        // file-system one, so callers that skip access-denied steps still stop on it.
+        throw SecurityException(Win32ErrorMessage(ERROR_ACCESS_DENIED) + L" : HKEY_LOCAL_MACHINE\\" + MachineKey);
+    }
+    if (opened != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(opened), KeyPath(machine));
+    if (value.Text.empty()) {
+        const LSTATUS deleted = RegDeleteValueW(key.get(), ValueName);
+        if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
+            ThrowWin32Error(static_cast<DWORD>(deleted), ValueName);
+        }
+    } else {
+        const DWORD bytes = static_cast<DWORD>((value.Text.size() + 1) * sizeof(wchar_t));
+        const LSTATUS set = RegSetValueExW(key.get(), ValueName, 0, value.Kind,
+                                           reinterpret_cast<const BYTE*>(value.Text.c_str()), bytes);
+        if (set != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(set), ValueName);
+    }
+    key.reset();
+    BroadcastEnvironmentChange();
+}
+
+std::wstring Expand(std::wstring_view entry) {
+    const std::wstring input(entry);
+    std::wstring out(input.size() + 1, L'\0');
+    for (;;) {
+        const DWORD needed = ExpandEnvironmentStringsW(input.c_str(), out.data(), static_cast<DWORD>(out.size()));
+        if (needed == 0) return input;  // an entry that cannot be expanded compares as written
+        if (needed <= out.size()) {
+            out.resize(needed - 1);
+            return out;
+        }
+        out.resize(needed);
+    }
+}
+
+}  // namespace
+
+bool Add(const std::wstring& dir, bool machine) {
+    const std::optional<StoredPath> stored = ReadStored(machine);
+    StoredPath value = stored.value_or(StoredPath{});
+    std::optional<std::wstring> edited = AppendEntry(value.Text, dir, Expand);
+    if (!edited) return false;
+    value.Text = std::move(*edited);
+    WriteStored(machine, value);
+    return true;
+}
+
+void Remove(const std::wstring& dir, bool machine) {
+    std::optional<StoredPath> stored = ReadStored(machine);
+    if (!stored || stored->Text.empty()) return;
+    stored->Text = RemoveEntry(stored->Text, dir, Expand);
+    WriteStored(machine, *stored);
+}
+
+}  // namespace Ravenquill::Core::PathVariable
