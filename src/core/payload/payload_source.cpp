@@ -1,0 +1,37 @@
+#include "payload_source.h"
+
+#include "buffered_read_stream.h"
+#include "checked_math.h"
+#include "core/common/host.h"
+#include "core/common/path.h"
+#include "folder_listing.h"
+#include "folder_payload_source.h"
+#include "packed_payload_source.h"
+#include "zip_payload_source.h"
+
+namespace Ravenquill::Core {
+
+std::int64_t PayloadSource::TotalBytes() const {
+    std::int64_t total = 0;
+    for (const PayloadEntry& entry : Entries()) total = PayloadDetail::CheckedAdd(total, entry.Length);
+    return total;
+}
+
+std::unique_ptr<PayloadSource> PayloadSource::Open() {
+    const HostEnvironment& host = Host();
+    if (const auto package = host.FindEmbeddedResource(L"Ravenquill.Payload.rqpk"))
+        return std::make_unique<PackedPayloadSource>(std::make_unique<MemoryReadStream>(*package));
+    if (const auto zip = host.FindEmbeddedResource(L"Ravenquill.Payload.zip"))
+        return std::make_unique<ZipPayloadSource>(std::make_unique<MemoryReadStream>(*zip));
+
+    const std::wstring directory = ExecutableDirectory();
+    if (const std::wstring path = Path::Combine(directory, L"payload.rqpk"); PayloadDetail::FileExists(path))
+        return std::make_unique<PackedPayloadSource>(OpenPayloadFile(path));
+    if (const std::wstring path = Path::Combine(directory, L"payload.zip"); PayloadDetail::FileExists(path))
+        return std::make_unique<ZipPayloadSource>(OpenPayloadFile(path));
+    if (const std::wstring path = Path::Combine(directory, L"payload"); PayloadDetail::DirectoryExists(path))
+        return std::make_unique<FolderPayloadSource>(path);
+    return nullptr;
+}
+
+}  // namespace Ravenquill::Core
