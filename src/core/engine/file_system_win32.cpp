@@ -1,0 +1,207 @@
+#include "file_system.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/common/errors.h"
+#include "core/common/long_path.h"
+#include "core/common/path.h"
+#include "core/common/unique_handle.h"
+#include "core/common/win32_error.h"
+
+namespace Ravenquill::Core::FileSystem {
+namespace {
+
+constexpr DWORD NoAttributes = INVALID_FILE_ATTRIBUTES;
+
+DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+bool IsDirectoryAttributes(DWORD attributes) {
+    return attributes != NoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsLinkAttributes(DWORD attributes) {
+    return attributes != NoAttributes && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool IsDotEntry(const wchar_t* name) {
+    return (name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0);
+}
+
+bool HasEntries(const std::wstring& directory) {
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileW(LongPath(Path::Combine(directory, L"*")).c_str(), &data));
+    if (!find) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return false;
+        ThrowWin32Error(error, directory);
+    }
+    do {
+        if (!IsDotEntry(data.cFileName)) return true;
+    } while (FindNextFileW(find.get(), &data));
+    return false;
+}
+
+void RemoveDirectoryOrThrow(const std::wstring& path) {
+    ThrowLastWin32ErrorIf(!RemoveDirectoryW(LongPath(path).c_str()), path);
+}
+
+void DeleteFileOrThrow(const std::wstring& path, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetNormalAttributes(path);
+    ThrowLastWin32ErrorIf(!DeleteFileW(LongPath(path).c_str()), path);
+}
+
+void DeleteContents(const std::wstring& directory) {
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileW(LongPath(Path::Combine(directory, L"*")).c_str(), &data));
+    if (!find) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return;
+        ThrowWin32Error(error, directory);
+    }
+    do {
+        if (IsDotEntry(data.cFileName)) continue;
+        const std::wstring child = Path::Combine(directory, data.cFileName);
+        const DWORD attributes = data.dwFileAttributes;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            // A junction or a directory link goes as the link itself; its target is not entered.
+            if (!IsLinkAttributes(attributes)) DeleteContents(child);
+            if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetNormalAttributes(child);
+            RemoveDirectoryOrThrow(child);
+        } else {
+            DeleteFileOrThrow(child, attributes);
+        }
+    } while (FindNextFileW(find.get(), &data));
+}
+
+}  // namespace
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = AttributesOf(path);
+    return attributes != NoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::wstring& path) { return IsDirectoryAttributes(AttributesOf(path)); }
+
+std::optional<std::int64_t> FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool IsLinkedDirectory(const std::wstring& path) {
+    const DWORD attributes = AttributesOf(path);
+    return IsDirectoryAttributes(attributes) && IsLinkAttributes(attributes);
+}
+
+std::vector<std::wstring> CreateDirectories(const std::wstring& path) {
+    std::vector<std::wstring> missing;
+    std::wstring current(Path::TrimEndingSeparators(path));
+    while (!current.empty() && !DirectoryExists(current)) {
+        missing.push_back(current);
+        const std::wstring parent = Path::GetDirectoryName(current);
+        if (parent == current) break;
+        current = parent;
+    }
+    std::vector<std::wstring> made;
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (CreateDirectoryW(LongPath(*it).c_str(), nullptr)) {
+            made.push_back(*it);
+            continue;
+        }
+        const DWORD error = GetLastError();
+        // Made meanwhile by someone else: it is not ours to list.
+        if (error == ERROR_ALREADY_EXISTS && DirectoryExists(*it)) continue;
+        ThrowWin32Error(error, *it);
+    }
+    return made;
+}
+
+void SetNormalAttributes(const std::wstring& path) {
+    ThrowLastWin32ErrorIf(!SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_NORMAL), path);
+}
+
+void DeleteFileIfExists(const std::wstring& path) {
+    const DWORD attributes = AttributesOf(path);
+    if (attributes == NoAttributes) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return;
+        // A missing folder on the way is an input/output failure, as for the platform's delete.
+        ThrowWin32Error(error, path);
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    SetNormalAttributes(path);
+    ThrowLastWin32ErrorIf(!DeleteFileW(LongPath(path).c_str()), path);
+}
+
+void DeleteDirectoryIfEmpty(const std::wstring& path) {
+    const DWORD attributes = AttributesOf(path);
+    if (!IsDirectoryAttributes(attributes) || IsLinkAttributes(attributes)) return;
+    if (HasEntries(path)) return;
+    RemoveDirectoryOrThrow(path);
+}
+
+void DeleteTree(const std::wstring& path) {
+    const DWORD attributes = AttributesOf(path);
+    if (!IsDirectoryAttributes(attributes) || IsLinkAttributes(attributes)) return;
+    DeleteContents(path);
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetNormalAttributes(path);
+    RemoveDirectoryOrThrow(path);
+}
+
+void MoveFileTo(const std::wstring& from, const std::wstring& to) {
+    ThrowLastWin32ErrorIf(!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), 0), from);
+}
+
+void CopyFileTo(const std::wstring& from, const std::wstring& to) {
+    if (FileExists(to)) SetNormalAttributes(to);
+    ThrowLastWin32ErrorIf(!CopyFileW(LongPath(from).c_str(), LongPath(to).c_str(), FALSE), from);
+}
+
+std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileW(LongPath(Path::Combine(directory, pattern)).c_str(), &data));
+    if (!find) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return names;
+        ThrowWin32Error(error, directory);
+    }
+    do {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(data.cFileName);
+    } while (FindNextFileW(find.get(), &data));
+    return names;
+}
+
+struct FileWriter::State {
+    UniqueFileHandle file;
+    std::wstring path;
+};
+
+FileWriter::FileWriter(const std::wstring& path) : state_(std::make_unique<State>()) {
+    state_->path = path;
+    state_->file.reset(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!state_->file) ThrowLastWin32Error(path);
+}
+
+FileWriter::~FileWriter() = default;
+
+void FileWriter::Write(std::span<const std::byte> bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        ThrowLastWin32ErrorIf(!WriteFile(state_->file.get(), bytes.data(), chunk, &written, nullptr), state_->path);
+        bytes = bytes.subspan(written);
+    }
+}
+
+void FileWriter::Close() {
+    if (!state_->file) return;
+    const HANDLE handle = state_->file.release();
+    ThrowLastWin32ErrorIf(!CloseHandle(handle), state_->path);
+}
+
+}  // namespace Ravenquill::Core::FileSystem

@@ -1,0 +1,60 @@
+#include "install_engine.h"
+
+#include <algorithm>
+
+#include "core/common/path.h"
+#include "core/common/text.h"
+#include "install_rules.h"
+
+namespace Ravenquill::Core {
+
+bool InstallEngine::IsSameOrUnder(std::wstring_view path, std::wstring_view prefix) noexcept {
+    return InstallRules::IsSameOrUnder(path, prefix);
+}
+
+std::wstring InstallEngine::FormatSize(std::int64_t bytes) { return InstallRules::FormatSize(bytes); }
+
+std::vector<const PayloadEntry*> InstallEngine::SelectEntries(const PayloadSource& source,
+                                                              const InstallManifest& manifest,
+                                                              const std::vector<std::wstring>& selectedIds) {
+    std::vector<const ComponentDefinition*> owners;
+    for (const ComponentDefinition& component : manifest.Components)
+        if (component.PathPrefix && !Text::IsNullOrWhiteSpace(*component.PathPrefix)) owners.push_back(&component);
+    std::vector<const PayloadEntry*> selected;
+    for (const PayloadEntry& entry : source.Entries()) {
+        const auto owner = std::find_if(owners.begin(), owners.end(), [&](const ComponentDefinition* component) {
+            return IsSameOrUnder(entry.RelativePath, *component->PathPrefix);
+        });
+        const bool included = owner == owners.end() || (*owner)->Required ||
+                              std::find(selectedIds.begin(), selectedIds.end(), (*owner)->Id) != selectedIds.end();
+        if (included) selected.push_back(&entry);
+    }
+    return selected;
+}
+
+bool InstallEngine::IsLockViolation(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const IOException& e) {
+        return e.ErrorCode() == 32 || e.ErrorCode() == 33;
+    } catch (const UnauthorizedAccessException&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::wstring InstallEngine::DescribeLockedFile(std::wstring_view path, const std::exception_ptr& failure) {
+    return L"Файл «" + std::wstring(Path::GetFileName(path)) + L"» занят другим приложением. " + MessageOf(failure);
+}
+
+void InstallEngine::Report(double fraction, std::wstring status, std::optional<std::wstring> detail) {
+    if (!Progress.HasSubscribers()) return;
+    Progress.Raise(*this, InstallProgress(std::clamp(fraction, 0.0, 1.0), std::move(status), std::move(detail)));
+}
+
+void InstallEngine::WriteLog(const std::wstring& line) {
+    if (Log.HasSubscribers()) Log.Raise(*this, line);
+}
+
+}  // namespace Ravenquill::Core

@@ -1,0 +1,45 @@
+#pragma once
+// The pure rules of installing and uninstalling: component membership, which paths lie inside the
+// install directory, the order in which directories are removed, and the texts of sizes and
+// durations. No file system access, so they are tested natively as well.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Ravenquill::Core::InstallRules {
+
+// True when the payload path equals the component prefix or lies under it ('/' in the prefix reads
+// as '\', trailing separators are ignored; letter case is ignored). A prefix of separators only
+// owns nothing.
+bool IsSameOrUnder(std::wstring_view path, std::wstring_view prefix) noexcept;
+
+// True when the full path lies strictly inside the directory (a full path too): the path begins,
+// ignoring case, with the directory without trailing separators followed by a separator. A sibling
+// whose name merely begins with the directory's name is outside.
+bool IsInside(std::wstring_view fullPath, std::wstring_view directory) noexcept;
+
+// The part of the full path below the directory, with '\' separators; none when the path does not
+// lie strictly inside it.
+std::optional<std::wstring> RelativeInside(std::wstring_view fullPath, std::wstring_view directory);
+
+// A relative record path that stays inside the directory it is joined to: not rooted, no drive, no
+// "." or ".." step, no empty step.
+bool IsSafeRelativePath(std::wstring_view relative) noexcept;
+
+// The directories in removal order: longest text first, equal lengths in their list order.
+std::vector<std::wstring> RemovalOrder(std::vector<std::wstring> directories);
+
+// "1023 Б", "1,13 КБ", "4,66 ГБ": the user's number format, at most two decimals rounded half away
+// from zero, steps of 1024.
+std::wstring FormatSize(std::int64_t bytes);
+
+// Seconds with exactly one decimal, rounded half away from zero, in the user's number format.
+std::wstring FormatSeconds(double seconds);
+
+// True when the name can be used as one folder name joined to a parent: not empty or white space,
+// no separator, no drive colon, not "." or "..".
+bool IsPlainFolderName(std::wstring_view name) noexcept;
+
+}  // namespace Ravenquill::Core::InstallRules
