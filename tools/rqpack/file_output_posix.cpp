@@ -21,7 +21,7 @@ public:
         if (file_ != nullptr) std::fclose(file_);
     }
     void Write(std::span<const std::byte> bytes) override {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) ThrowErrno(path_);
+        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) ThrowErrno(path_);
     }
     void Seek(std::int64_t position) override {
         if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) ThrowErrno(path_);

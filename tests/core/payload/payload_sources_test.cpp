@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "core/common/errors.h"
+#include "core/common/path.h"
+#include "core/payload/folder_payload_source.h"
+#include "core/payload/packed_payload_source.h"
+#include "core/payload/zip_payload_source.h"
+#include "payload_test_support.h"
+
+namespace Ravenquill::Core {
+namespace {
+
+using namespace Testing;
+
+std::vector<std::byte> ReadAll(ReadStream& stream) { return stream.ReadToEnd(); }
+
+std::wstring TestData(const std::wstring& name) {
+    const char* root = std::getenv("RQ_TEST_DATA");
+    return Path::Combine(Text::FromUtf8(root ? root : "tests/data"), L"payload", name);
+}
+
+std::vector<std::wstring> PathsOf(const PayloadSource& source) {
+    std::vector<std::wstring> paths;
+    for (const auto& entry : source.Entries()) paths.push_back(entry.RelativePath);
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+TEST(ZipPayloadSource, SkipsDirectoryEntriesOfAZipToolArchive) {
+    ZipPayloadSource source(OpenFileForRead(TestData(L"made_by_zip.zip")));
+    EXPECT_EQ(PathsOf(source), (std::vector<std::wstring>{L"bin\\tool.exe", L"docs\\readme.txt"}));
+    EXPECT_EQ(source.TotalBytes(), 12);
+    for (const auto& entry : source.Entries()) {
+        if (entry.RelativePath != L"docs\\readme.txt") continue;
+        EXPECT_EQ(ReadAll(*entry.Open()), Bytes("read me\n"));
+        EXPECT_EQ(ReadAll(*entry.Open()), Bytes("read me\n")) << "two opens, two independent streams";
+    }
+}
+
+TEST(ZipPayloadSource, EmptyArchiveCorruptArchiveAndStreamAfterDispose) {
+    // The end-of-directory record alone is an archive without entries.
+    std::vector<std::byte> empty = Bytes("PK\x05\x06");
+    empty.resize(22);
+    ZipPayloadSource none(std::make_unique<MemoryReadStream>(empty));
+    EXPECT_TRUE(none.Entries().empty());
+    EXPECT_EQ(none.TotalBytes(), 0);
+    EXPECT_THROW(ZipPayloadSource(std::make_unique<MemoryReadStream>(Bytes("not a zip at all"))), InvalidDataException);
+
+    auto source = std::make_unique<ZipPayloadSource>(OpenFileForRead(TestData(L"made_by_zip.zip")));
+    const PayloadEntry entry = source->Entries()[0];
+    auto stream = entry.Open();
+    source.reset();
+    std::vector<std::byte> buffer(16);
+    EXPECT_THROW(stream->Read(buffer), ObjectDisposedException);
+    EXPECT_THROW(entry.Open(), ObjectDisposedException);
+}
+
+TEST(FolderPayloadSource, ListsNestedAndHiddenFilesRelativeToTheRoot) {
+    TempFolder folder;
+    folder.Write("sub/file.txt", Bytes("abc"));
+    folder.Write(".hidden", Bytes("h"));
+    folder.MakeFolder("empty/deeper");
+    FolderPayloadSource source(folder.Path());
+    EXPECT_EQ(PathsOf(source), (std::vector<std::wstring>{L".hidden", L"sub\\file.txt"}));
+    EXPECT_EQ(source.TotalBytes(), 4);
+    for (const auto& entry : source.Entries()) {
+        if (entry.RelativePath == L"sub\\file.txt") {
+            EXPECT_EQ(ReadAll(*entry.Open()), Bytes("abc"));
+        }
+    }
+
+    TempFolder nothing;
+    FolderPayloadSource emptySource(nothing.Path());
+    EXPECT_TRUE(emptySource.Entries().empty());
+    EXPECT_THROW(FolderPayloadSource(folder.Path("missing")), IOException);
+    EXPECT_THROW(FolderPayloadSource(folder.Path() + std::wstring(1, L'\0') + L"x"), ArgumentException);
+}
+
+class PayloadSourceOpen : public ::testing::Test {
+protected:
+    TempFolder folder;
+    FakeHost host{folder.Path("setup.exe")};
+    std::vector<std::byte> package = Tools::BuildPackage({{"from-package.txt", Bytes("p")}}, {4096, 1});
+    std::vector<std::byte> zip = ReadAllBytes(TestData(L"made_by_zip.zip"));
+
+    std::wstring FirstPath() {
+        ScopedHost scoped(host);
+        const auto source = PayloadSource::Open();
+        if (!source) return L"(none)";
+        return source->Entries().empty() ? L"(empty)" : PathsOf(*source).front();
+    }
+};
+
+TEST_F(PayloadSourceOpen, TakesTheFirstCandidateInOrder) {
+    EXPECT_EQ(FirstPath(), L"(none)");
+    folder.MakeFolder("payload.rqpk");  // a folder of a file's name does not count
+    folder.Write("payload/from-folder.txt", Bytes("f"));
+    EXPECT_EQ(FirstPath(), L"from-folder.txt");
+    folder.Write("payload.zip", zip);
+    EXPECT_EQ(FirstPath(), L"bin\\tool.exe");
+    std::filesystem::remove(Tools::ToFsPath(folder.Path("payload.rqpk")));
+    folder.Write("payload.rqpk", package);
+    EXPECT_EQ(FirstPath(), L"from-package.txt");
+    host.Embed(L"Ravenquill.Payload.zip", zip);
+    EXPECT_EQ(FirstPath(), L"bin\\tool.exe") << "an embedded zip wins over a side package";
+    host.Embed(L"Ravenquill.Payload.rqpk", Tools::BuildPackage({{"embedded.txt", Bytes("e")}}, {4096, 1}));
+    EXPECT_EQ(FirstPath(), L"embedded.txt");
+}
+
+TEST_F(PayloadSourceOpen, TheChoiceIsFinalEvenWhenItFails) {
+    folder.Write("payload.rqpk", Bytes("RQPK"));
+    folder.Write("payload.zip", zip);
+    ScopedHost scoped(host);
+    try {
+        PayloadSource::Open();
+        FAIL() << "a corrupt side package must fail";
+    } catch (const InvalidDataException& e) {
+        EXPECT_EQ(e.Message(), L"Пакет повреждён: неверная сигнатура.");
+    }
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core
