@@ -52,9 +52,9 @@ inline constexpr float MaxLayoutExtent = 100000.0f;
 // The extent a layout is made with: infinite (either sign) or above 100000 → 100000; NaN and other
 // values unchanged.
 float LayoutExtent(float extent) noexcept;
-// The width a layout is made with: LayoutExtent, and a negative finite width becomes 0, because
-// DirectWrite refuses a negative width and the whole frame would fail.
-float LayoutWidth(float maxWidth) noexcept;
+// The width or height a layout is made with: LayoutExtent, and a negative extent becomes 0, because
+// DirectWrite refuses a negative extent and the whole frame would fail with it.
+float NonNegativeLayoutExtent(float extent) noexcept;
 
 // The geometry-cache key of a rounded clip: "rr:" + Left, Top, Right, Bottom and radius, each as
 // the shortest text that reads back to the same float, with '.' whatever the user's number format.

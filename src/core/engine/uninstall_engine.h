@@ -1,0 +1,52 @@
+#pragma once
+// Removes one installation, driven by its record: shortcuts, files, empty folders, the PATH entry,
+// the uninstall entry, the record folder and the user's data. Best effort: a step that fails for an
+// input/output reason or for lack of access is logged as skipped and the run goes on. Nothing the
+// record names outside the install directory is touched.
+#include <future>
+#include <optional>
+#include <string>
+
+#include "core/common/cancellation.h"
+#include "core/common/event.h"
+#include "core/model/install_manifest.h"
+#include "core/model/install_progress.h"
+#include "core/model/install_record.h"
+
+namespace Ravenquill::Core {
+
+struct FoundInstallation {
+    InstallRecord Record;
+    // The directory the record was loaded from, as the candidate list spelled it.
+    std::wstring InstallDir;
+};
+
+class UninstallEngine {
+public:
+    Event<UninstallEngine, InstallProgress> Progress;
+    Event<UninstallEngine, std::wstring> Log;
+
+    // The explicit directory, the executable's folder, then the registered install location.
+    static std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
+                                                             const std::optional<std::wstring>& explicitDir);
+
+    // Runs Uninstall on the thread pool. The engine must outlive the future.
+    std::future<void> UninstallAsync(InstallRecord record, bool keepUserData, CancellationToken token = {});
+    // Blocking; cancellation is tested before every shortcut and file and during the final wait.
+    void Uninstall(const InstallRecord& record, bool keepUserData, CancellationToken token = {});
+
+    // Starts a hidden command processor that waits two seconds, deletes "uninstall.exe" in the
+    // directory and removes the directory when it is then empty.
+    static void ScheduleSelfDelete(const std::wstring& dir);
+
+    // The command processor's argument string for the directory.
+    static std::wstring SelfDeleteArguments(const std::wstring& dir);
+
+private:
+    void Report(double fraction, std::wstring status, std::optional<std::wstring> detail = std::nullopt);
+    void WriteLog(const std::wstring& line);
+    template <class Action>
+    bool TryRun(Action&& action, const std::wstring& label);
+};
+
+}  // namespace Ravenquill::Core

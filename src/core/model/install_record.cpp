@@ -1,0 +1,36 @@
+#include "core/model/install_record.h"
+
+#include "core/common/errors.h"
+#include "core/common/path.h"
+#include "core/common/read_stream.h"
+#include "core/common/text.h"
+#include "core/model/core_json.h"
+#include "core/model/record_storage.h"
+
+namespace Ravenquill::Core {
+
+std::wstring InstallRecord::PathFor(std::wstring_view installDir) {
+    return Path::Combine(installDir, L".ravenquill", L"record.json");
+}
+
+void InstallRecord::Save(const InstallRecord& record, std::wstring_view installDir) {
+    const std::wstring path = PathFor(installDir);
+    Detail::CreateDirectoryTree(Path::GetDirectoryName(path));
+    std::string bytes = "\xEF\xBB\xBF" + Text::ToUtf8(CoreJson::WriteRecord(record));
+    Detail::WriteAllBytes(path, std::as_bytes(std::span(bytes)));
+}
+
+std::optional<InstallRecord> InstallRecord::Load(std::wstring_view installDir) {
+    std::wstring text;
+    try {
+        const std::unique_ptr<ReadStream> stream = OpenFileForRead(PathFor(installDir));
+        // A record this large is not one the installer wrote; it is not read into memory.
+        if (stream->Length() > static_cast<std::int64_t>(CoreJson::MaxTextBytes)) return std::nullopt;
+        text = CoreJson::DecodeText(stream->ReadToEnd());
+    } catch (const IOException&) {
+        return std::nullopt;
+    }
+    return CoreJson::ReadRecord(text);
+}
+
+}  // namespace Ravenquill::Core

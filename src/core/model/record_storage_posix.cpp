@@ -1,0 +1,49 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "core/common/errors.h"
+#include "core/common/text.h"
+#include "core/model/record_storage.h"
+
+namespace Ravenquill::Core::Detail {
+namespace {
+
+[[noreturn]] void ThrowError(int error, const std::wstring& path) {
+    std::wstring message = Text::FromUtf8(std::strerror(error)) + L" : " + path;
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            throw DirectoryNotFoundException(std::move(message), 3);
+        case EACCES:
+        case EPERM:
+            throw UnauthorizedAccessException(std::move(message));
+        case ENAMETOOLONG:
+            throw PathTooLongException(std::move(message), 206);
+        default:
+            throw IOException(std::move(message));
+    }
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
+}  // namespace
+
+void CreateDirectoryTree(const std::wstring& path) {
+    std::error_code error;
+    std::filesystem::create_directories(Text::ToUtf8(path), error);
+    if (error) ThrowError(error.value(), path);
+}
+
+void WriteAllBytes(const std::wstring& path, std::span<const std::byte> bytes) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(Text::ToUtf8(path).c_str(), "wb"));
+    if (!file) ThrowError(errno, path);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) ThrowError(errno, path);
+    if (std::fclose(file.release()) != 0) ThrowError(errno, path);
+}
+
+}  // namespace Ravenquill::Core::Detail

@@ -1,0 +1,48 @@
+#include "float_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <string_view>
+
+#include "core/common/number_format.h"
+
+namespace Ravenquill::Ui::Detail {
+namespace {
+
+std::string ShortestDigits(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+std::wstring FormatSingle(float value) {
+    if (!std::isfinite(value)) return FormatDouble(value);
+    // Widening the float itself would print its binary tail (0.1f → 0.100000001490116); the double
+    // nearest to the float's shortest digits prints as those digits.
+    const std::string digits = ShortestDigits(value);
+    double shortest = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), shortest);
+    return FormatDouble(shortest);
+}
+
+std::wstring InvariantSingle(float value) {
+    if (std::isnan(value)) return L"NaN";
+    const std::string digits = ShortestDigits(value);
+    return std::wstring(digits.begin(), digits.end());
+}
+
+std::size_t HashSingle(float value) noexcept {
+    if (value != value) value = std::numeric_limits<float>::quiet_NaN();
+    if (value == 0) value = 0;  // -0 hashes as 0
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return std::hash<std::uint32_t>{}(bits);
+}
+
+}  // namespace Ravenquill::Ui::Detail

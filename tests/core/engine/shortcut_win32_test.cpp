@@ -1,0 +1,127 @@
+// Real links written into a temporary folder of the test prefix, then loaded back through the
+// shell's link object and checked.
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/common/errors.h"
+#include "core/engine/shortcut.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace Ravenquill::Core {
+namespace {
+
+struct LinkContents {
+    std::wstring Target;
+    std::wstring Arguments;
+    std::wstring WorkingDirectory;
+    std::wstring Description;
+    std::wstring IconPath;
+    int IconIndex = -1;
+};
+
+LinkContents Load(const std::wstring& lnkPath) {
+    ComPtr<IShellLinkW> link;
+    EXPECT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                              reinterpret_cast<void**>(link.GetAddressOf())));
+    ComPtr<IPersistFile> file;
+    EXPECT_HRESULT_SUCCEEDED(link.As(&file));
+    EXPECT_HRESULT_SUCCEEDED(file->Load(lnkPath.c_str(), STGM_READ));
+    LinkContents contents;
+    wchar_t text[1024] = {};
+    if (SUCCEEDED(link->GetPath(text, 1024, nullptr, SLGP_RAWPATH))) contents.Target = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetArguments(text, 1024))) contents.Arguments = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetWorkingDirectory(text, 1024))) contents.WorkingDirectory = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetDescription(text, 1024))) contents.Description = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetIconLocation(text, 1024, &contents.IconIndex))) contents.IconPath = text;
+    return contents;
+}
+
+class ShortcutWin32Test : public testing::Test {
+protected:
+    void SetUp() override {
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        root_ = std::filesystem::temp_directory_path() / (std::string("RqShortcut-") + test->name());
+        std::filesystem::remove_all(root_);
+        std::filesystem::create_directories(root_ / L"App Folder");
+        target_ = (root_ / L"App Folder" / L"app.exe").wstring();
+        icon_ = (root_ / L"App Folder" / L"app.ico").wstring();
+        std::ofstream(std::filesystem::path(target_)) << "MZ";
+        std::ofstream(std::filesystem::path(icon_)) << "icon";
+    }
+    void TearDown() override { std::filesystem::remove_all(root_); }
+
+    std::wstring In(const std::wstring& relative) const { return (root_ / relative).wstring(); }
+
+    std::filesystem::path root_;
+    std::wstring target_;
+    std::wstring icon_;
+};
+
+TEST_F(ShortcutWin32Test, LinkReadBackHasEverythingThatWasSet) {
+    const std::wstring lnk = In(L"Программы\\Ravenquill Test\\Пример.lnk");
+    Shortcut::Create(lnk, target_, std::wstring(L"C:\\Work Dir"), std::wstring(L"Описание программы"), icon_,
+                     std::wstring(L"--flag \"quoted arg\""));
+    const LinkContents link = Load(lnk);
+    EXPECT_TRUE(_wcsicmp(link.Target.c_str(), target_.c_str()) == 0) << link.Target;
+    EXPECT_EQ(link.Arguments, L"--flag \"quoted arg\"");
+    EXPECT_EQ(link.WorkingDirectory, L"C:\\Work Dir");
+    EXPECT_EQ(link.Description, L"Описание программы");
+    EXPECT_TRUE(_wcsicmp(link.IconPath.c_str(), icon_.c_str()) == 0) << link.IconPath;
+    EXPECT_EQ(link.IconIndex, 0);
+}
+
+TEST_F(ShortcutWin32Test, DefaultsLeaveTheLinkPlain) {
+    const std::wstring lnk = In(L"plain.lnk");
+    Shortcut::Create(lnk, target_, std::nullopt, std::wstring(), In(L"no-such.ico"), std::wstring());
+    const LinkContents link = Load(lnk);
+    EXPECT_TRUE(_wcsicmp(link.WorkingDirectory.c_str(), (root_ / L"App Folder").wstring().c_str()) == 0)
+        << link.WorkingDirectory;
+    EXPECT_EQ(link.Arguments, L"");
+    EXPECT_EQ(link.Description, L"");
+    EXPECT_EQ(link.IconPath, L"");
+}
+
+TEST_F(ShortcutWin32Test, LongDescriptionIsStoredCutAndAnExistingLinkIsReplaced) {
+    const std::wstring lnk = In(L"replaced.lnk");
+    Shortcut::Create(lnk, target_, std::nullopt, std::wstring(L"first"), std::nullopt, std::wstring(L"--first"));
+    Shortcut::Create(lnk, target_, std::nullopt, std::wstring(251, L'd'));
+    const LinkContents link = Load(lnk);
+    EXPECT_EQ(link.Description, std::wstring(250, L'd'));
+    EXPECT_EQ(link.Arguments, L"");
+}
+
+TEST_F(ShortcutWin32Test, AFailedSaveReportsTheCodeAndWritesNoFile) {
+    // A folder stands where the link file should go: the save is refused.
+    const std::wstring lnk = In(L"taken.lnk");
+    std::filesystem::create_directories(lnk);
+    try {
+        Shortcut::Create(lnk, target_);
+        FAIL() << "no failure";
+    } catch (const InvalidOperationException& e) {
+        EXPECT_EQ(e.Message().rfind(L"Ошибка при создании ярлыка: 0x8", 0), 0u) << e.Message();
+        EXPECT_EQ(e.Message().size(), std::wstring(L"Ошибка при создании ярлыка: 0x").size() + 8);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(lnk));
+}
+
+TEST_F(ShortcutWin32Test, AFolderThatCannotBeMadeIsTheFileSystemsError) {
+    // A file stands where the link's folder should go.
+    std::ofstream(std::filesystem::path(In(L"blocker"))) << "x";
+    EXPECT_THROW(Shortcut::Create(In(L"blocker\\sub\\x.lnk"), target_), IOException);
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core
