@@ -17,11 +17,6 @@
 namespace Ravenquill::Core::Elevation {
 namespace {
 
-std::function<bool()>& ReplacedAdministratorTest() {
-    static std::function<bool()> test;
-    return test;
-}
-
 bool IsDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -128,17 +123,6 @@ bool CheckAdministrator() {
     }
     ThrowWin32Error(failure, L"CheckTokenMembership");
 }
-
-bool IsAdministrator() {
-    if (const std::function<bool()>& test = ReplacedAdministratorTest()) return test();
-    static const bool administrator = CheckAdministrator();
-    return administrator;
-}
-
-ScopedAdministratorTest::ScopedAdministratorTest(std::function<bool()> test)
-    : previous_(std::exchange(ReplacedAdministratorTest(), std::move(test))) {}
-
-ScopedAdministratorTest::~ScopedAdministratorTest() { ReplacedAdministratorTest() = std::move(previous_); }
 
 std::optional<std::wstring> FindExistingAncestor(const std::wstring& path) {
     return FindExistingAncestor(Path::GetFullPath(path), IsDirectory);
