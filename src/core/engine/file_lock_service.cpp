@@ -9,6 +9,21 @@
 #include "core/engine/file_lock_records.h"
 
 namespace Ravenquill::Core {
+namespace {
+
+std::wstring JoinMessages(const std::vector<std::exception_ptr>& failures) {
+    std::wstring message;
+    for (const auto& failure : failures) {
+        if (!message.empty()) message += L"; ";
+        message += MessageOf(failure);
+    }
+    return message;
+}
+
+}  // namespace
+
+ProcessTreeException::ProcessTreeException(std::vector<std::exception_ptr> failures)
+    : Exception(JoinMessages(failures)), failures_(std::move(failures)) {}
 
 const std::vector<std::wstring>& FileLockService::CriticalNames() {
     static const std::vector<std::wstring> names = {L"explorer", L"csrss", L"winlogon", L"wininit", L"services",

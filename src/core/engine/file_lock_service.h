@@ -5,18 +5,31 @@
 // LockingProcess records; the callers word everything the user sees.
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <future>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/common/cancellation.h"
+#include "core/common/errors.h"
 #include "core/model/locking_process.h"
 
 namespace Ravenquill::Core {
 
 // A Win32 process handle (HANDLE) with at least SYNCHRONIZE access, in the Windows build.
 using ProcessHandle = void*;
+
+// A process tree that could not be ended whole: the processes that could be terminated were, and
+// each failure is kept. The message is the failures' own messages, one after another.
+class ProcessTreeException : public Exception {
+public:
+    explicit ProcessTreeException(std::vector<std::exception_ptr> failures);
+    const std::vector<std::exception_ptr>& Failures() const noexcept { return failures_; }
+
+private:
+    std::vector<std::exception_ptr> failures_;
+};
 
 class FileLockService {
 public:
