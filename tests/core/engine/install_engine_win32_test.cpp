@@ -6,6 +6,7 @@
 #include "core/common/number_format.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/install_run.h"
+#include "core/engine/uninstall_engine.h"
 #include "install_test_support.h"
 #include "package_writer.h"
 
@@ -148,6 +149,57 @@ TEST_F(InstallEngineTest, AFirstInstallationPutsEverythingInPlaceAndRecordsIt) {
     EXPECT_TRUE(journal.Logged(L"Запись в «Установка и удаление программ» создана"));
     EXPECT_TRUE(journal.Lines.back().starts_with(L"Установка завершена за "));
     EXPECT_NE(sandbox_.Snapshot(), before);
+}
+
+TEST_F(InstallEngineTest, TheUninstallTakesAwayExactlyWhatTheInstallationPutThere) {
+    sandbox_.AddPayload("extras\\deep\\more\\x.txt", "x");
+    MachineState expected = sandbox_.Snapshot();
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(FullOptions());
+    UninstallEngine uninstall;
+    uninstall.Uninstall(record, false);
+    // The install directory itself (and the folders made on the way to it) go only with the
+    // uninstaller's own deletion, which is not scheduled here.
+    for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
+        expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
+    EXPECT_EQ(sandbox_.Snapshot(), expected);
+}
+
+TEST_F(InstallEngineTest, APerMachineInstallationUsesTheMachineFoldersEntryAndPath) {
+    const fs::path desktopLink = fs::path(KnownFolderPath(FOLDERID_PublicDesktop)) / (sandbox_.ProductName() + L".lnk");
+    const fs::path startMenu =
+        fs::path(KnownFolderPath(FOLDERID_CommonPrograms)) / sandbox_.Manifest().EffectiveStartMenuFolder();
+    const std::wstring id = sandbox_.Manifest().ProductId;
+    struct MachineCleanup {
+        fs::path desktopLink, startMenu;
+        std::wstring id, target;
+        ~MachineCleanup() {
+            std::error_code ignored;
+            fs::remove(desktopLink, ignored);
+            fs::remove_all(startMenu, ignored);
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE,
+                           (L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + id).c_str());
+            try {
+                PathVariable::Remove(target, true);
+            } catch (...) {
+            }
+        }
+    } cleanup{desktopLink, startMenu, id, sandbox_.Target().wstring()};
+    const MachineState userBefore = sandbox_.Snapshot();
+    InstallOptions options = FullOptions();
+    options.PerMachine = true;
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(options);
+    EXPECT_TRUE(record.PerMachine);
+    EXPECT_TRUE(fs::exists(desktopLink));
+    EXPECT_TRUE(fs::exists(startMenu / (sandbox_.ProductName() + L".lnk")));
+    EXPECT_EQ(record.StartMenuDirectory, startMenu.wstring());
+    EXPECT_TRUE(UninstallEntryBackup::Read(id, true));
+    EXPECT_TRUE(record.PathEntryAdded);
+    const MachineState userAfter = sandbox_.Snapshot();
+    EXPECT_EQ(userAfter.Entry, std::nullopt);
+    EXPECT_EQ(userAfter.Path, userBefore.Path);
+    EXPECT_FALSE(userAfter.DesktopLink);
 }
 
 TEST_F(InstallEngineTest, UnselectedComponentsStayOutAndOnlyTheDesktopLinkIsMadeWhenAskedFor) {
