@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "install_engine.h"
@@ -80,6 +81,7 @@ private:
     // Puts the moved-aside files back, newest first, replacing what this run wrote there.
     void RestoreMovedAside();
     void ListFile(const std::wstring& relative);
+    void MarkWritten(const std::wstring& path);
     bool WroteFile(const std::wstring& path) const;
     // complete: everything the run did; otherwise only the earlier installation's files go back.
     void Rollback(bool complete);
@@ -97,6 +99,10 @@ private:
 
     // Full paths of the files this run wrote (the running uninstaller, kept in place, is not one).
     std::vector<std::wstring> written_;
+    // The same paths upper-cased, and the record's file list as a set: an update of many files
+    // asks both once per entry.
+    std::unordered_set<std::wstring> writtenKeys_;
+    std::unordered_set<std::wstring> listed_;
     std::vector<MovedAside> movedAside_;
     // Folders made on the way to the install directory, the install directory included.
     std::vector<std::wstring> madeAbove_;

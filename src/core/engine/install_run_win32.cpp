@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <random>
 
 #include "core/common/host.h"
@@ -129,8 +130,10 @@ InstallRecord InstallEngine::Run::Execute() {
     const std::vector<const PayloadEntry*> entries =
         InstallEngine::SelectEntries(*source, manifest_, options_.SelectedComponentIds);
     if (entries.empty()) throw InstallFailedException(L"В выбранных компонентах нет файлов для установки.");
+    // Saturated: lengths come from the package and must not wrap the sum.
     std::int64_t total = 0;
-    for (const PayloadEntry* entry : entries) total += std::max<std::int64_t>(entry->Length, 0);
+    for (const PayloadEntry* entry : entries)
+        total += std::min(std::max<std::int64_t>(entry->Length, 0), std::numeric_limits<std::int64_t>::max() - total);
     total_ = std::max<std::int64_t>(total, 1);
     engine_.WriteLog(L"Файлов к установке: " + std::to_wstring(entries.size()) + L" (" +
                      InstallEngine::FormatSize(total_) + L")");
@@ -267,7 +270,7 @@ void InstallEngine::Run::CopyEntry(const PayloadEntry& entry, const std::wstring
         TryRun([&] { FileSystem::DeleteFileIfExists(target); });
         std::rethrow_exception(failure);
     }
-    written_.push_back(target);
+    MarkWritten(target);
 }
 
 std::wstring InstallEngine::Run::DeployUninstaller() {
@@ -331,7 +334,7 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
         }
         throw;
     }
-    written_.push_back(uninstaller);
+    MarkWritten(uninstaller);
     ListFile(L"uninstall.exe");
 }
 
@@ -348,7 +351,7 @@ void InstallEngine::Run::CopySideManifest() {
         TryRun([&] { FileSystem::DeleteFileIfExists(target); });
         std::rethrow_exception(failure);
     }
-    written_.push_back(target);
+    MarkWritten(target);
     ListFile(L"installer.json");
 }
 
@@ -424,7 +427,7 @@ void InstallEngine::Run::SaveRecord() {
     const std::wstring path = InstallRecord::PathFor(installDir_);
     // The earlier installation's record stays aside until this run has succeeded.
     if (FileSystem::FileExists(path)) MoveAside(path);
-    written_.push_back(path);
+    MarkWritten(path);
     InstallRecord::Save(record_, installDir_);
 }
 
@@ -460,13 +463,16 @@ void InstallEngine::Run::RestoreMovedAside() {
 }
 
 void InstallEngine::Run::ListFile(const std::wstring& relative) {
-    if (std::find(record_.Files.begin(), record_.Files.end(), relative) == record_.Files.end())
-        record_.Files.push_back(relative);
+    if (listed_.insert(relative).second) record_.Files.push_back(relative);
+}
+
+void InstallEngine::Run::MarkWritten(const std::wstring& path) {
+    written_.push_back(path);
+    writtenKeys_.insert(Text::ToUpper(path));
 }
 
 bool InstallEngine::Run::WroteFile(const std::wstring& path) const {
-    return std::any_of(written_.begin(), written_.end(),
-                       [&](const std::wstring& w) { return Text::EqualsIgnoreCase(w, path); });
+    return writtenKeys_.contains(Text::ToUpper(path));
 }
 
 void InstallEngine::Run::Rollback(bool complete) {

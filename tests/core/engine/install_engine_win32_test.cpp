@@ -522,9 +522,11 @@ TEST_F(InstallEngineTest, InstallAsyncIsCancelledBeforeTheNextFile) {
     EXPECT_EQ(journal.Lines.back(), L"Установка отменена, выполняется откат…");
     EXPECT_EQ(sandbox_.Snapshot(), before);
 
+    // On the pool the links are made too: the pool's threads share the process's apartment.
     InstallEngine second;
-    const InstallRecord record = second.InstallAsync(sandbox_.Options()).get();
+    const InstallRecord record = second.InstallAsync(FullOptions()).get();
     EXPECT_TRUE(fs::exists(sandbox_.Target() / "app.exe"));
+    EXPECT_EQ(record.Shortcuts.size(), 3u);
     EXPECT_EQ(record.InstallDir, sandbox_.Target().wstring());
 }
 
