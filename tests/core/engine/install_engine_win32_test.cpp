@@ -326,6 +326,37 @@ TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeaves
     EXPECT_TRUE(journal.Logged(L"Деинсталлятор установлен"));
 }
 
+TEST_F(InstallEngineTest, AnUninstallerThatCannotBeReplacedIsLoggedAndTheEarlierOneStays) {
+    InstallEarlierVersion();
+    const fs::path uninstaller = sandbox_.Target() / "uninstall.exe";
+    HANDLE holder = CreateFileW(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    const InstallRecord record = engine.Install(FullOptions());
+    CloseHandle(holder);
+    EXPECT_TRUE(journal.Logged(L"Не удалось скопировать деинсталлятор: "));
+    EXPECT_FALSE(journal.Logged(L"Деинсталлятор установлен"));
+    EXPECT_EQ(ReadText(uninstaller), "setup program v1");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 0);
+    EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
+}
+
+TEST_F(InstallEngineTest, ASetupInsideTheInstallDirectoryCopiesItselfButNotItsOwnSideManifest) {
+    const fs::path setup = sandbox_.Target() / "setup.exe";
+    WriteText(setup, "setup inside");
+    WriteText(sandbox_.Target() / "installer.json", "{\"productName\": \"x\"}");
+    fs::copy(sandbox_.Payload(), sandbox_.Target() / "payload", fs::copy_options::recursive);
+    sandbox_.RunFrom(setup);
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(sandbox_.Options());
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup inside");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "installer.json"), "{\"productName\": \"x\"}");
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"installer.json"), 0);
+}
+
 TEST_F(InstallEngineTest, AnEntryShorterThanItsLengthFailsTheRunAndLeavesNothing) {
     fs::remove_all(sandbox_.Payload());
     const std::vector<std::byte> content = {std::byte('a'), std::byte('b'), std::byte('c')};
