@@ -42,16 +42,11 @@ TEST(PayloadSummary, IsUnderComparesWholePartsIgnoringCase) {
         const wchar_t* path;
         bool under;
     } cases[] = {
-        {L"bin/", L"bin\\tool.exe", true},
-        {L"bin/", L"binder.dat", false},
-        {L"bin/", L"bin", false},
-        {L"BIN", L"bin\\a.dll", true},
-        {L"app\\\\", L"app\\x", true},
-        {L"app/extras", L"app\\extras\\x", true},
-        {L"\\", L"x\\y", false},
-        {L"/", L"x", false},
-        {L"a/b", L"a\\bc\\d", false},
-        {L" bin", L"bin\\x", false},
+        {L"bin/", L"bin\\tool.exe", true}, {L"bin/", L"binder.dat", false},
+        {L"bin/", L"bin", false},          {L"BIN", L"bin\\a.dll", true},
+        {L"app\\\\", L"app\\x", true},     {L"app/extras", L"app\\extras\\x", true},
+        {L"\\", L"x\\y", false},           {L"/", L"x", false},
+        {L"a/b", L"a\\bc\\d", false},      {L" bin", L"bin\\x", false},
         {L"bin", L"\\bin\\x", false},
     };
     for (const auto& c : cases)
