@@ -129,6 +129,12 @@ TEST(FolderPayloadSource, ListsNestedAndHiddenFilesRelativeToTheRoot) {
         }
     }
 
+    // A folder source holds nothing open: its entries still open once it is gone.
+    auto owned = std::make_unique<FolderPayloadSource>(folder.Path());
+    const PayloadEntry kept = owned->Entries()[0];
+    owned.reset();
+    EXPECT_EQ(ReadAll(*kept.Open()).size(), static_cast<std::size_t>(kept.Length));
+
     TempFolder nothing;
     FolderPayloadSource emptySource(nothing.Path());
     EXPECT_TRUE(emptySource.Entries().empty());
