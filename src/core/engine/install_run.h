@@ -69,6 +69,7 @@ private:
     void CreateShortcut(const std::wstring& linkPath, const std::wstring& target,
                         const std::optional<std::wstring>& icon, const std::optional<std::wstring>& arguments);
     void AddToPath();
+    bool EarlierRecordAddedPath() const;
     void SaveRecord();
     void WriteUninstallEntry(const std::wstring& uninstaller);
     void WaitForMinimumDuration();
@@ -103,6 +104,7 @@ private:
     std::optional<std::wstring> madeStartMenuFolder_;
     std::optional<UninstallEntryBackup::Values> earlierEntry_;
     bool registryWritten_ = false;
+    bool pathAddedByRun_ = false;
 };
 
 }  // namespace Ravenquill::Core

@@ -403,8 +403,21 @@ void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std:
 }
 
 void InstallEngine::Run::AddToPath() {
-    record_.PathEntryAdded = PathVariable::Add(installDir_, options_.PerMachine);
-    if (record_.PathEntryAdded) engine_.WriteLog(L"Каталог добавлен в переменную PATH");
+    pathAddedByRun_ = PathVariable::Add(installDir_, options_.PerMachine);
+    record_.PathEntryAdded = pathAddedByRun_ || EarlierRecordAddedPath();
+    if (pathAddedByRun_) engine_.WriteLog(L"Каталог добавлен в переменную PATH");
+}
+
+bool InstallEngine::Run::EarlierRecordAddedPath() const {
+    // An update finds the entry that the earlier installation added; it stays the product's, so
+    // that the uninstall still takes it away.
+    try {
+        const std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
+        return earlier && earlier->PathEntryAdded && earlier->PerMachine == options_.PerMachine &&
+               PathVariable::SamePath(earlier->InstallDir, installDir_);
+    } catch (const Exception&) {
+        return false;
+    }
 }
 
 void InstallEngine::Run::SaveRecord() {
@@ -477,7 +490,7 @@ void InstallEngine::Run::Rollback(bool complete) {
                 UninstallRegistry::Delete(record_.ProductId, record_.PerMachine);
         });
     }
-    if (record_.PathEntryAdded) TryRunPlatform([&] { PathVariable::Remove(installDir_, options_.PerMachine); });
+    if (pathAddedByRun_) TryRunPlatform([&] { PathVariable::Remove(installDir_, options_.PerMachine); });
     if (madeStartMenuFolder_) TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*madeStartMenuFolder_); });
     for (auto it = madeAbove_.rbegin(); it != madeAbove_.rend(); ++it)
         TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*it); });

@@ -252,6 +252,8 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe.old"), 0);
     EXPECT_EQ(InstallRecord::Load(target.wstring())->Version, L"2.5.0");
+    // The PATH entry the earlier installation added stays the product's, for the uninstall to take.
+    EXPECT_TRUE(record.PathEntryAdded);
 }
 
 TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeavesItInPlace) {
@@ -382,6 +384,26 @@ TEST_F(InstallEngineTest, WithoutACallbackALockedFileFailsAtOnceAndTheEarlierFil
     EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
 }
 
+TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {
+    fs::create_directories(sandbox_.Target() / "docs" / "guide.txt");
+    InstallEngine engine;
+    std::vector<FileLockInfo> questions;
+    engine.FileLockHandler = [&](const FileLockInfo& info) {
+        questions.push_back(info);
+        return FileLockResolution::Abort;
+    };
+    try {
+        engine.Install(FullOptions());
+        ADD_FAILURE() << "a folder was overwritten";
+    } catch (const InstallFailedException& e) {
+        EXPECT_TRUE(e.Message().starts_with(L"Файл «guide.txt» занят другим приложением. ")) << e.what();
+        EXPECT_TRUE(e.Cause());
+    }
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Path(), (sandbox_.Target() / "docs" / "guide.txt").wstring());
+    EXPECT_TRUE(fs::is_directory(sandbox_.Target() / "docs" / "guide.txt"));
+}
+
 TEST_F(InstallEngineTest, EmptyEntriesInstallWithATotalOfOneByte) {
     fs::remove_all(sandbox_.Payload());
     sandbox_.AddPayload("a.txt", "");
@@ -429,14 +451,25 @@ TEST_F(InstallEngineTest, NothingIsWrittenWhenThereIsNoPayloadOrNothingSelected)
     EXPECT_EQ(after.Path, before.Path);
 }
 
-TEST_F(InstallEngineTest, InstallAsyncRunsOnThePoolAndHonoursTheToken) {
+TEST_F(InstallEngineTest, InstallAsyncIsCancelledBeforeTheNextFile) {
+    const MachineState before = sandbox_.Snapshot();
     InstallEngine engine;
     CancellationTokenSource cancel;
-    cancel.request_stop();
-    const MachineState before = sandbox_.Snapshot();
-    auto cancelled = engine.InstallAsync(FullOptions(), cancel.get_token());
-    EXPECT_THROW(cancelled.get(), OperationCanceledException);
+    std::vector<std::wstring> copied;
+    Journal journal;
+    engine.Progress.Subscribe([&](InstallEngine&, const InstallProgress& p) {
+        if (p.Status() != L"Копирование файлов") return;
+        copied.push_back(*p.Detail());
+        // Asked while the second file is announced: it is the last one the run reaches.
+        if (copied.size() == 2) cancel.request_stop();
+    });
+    journal.Attach(engine);
+    auto run = engine.InstallAsync(FullOptions(), cancel.get_token());
+    EXPECT_THROW(run.get(), OperationCanceledException);
+    EXPECT_EQ(copied.size(), 2u);
+    EXPECT_EQ(journal.Lines.back(), L"Установка отменена, выполняется откат…");
     EXPECT_EQ(sandbox_.Snapshot(), before);
+
     InstallEngine second;
     const InstallRecord record = second.InstallAsync(sandbox_.Options()).get();
     EXPECT_TRUE(fs::exists(sandbox_.Target() / "app.exe"));
