@@ -35,12 +35,13 @@ private:
     void* handle_ = nullptr;
 };
 
-// Windows: whether this process runs with administrator rights; computed once per process by
+// Whether this process runs with administrator rights; computed once per process by
 // CheckAdministrator (thread-safe), unless a test has replaced the test.
 bool IsAdministrator();
-// Windows: whether the process token is in the built-in Administrators group (S-1-5-32-544). A
+// Whether the process token is in the built-in Administrators group (S-1-5-32-544). A
 // process that holds the group only for denial (not elevated under User Account Control) is not.
-// Access denied or an unsupported platform answer false.
+// Access denied or an unsupported platform answer false. The native build, which has no such
+// rights, answers false.
 bool CheckAdministrator();
 
 // Tests only: replaces the administrator test for the object's lifetime (not thread-safe), so the

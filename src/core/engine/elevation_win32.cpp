@@ -1,6 +1,7 @@
+#include <windows.h>
+
 #include <objbase.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <array>
 #include <utility>
@@ -15,11 +16,6 @@
 
 namespace Ravenquill::Core::Elevation {
 namespace {
-
-std::function<bool()>& ReplacedAdministratorTest() {
-    static std::function<bool()> test;
-    return test;
-}
 
 bool IsDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
@@ -127,17 +123,6 @@ bool CheckAdministrator() {
     }
     ThrowWin32Error(failure, L"CheckTokenMembership");
 }
-
-bool IsAdministrator() {
-    if (const std::function<bool()>& test = ReplacedAdministratorTest()) return test();
-    static const bool administrator = CheckAdministrator();
-    return administrator;
-}
-
-ScopedAdministratorTest::ScopedAdministratorTest(std::function<bool()> test)
-    : previous_(std::exchange(ReplacedAdministratorTest(), std::move(test))) {}
-
-ScopedAdministratorTest::~ScopedAdministratorTest() { ReplacedAdministratorTest() = std::move(previous_); }
 
 std::optional<std::wstring> FindExistingAncestor(const std::wstring& path) {
     return FindExistingAncestor(Path::GetFullPath(path), IsDirectory);
