@@ -19,6 +19,7 @@
 #include "core/engine/file_system.h"
 #include "core/engine/path_variable.h"
 #include "core/engine/shortcut.h"
+#include "core/engine/support/uninstall_timeout_support.h"
 #include "core/engine/uninstall_engine.h"
 #include "core/engine/uninstall_registry.h"
 
@@ -296,18 +297,6 @@ TEST_F(UninstallEngineWin32Test, FindInstallationFallsBackToTheRegisteredLocatio
     EXPECT_FALSE(UninstallEngine::FindInstallation(manifest, (root_ / L"Nothing Here").wstring()));
 }
 
-// The stand-in "timeout.exe" goes into the prefix's system directory, where the command processor
-// finds it.
-void ProvideTimeout() {
-    wchar_t systemDir[MAX_PATH] = {};
-    ASSERT_GT(GetSystemDirectoryW(systemDir, MAX_PATH), 0u);
-    const fs::path installed = fs::path(systemDir) / L"timeout.exe";
-    if (fs::exists(installed)) return;
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    fs::copy_file(fs::path(self).parent_path() / L"timeout.exe", installed);
-}
-
 bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
@@ -318,7 +307,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
 }
 
 TEST_F(UninstallEngineWin32Test, SelfDeletionRemovesTheUninstallerAndThenTheEmptyFolder) {
-    ProvideTimeout();
+    Testing::ProvideTimeout();
     const fs::path alone = root_ / L"Only Uninstaller";
     const fs::path kept = root_ / L"With User File";
     WriteFile(alone / L"uninstall.exe");
