@@ -86,11 +86,10 @@ IDWriteTextLayout* D2DCanvas::GetTextLayout(std::wstring_view text, const TextSt
 }
 
 std::pair<ID2D1Geometry*, Rect> D2DCanvas::GetPathGeometry(std::wstring_view path) {
-    std::wstring key(path);
-    if (auto found = geometries_.find(key); found != geometries_.end())
+    if (auto found = geometries_.find(path); found != geometries_.end())
         return {found->second.Get(), Geometry::PathBounds(path)};
     auto [geometry, bounds] = Geometry::BuildPathGeometry(d2dFactory_, path);
-    ID2D1Geometry* stored = geometries_.emplace(std::move(key), std::move(geometry)).first->second.Get();
+    ID2D1Geometry* stored = geometries_.emplace(std::wstring(path), std::move(geometry)).first->second.Get();
     return {stored, bounds};
 }
 

@@ -5,7 +5,9 @@
 // change of target). It owns one reference to each cached object; callers keep none. Windows
 // builds, UI thread only.
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -27,6 +29,12 @@ private:
     Interop::ComPtr<ID2D1Bitmap> bitmap_;
     std::uint32_t width_;
     std::uint32_t height_;
+};
+
+// Looks a path text up by view, so a cached draw copies no string.
+struct TextKeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::wstring_view text) const noexcept { return std::hash<std::wstring_view>{}(text); }
 };
 
 class D2DCanvas final : public Canvas {
@@ -84,7 +92,7 @@ private:
     std::unordered_map<std::uint32_t, Interop::ComPtr<ID2D1SolidColorBrush>> brushes_;
     std::unordered_map<TextFormatKey, Interop::ComPtr<IDWriteTextFormat>, TextFormatKeyHash> textFormats_;
     std::unordered_map<TextLayoutKey, Interop::ComPtr<IDWriteTextLayout>, TextLayoutKeyHash> textLayouts_;
-    std::unordered_map<std::wstring, Interop::ComPtr<ID2D1Geometry>> geometries_;
+    std::unordered_map<std::wstring, Interop::ComPtr<ID2D1Geometry>, TextKeyHash, std::equal_to<>> geometries_;
     // Rounded clips apart from path texts, keyed by their numbers, so no path text can be mistaken
     // for a clip.
     std::unordered_map<std::wstring, Interop::ComPtr<ID2D1Geometry>> clips_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -106,6 +108,36 @@ TEST_F(CanvasFixture, DrawTextPutsTheLayoutAtTheRectCorner) {
     EXPECT_EQ(LitPixels(dib, 0, 0, 200, 60), 0);
     EXPECT_EQ(LitPixels(dib, 0, 0, 100, 120), 0);
     EXPECT_GT(LitPixels(dib, 100, 60, 140, 80), 10);
+}
+
+// The box around the lit pixels: (left, top, right, bottom), right and bottom exclusive.
+std::array<int, 4> LitBox(const DibTarget& dib, int width, int height) {
+    std::array<int, 4> box{width, height, 0, 0};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((dib.Pixel(x, y) & 0xFF) > 0x80)
+                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1), std::max(box[3], y + 1)};
+    return box;
+}
+
+TEST_F(CanvasFixture, DrawTextVCenterCentresVerticallyAndFollowsTheAlignment) {
+    // The lit box's left edge for Left, its middle for Center, its right edge for Right.
+    struct Case {
+        TextAlign align;
+        double expectedX;
+    } cases[] = {{TextAlign::Left, 21}, {TextAlign::Center, 100}, {TextAlign::Right, 179}};
+    for (const Case& c : cases) {
+        TextStyle style(L"Segoe UI Variable Text", 20, 600, White, false, 0, false, c.align);
+        dib.Draw([&] { canvas.DrawTextVCenter(L"ЖЖЖ", Rect{20, 10, 180, 110}, style); });
+        const std::array<int, 4> box = LitBox(dib, 200, 120);
+        ASSERT_LT(box[0], box[2]) << "nothing drawn";
+        const double x = c.align == TextAlign::Left    ? box[0]
+                         : c.align == TextAlign::Right ? box[2]
+                                                       : (box[0] + box[2]) / 2.0;
+        EXPECT_NEAR(x, c.expectedX, 3) << static_cast<int>(c.align);
+        // The measured line box is centred, so the glyphs sit around the middle.
+        EXPECT_NEAR((box[1] + box[3]) / 2.0, 60, 6) << static_cast<int>(c.align);
+    }
 }
 
 TEST_F(CanvasFixture, LayoutsAreKeyedByWidthAsPassedButNotByHeight) {
