@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "canvas.h"
+#include "geometry.h"
 #include "graphics_win32.h"
 #include "text_layout_key.h"
 
