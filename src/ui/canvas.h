@@ -17,6 +17,12 @@
 #include "text_style.h"
 #include "theme.h"
 
+// The Windows headers define DrawText as a macro for their own function of that name, which would
+// rename the member below in some files and not in others.
+#ifdef DrawText
+#undef DrawText
+#endif
+
 namespace Ravenquill::Ui {
 
 // A bitmap made on the canvas's target (the logo, the frame's shadow). Premultiplied BGRA pixels.

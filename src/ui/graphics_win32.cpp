@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <string>
 
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
@@ -16,10 +17,31 @@ std::wstring GraphicsMessage(std::int32_t hr) {
     return std::wstring(L"Ошибка графической подсистемы: 0x") + digits;
 }
 
+UniqueHModule LoadFromSystemDirectory(const wchar_t* dll) {
+    UniqueHModule module = LoadSystemLibrary(dll);
+    if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    // Windows 7 without its 2011 loader update refuses the search flags; the full path into the
+    // system directory is the platform's fallback and just as safe from a planted DLL.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const UINT length = GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
+        if (length == 0) return module;
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(length);
+    }
+    path += L'\\';
+    path += dll;
+    module.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return module;
+}
+
 // The DLL stays loaded for the life of the process: its factories and every object made from
 // them must outlive any owner we could give the module handle.
 void* SystemProcedure(const wchar_t* dll, const char* name) {
-    UniqueHModule module = LoadSystemLibrary(dll);
+    UniqueHModule module = LoadFromSystemDirectory(dll);
     if (!module) ThrowLastWin32Error(dll);
     FARPROC procedure = GetProcAddress(module.get(), name);
     if (procedure == nullptr) ThrowLastWin32Error(dll);

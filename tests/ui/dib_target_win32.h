@@ -7,7 +7,6 @@
 #include <functional>
 
 #include "ui/graphics_win32.h"
-#include "ui/window_bindings_win32.h"
 
 namespace Ravenquill::Testing {
 
@@ -17,7 +16,13 @@ public:
         HDC screen = GetDC(nullptr);
         memDc_ = CreateCompatibleDC(screen);
         ReleaseDC(nullptr, screen);
-        BITMAPINFOHEADER header = Interop::Win32::TopDownDibHeader(width, height);
+        BITMAPINFOHEADER header{};
+        header.biSize = sizeof(header);
+        header.biWidth = width;
+        header.biHeight = -height;  // top-down: row 0 first in memory
+        header.biPlanes = 1;
+        header.biBitCount = 32;
+        header.biCompression = BI_RGB;
         dib_ = CreateDIBSection(memDc_, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits_, nullptr, 0);
         oldBitmap_ = SelectObject(memDc_, dib_);
         D2D1_RENDER_TARGET_PROPERTIES properties{};

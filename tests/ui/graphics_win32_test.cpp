@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "ui/dib_target_win32.h"
-#include "ui/window_bindings_win32.h"
 
 namespace Ravenquill::Interop {
 namespace {
@@ -241,32 +240,6 @@ TEST_F(GraphicsFixture, LineBeforeTheFirstFigureFailsAtClose) {
     ComPtr<ID2D1GeometrySink> sink = Graphics::Open(geometry.Get());
     sink->AddLine(D2D1_POINT_2F{1, 1});
     EXPECT_THROW(Graphics::Close(sink.Get()), GraphicsException);
-}
-
-TEST(Win32BindingsTest, DpiOfAWindowIsPositive) {
-    HWND window = CreateWindowExW(0, L"STATIC", L"dpi", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    const std::uint32_t dpi = Win32::GetDpiForWindow(window);
-    EXPECT_GE(dpi, 96u);
-    DestroyWindow(window);
-    // A handle the platform does not know falls back to the desktop's DPI instead of 0.
-    EXPECT_GE(Win32::GetDpiForWindow(nullptr), 96u);
-}
-
-TEST(Win32BindingsTest, DibHeaderIsTopDown32BitRgb) {
-    const BITMAPINFOHEADER header = Win32::TopDownDibHeader(940, 580);
-    EXPECT_EQ(header.biSize, 40u);
-    EXPECT_EQ(header.biWidth, 940);
-    EXPECT_EQ(header.biHeight, -580);
-    EXPECT_EQ(header.biPlanes, 1);
-    EXPECT_EQ(header.biBitCount, 32);
-    EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
-    EXPECT_EQ(header.biSizeImage, 0u);
-    const BLENDFUNCTION blend = Win32::PerPixelAlphaBlend();
-    EXPECT_EQ(blend.BlendOp, AC_SRC_OVER);
-    EXPECT_EQ(blend.SourceConstantAlpha, 255);
-    EXPECT_EQ(blend.AlphaFormat, AC_SRC_ALPHA);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ public:
     void Uninstall(const InstallRecord& record, bool keepUserData, CancellationToken token = {});
 
     // Starts a hidden command processor that waits two seconds, deletes "uninstall.exe" in the
-    // directory and removes the directory when it is then empty. Windows builds only.
+    // directory and removes the directory when it is then empty. Nothing in the native build.
     static void ScheduleSelfDelete(const std::wstring& dir);
 
     // The command processor's argument string for the directory.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/common/errors.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "install_rules.h"
@@ -44,7 +45,12 @@ std::optional<std::wstring> ResolveInside(const std::wstring& installDir, std::w
     // Records always write '\'; read both, so that each build resolves every step of the path.
     std::wstring steps(relative);
     std::replace_if(steps.begin(), steps.end(), Path::IsSeparator, Path::Separator);
-    std::wstring full = Path::GetFullPath(Path::Combine(installDir, steps));
+    std::wstring full;
+    try {
+        full = Path::GetFullPath(Path::Combine(installDir, steps));
+    } catch (const Exception&) {
+        return std::nullopt;  // a path the system cannot even resolve names nothing of ours
+    }
     if (!InstallRules::IsInside(full, installDir)) return std::nullopt;
     return full;
 }

@@ -172,6 +172,33 @@ TEST(BlockStream, DeliversEachFileBlockByBlockAndKeepsPosition) {
     EXPECT_EQ(ReadAll(*entries[2].Open()), text);
 }
 
+// A stream that only reads forward, as a download or a pipe would be.
+class ForwardOnly final : public ReadStream {
+public:
+    explicit ForwardOnly(std::vector<std::byte> bytes, bool* closed) : inner_(std::move(bytes)), closed_(closed) {}
+    ~ForwardOnly() override { *closed_ = true; }
+    std::size_t Read(std::span<std::byte> buffer) override {
+        return inner_.Read(buffer.first(std::min<std::size_t>(buffer.size(), 7)));
+    }
+    std::int64_t Length() const override { throw NotSupportedException(L"no length"); }
+    std::int64_t Position() const override { throw NotSupportedException(L"no position"); }
+
+private:
+    MemoryReadStream inner_;
+    bool* closed_;
+};
+
+TEST(BlockStream, NonSeekableInputIsCopiedIntoMemoryAndClosed) {
+    const auto a = RandomBytes(9000, 8), b = Bytes("second");
+    bool closed = false;
+    PackedPayloadSource source(
+        std::make_unique<ForwardOnly>(Tools::BuildPackage({{"a", a}, {"b", b}}, {4096, 2}), &closed));
+    EXPECT_TRUE(closed) << "the given stream is closed once copied";
+    ASSERT_EQ(source.Entries().size(), 2u);
+    EXPECT_EQ(ReadAll(*source.Entries()[1].Open()), b);
+    EXPECT_EQ(ReadAll(*source.Entries()[0].Open()), a);
+}
+
 TEST(BlockStream, StreamsOfDifferentEntriesReadAlternately) {
     const auto a = RandomBytes(9000, 2), b = RandomBytes(9000, 3);
     const auto source = SourceOf(Tools::BuildPackage({{"a", a}, {"b", b}}, {2000, 3}));
