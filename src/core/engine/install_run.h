@@ -71,6 +71,9 @@ private:
                         const std::optional<std::wstring>& icon, const std::optional<std::wstring>& arguments);
     void AddToPath();
     bool EarlierRecordAddedPath() const;
+    std::optional<InstallRecord> LoadEarlierRecord() const;
+    // Lists what the earlier installation's record names and this run left in place.
+    void AdoptEarlierRecord();
     void SaveRecord();
     void WriteUninstallEntry(const std::wstring& uninstaller);
     void WaitForMinimumDuration();
@@ -111,6 +114,12 @@ private:
     std::optional<UninstallEntryBackup::Values> earlierEntry_;
     bool registryWritten_ = false;
     bool pathAddedByRun_ = false;
+    // The record of an earlier installation in the same directory, read before the run changed anything.
+    std::optional<InstallRecord> earlierRecord_;
+    // How many of the record's links and directories this run made (set when the earlier record's
+    // are adopted behind them).
+    std::optional<std::size_t> madeShortcuts_;
+    std::optional<std::size_t> madeDirectories_;
 };
 
 }  // namespace Ravenquill::Core

@@ -139,6 +139,7 @@ InstallRecord InstallEngine::Run::Execute() {
                      InstallEngine::FormatSize(total_) + L")");
 
     recordFolderExisted_ = FileSystem::DirectoryExists(Path::GetDirectoryName(InstallRecord::PathFor(installDir_)));
+    earlierRecord_ = LoadEarlierRecord();
     try {
         InstallSteps::Enter(InstallSteps::Directory);
         for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) madeAbove_.push_back(made);
@@ -414,16 +415,45 @@ void InstallEngine::Run::AddToPath() {
 bool InstallEngine::Run::EarlierRecordAddedPath() const {
     // An update finds the entry that the earlier installation added; it stays the product's, so
     // that the uninstall still takes it away.
+    return earlierRecord_ && earlierRecord_->PathEntryAdded && earlierRecord_->PerMachine == options_.PerMachine;
+}
+
+std::optional<InstallRecord> InstallEngine::Run::LoadEarlierRecord() const {
     try {
-        const std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
-        return earlier && earlier->PathEntryAdded && earlier->PerMachine == options_.PerMachine &&
-               PathVariable::SamePath(earlier->InstallDir, installDir_);
+        std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
+        if (earlier && PathVariable::SamePath(earlier->InstallDir, installDir_)) return earlier;
     } catch (const Exception&) {
-        return false;
     }
+    return std::nullopt;
+}
+
+void InstallEngine::Run::AdoptEarlierRecord() {
+    if (!earlierRecord_) return;
+    // What an earlier version put here and this one does not replace stays on the disk; listing it
+    // lets the uninstall take it away as well. Only what still lies inside the directory is taken.
+    for (const std::wstring& file : earlierRecord_->Files)
+        if (InstallRules::IsSafeRelativePath(file) && FileSystem::FileExists(Path::Combine(installDir_, file)))
+            ListFile(file);
+    for (const std::wstring& directory : earlierRecord_->Directories)
+        if (InstallRules::IsSafeRelativePath(directory) &&
+            FileSystem::DirectoryExists(Path::Combine(installDir_, directory)) &&
+            std::find(record_.Directories.begin(), record_.Directories.end(), directory) == record_.Directories.end())
+            record_.Directories.push_back(directory);
+    for (const std::wstring& link : earlierRecord_->Shortcuts) {
+        const bool listed = std::any_of(record_.Shortcuts.begin(), record_.Shortcuts.end(),
+                                        [&](const std::wstring& s) { return Text::EqualsIgnoreCase(s, link); });
+        if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && FileSystem::FileExists(link))
+            record_.Shortcuts.push_back(link);
+    }
+    if (!record_.StartMenuDirectory && earlierRecord_->StartMenuDirectory &&
+        FileSystem::DirectoryExists(*earlierRecord_->StartMenuDirectory))
+        record_.StartMenuDirectory = earlierRecord_->StartMenuDirectory;
 }
 
 void InstallEngine::Run::SaveRecord() {
+    madeShortcuts_ = record_.Shortcuts.size();
+    madeDirectories_ = record_.Directories.size();
+    AdoptEarlierRecord();
     const std::wstring path = InstallRecord::PathFor(installDir_);
     // The earlier installation's record stays aside until this run has succeeded.
     if (FileSystem::FileExists(path)) MoveAside(path);
@@ -481,10 +511,15 @@ void InstallEngine::Run::Rollback(bool complete) {
         RestoreMovedAside();
         return;
     }
-    for (const std::wstring& shortcut : record_.Shortcuts) TryRun([&] { FileSystem::DeleteFileIfExists(shortcut); });
+    // Only what this run made: the record may also list what the earlier installation left here.
+    const std::size_t shortcuts = std::min(madeShortcuts_.value_or(record_.Shortcuts.size()), record_.Shortcuts.size());
+    for (std::size_t i = 0; i < shortcuts; ++i) TryRun([&] { FileSystem::DeleteFileIfExists(record_.Shortcuts[i]); });
     for (const std::wstring& file : written_) TryRun([&] { FileSystem::DeleteFileIfExists(file); });
     RestoreMovedAside();
-    for (const std::wstring& directory : InstallRules::RemovalOrder(record_.Directories))
+    const std::size_t directories =
+        std::min(madeDirectories_.value_or(record_.Directories.size()), record_.Directories.size());
+    for (const std::wstring& directory : InstallRules::RemovalOrder(
+             std::vector<std::wstring>(record_.Directories.begin(), record_.Directories.begin() + directories)))
         TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(Path::Combine(installDir_, directory)); });
     if (!recordFolderExisted_)
         TryRun([&] { FileSystem::DeleteTree(Path::GetDirectoryName(InstallRecord::PathFor(installDir_))); });

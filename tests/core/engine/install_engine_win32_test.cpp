@@ -276,7 +276,10 @@ TEST_F(InstallEngineTest, AStoppedUpdateLeavesTheEarlierInstallationAsItWas) {
     for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
         for (const StepCase& step : Steps) {
             if (stop == Stop::Cancel && step.Step == InstallSteps::Finish) continue;
+            // Without the desktop link this time: the earlier one is adopted into the new record
+            // and must survive the clean-up.
             InstallOptions options = OptionsFor(stop);
+            options.DesktopShortcut = false;
             const MachineState before = sandbox_.Snapshot();
             Journal journal;
             RunStoppedAt(sandbox_, options, step, stop, journal);
@@ -291,7 +294,9 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
     InstallEarlierVersion();
     fs::permissions(sandbox_.Target() / "bin" / "tools" / "tool.dll", fs::perms::owner_write, fs::perm_options::remove);
     InstallEngine engine;
-    const InstallRecord record = engine.Install(FullOptions());
+    InstallOptions options = FullOptions();
+    options.DesktopShortcut = false;
+    const InstallRecord record = engine.Install(options);
     const fs::path target = sandbox_.Target();
     EXPECT_EQ(ReadText(target / "app.exe"), "app v2");
     EXPECT_EQ(ReadText(target / "bin" / "tools" / "tool.dll"), "tool v2");
@@ -304,8 +309,28 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe.old"), 0);
     EXPECT_EQ(InstallRecord::Load(target.wstring())->Version, L"2.5.0");
-    // The PATH entry the earlier installation added stays the product's, for the uninstall to take.
+    // What the earlier installation put here and this one left in place stays the product's, for
+    // the uninstall to take away: its PATH entry, a file only it had, its desktop link.
     EXPECT_TRUE(record.PathEntryAdded);
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"old.txt"), 1);
+    EXPECT_EQ(std::count(record.Shortcuts.begin(), record.Shortcuts.end(), sandbox_.DesktopLink().wstring()), 1);
+}
+
+TEST_F(InstallEngineTest, AnUninstallAfterAnUpdateTakesAwayWhatBothVersionsPutThere) {
+    MachineState expected = sandbox_.Snapshot();
+    InstallEarlierVersion();
+    InstallOptions options = FullOptions();
+    options.DesktopShortcut = false;
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(options);
+    UninstallEngine().Uninstall(record, false);
+    MachineState after = sandbox_.Snapshot();
+    std::erase_if(after.Sandbox, [](const auto& item) { return item.first.starts_with(L"earlier"); });
+    for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
+        expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
+    // The earlier uninstaller kept under ".old" is never listed in a record.
+    expected.Sandbox[fs::path("apps\\vendor\\Target\\uninstall.exe.old").wstring()] = "setup program v1";
+    EXPECT_EQ(after, expected);
 }
 
 TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeavesItInPlace) {
@@ -340,7 +365,8 @@ TEST_F(InstallEngineTest, AnUninstallerThatCannotBeReplacedIsLoggedAndTheEarlier
     EXPECT_FALSE(journal.Logged(L"Деинсталлятор установлен"));
     EXPECT_EQ(ReadText(uninstaller), "setup program v1");
     EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
-    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 0);
+    // Listed as the earlier installation's own file, not as a copy of this run.
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
     EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
 }
 
