@@ -191,7 +191,20 @@ TEST(PathFit, ScalesThatAreNotFiniteAndPositiveDrawNothing) {
     EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{5, 5, 0, 9}));    // inverted box
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{nan, nan, nan, nan}));
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{0, 0, 10, nan}));  // one edge of no number
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{nan, 0, 10, 10}));
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{0, 0, inf, inf}));
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 9999999999999999999999999999999999999999,3"), box));
     EXPECT_TRUE(Geometry::FitPath(PathBounds(L"M 0,0 L 0,3"), box));  // a vertical line fits by height
+    // A line into a rectangle without extent across it still fits by its length, either way round.
+    const auto vertical = Geometry::FitPath(PathBounds(L"M 0,0 L 0,4"), Rect{5, 0, 5, 8});
+    const auto horizontal = Geometry::FitPath(PathBounds(L"M 0,0 L 4,0"), Rect{0, 5, 8, 5});
+    ASSERT_TRUE(vertical && horizontal);
+    EXPECT_FLOAT_EQ(vertical->Scale, 2);
+    EXPECT_FLOAT_EQ(horizontal->Scale, 2);
+    EXPECT_FLOAT_EQ(vertical->Dx, 5);
+    EXPECT_FLOAT_EQ(horizontal->Dy, 5);
 }
 
 TEST(RoundSize, HalvesGoToEven) {
