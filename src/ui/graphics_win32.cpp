@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <string>
 
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
@@ -16,21 +17,36 @@ std::wstring GraphicsMessage(std::int32_t hr) {
     return std::wstring(L"Ошибка графической подсистемы: 0x") + digits;
 }
 
+UniqueHModule LoadFromSystemDirectory(const wchar_t* dll) {
+    UniqueHModule module = LoadSystemLibrary(dll);
+    if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    // Windows 7 without its 2011 loader update refuses the search flags; the full path into the
+    // system directory is the platform's fallback and just as safe from a planted DLL.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const UINT length = GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
+        if (length == 0) return module;
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(length);
+    }
+    path += L'\\';
+    path += dll;
+    module.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return module;
+}
+
 // The DLL stays loaded for the life of the process: its factories and every object made from
 // them must outlive any owner we could give the module handle.
 void* SystemProcedure(const wchar_t* dll, const char* name) {
-    UniqueHModule module = LoadSystemLibrary(dll);
+    UniqueHModule module = LoadFromSystemDirectory(dll);
     if (!module) ThrowLastWin32Error(dll);
     FARPROC procedure = GetProcAddress(module.get(), name);
     if (procedure == nullptr) ThrowLastWin32Error(dll);
     module.release();
     return reinterpret_cast<void*>(procedure);
-}
-
-template <class T>
-ComPtr<T> Checked(HRESULT hr, ComPtr<T> object) {
-    Graphics::ThrowIfFailed(hr);
-    return object;
 }
 
 }  // namespace
@@ -60,12 +76,14 @@ ComPtr<IDWriteFactory> CreateDWriteFactory() {
 ComPtr<ID2D1RoundedRectangleGeometry> CreateRoundedRectangleGeometry(ID2D1Factory* factory,
                                                                      const D2D1_ROUNDED_RECT& rect) {
     ComPtr<ID2D1RoundedRectangleGeometry> geometry;
-    return Checked(factory->CreateRoundedRectangleGeometry(&rect, geometry.GetAddressOf()), geometry);
+    ThrowIfFailed(factory->CreateRoundedRectangleGeometry(&rect, geometry.GetAddressOf()));
+    return geometry;
 }
 
 ComPtr<ID2D1PathGeometry> CreatePathGeometry(ID2D1Factory* factory) {
     ComPtr<ID2D1PathGeometry> geometry;
-    return Checked(factory->CreatePathGeometry(geometry.GetAddressOf()), geometry);
+    ThrowIfFailed(factory->CreatePathGeometry(geometry.GetAddressOf()));
+    return geometry;
 }
 
 ComPtr<ID2D1StrokeStyle> CreateStrokeStyle(ID2D1Factory* factory) {
@@ -78,18 +96,21 @@ ComPtr<ID2D1StrokeStyle> CreateStrokeStyle(ID2D1Factory* factory) {
     properties.dashStyle = D2D1_DASH_STYLE_SOLID;
     properties.dashOffset = 0.0f;
     ComPtr<ID2D1StrokeStyle> style;
-    return Checked(factory->CreateStrokeStyle(&properties, nullptr, 0, style.GetAddressOf()), style);
+    ThrowIfFailed(factory->CreateStrokeStyle(&properties, nullptr, 0, style.GetAddressOf()));
+    return style;
 }
 
 ComPtr<ID2D1DCRenderTarget> CreateDCRenderTarget(ID2D1Factory* factory,
                                                  const D2D1_RENDER_TARGET_PROPERTIES& properties) {
     ComPtr<ID2D1DCRenderTarget> target;
-    return Checked(factory->CreateDCRenderTarget(&properties, target.GetAddressOf()), target);
+    ThrowIfFailed(factory->CreateDCRenderTarget(&properties, target.GetAddressOf()));
+    return target;
 }
 
 ComPtr<ID2D1GeometrySink> Open(ID2D1PathGeometry* geometry) {
     ComPtr<ID2D1GeometrySink> sink;
-    return Checked(geometry->Open(sink.GetAddressOf()), sink);
+    ThrowIfFailed(geometry->Open(sink.GetAddressOf()));
+    return sink;
 }
 
 void EndFigure(ID2D1GeometrySink* sink, D2D1_FIGURE_END figureEnd) { sink->EndFigure(figureEnd); }
@@ -113,15 +134,16 @@ ComPtr<ID2D1Bitmap> CreateBitmap(ID2D1RenderTarget* target, std::uint32_t width,
     if (!pixels.empty() && pixels.size() < needed)
         throw ArgumentException(L"The pixel buffer is shorter than width × height × 4 bytes.");
     ComPtr<ID2D1Bitmap> bitmap;
-    return Checked(target->CreateBitmap(D2D1_SIZE_U{width, height}, pixels.empty() ? nullptr : pixels.data(), width * 4,
-                                        &properties, bitmap.GetAddressOf()),
-                   bitmap);
+    ThrowIfFailed(target->CreateBitmap(D2D1_SIZE_U{width, height}, pixels.empty() ? nullptr : pixels.data(), width * 4,
+                                       &properties, bitmap.GetAddressOf()));
+    return bitmap;
 }
 
 ComPtr<ID2D1SolidColorBrush> CreateSolidColorBrush(ID2D1RenderTarget* target, ColorF color) {
     const D2D1_COLOR_F value = color.ToD2D();
     ComPtr<ID2D1SolidColorBrush> brush;
-    return Checked(target->CreateSolidColorBrush(&value, nullptr, brush.GetAddressOf()), brush);
+    ThrowIfFailed(target->CreateSolidColorBrush(&value, nullptr, brush.GetAddressOf()));
+    return brush;
 }
 
 void FillRectangle(ID2D1RenderTarget* target, const D2D1_RECT_F& rect, ID2D1Brush* brush) {
@@ -173,23 +195,24 @@ void SetDpi(ID2D1RenderTarget* target, float dpi) { target->SetDpi(dpi, dpi); }
 ComPtr<IDWriteTextFormat> CreateTextFormat(IDWriteFactory* factory, const wchar_t* family, float size,
                                            DWRITE_FONT_WEIGHT weight, DWRITE_FONT_STYLE style) {
     ComPtr<IDWriteTextFormat> format;
-    return Checked(factory->CreateTextFormat(family, nullptr, weight, style, DWRITE_FONT_STRETCH_NORMAL, size, L"ru-ru",
-                                             format.GetAddressOf()),
-                   format);
+    ThrowIfFailed(factory->CreateTextFormat(family, nullptr, weight, style, DWRITE_FONT_STRETCH_NORMAL, size, L"ru-ru",
+                                            format.GetAddressOf()));
+    return format;
 }
 
 ComPtr<IDWriteTextLayout> CreateTextLayout(IDWriteFactory* factory, std::wstring_view text, IDWriteTextFormat* format,
                                            float maxWidth, float maxHeight) {
     static constexpr wchar_t empty[] = L"";
     ComPtr<IDWriteTextLayout> layout;
-    return Checked(factory->CreateTextLayout(text.empty() ? empty : text.data(), static_cast<UINT32>(text.size()),
-                                             format, maxWidth, maxHeight, layout.GetAddressOf()),
-                   layout);
+    ThrowIfFailed(factory->CreateTextLayout(text.empty() ? empty : text.data(), static_cast<UINT32>(text.size()),
+                                            format, maxWidth, maxHeight, layout.GetAddressOf()));
+    return layout;
 }
 
 ComPtr<IDWriteInlineObject> CreateEllipsisTrimmingSign(IDWriteFactory* factory, IDWriteTextFormat* format) {
     ComPtr<IDWriteInlineObject> sign;
-    return Checked(factory->CreateEllipsisTrimmingSign(format, sign.GetAddressOf()), sign);
+    ThrowIfFailed(factory->CreateEllipsisTrimmingSign(format, sign.GetAddressOf()));
+    return sign;
 }
 
 void SetTrimming(IDWriteTextFormat* format, DWRITE_TRIMMING_GRANULARITY granularity, IDWriteInlineObject* sign) {

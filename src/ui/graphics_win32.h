@@ -12,6 +12,11 @@
 
 #include "core/common/errors.h"
 
+// Canvas::DrawText must keep its name in every file that sees the Windows headers (canvas.h).
+#ifdef DrawText
+#undef DrawText
+#endif
+
 namespace Ravenquill::Interop {
 
 using Microsoft::WRL::ComPtr;

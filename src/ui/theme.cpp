@@ -99,7 +99,7 @@ Theme Theme::Light() {
 
 Theme Theme::Resolve(ThemeMode mode) { return SystemTheme::IsLight(mode) ? Light() : Dark(); }
 
-void Theme::ApplyAccent(std::wstring_view text) {
+void Theme::ApplyAccent(std::optional<std::wstring_view> text) {
     const auto parsed = TryParseColor(text);
     if (!parsed) return;
     const std::uint32_t c = *parsed;

@@ -43,8 +43,9 @@ struct Theme {
     // Light() when SystemTheme::IsLight(mode), else Dark().
     static Theme Resolve(ThemeMode mode);
 
-    // Replaces the five accent slots from a colour text; a text that is not a colour changes nothing.
-    void ApplyAccent(std::wstring_view text);
+    // Replaces the five accent slots from a colour text; null or a text that is not a colour
+    // changes nothing.
+    void ApplyAccent(std::optional<std::wstring_view> text);
 
     // "#RRGGBB" (opaque) or "#AARRGGBB": any number of leading '#', white space around, hex digits
     // in either case. Nothing for a text that is not such a colour.

@@ -78,14 +78,15 @@ TEST(Theme, ApplyAccentDerivesTheFiveSlots) {
 }
 
 TEST(Theme, ApplyAccentOfANonColourChangesNothing) {
-    for (const wchar_t* text : {L"#F0F", L"", L"blue", L"0x4C8DFF"}) {
+    const std::optional<std::wstring_view> texts[] = {L"#F0F", L"", L"blue", L"0x4C8DFF", std::nullopt};
+    for (const auto& text : texts) {
         Theme t = Theme::Dark();
         t.ApplyAccent(text);
-        EXPECT_EQ(t.Accent, 0xFF4C8DFFu) << text;
-        EXPECT_EQ(t.AccentHover, 0xFF6BA1FFu) << text;
-        EXPECT_EQ(t.AccentPressed, 0xFF3D74D6u) << text;
-        EXPECT_EQ(t.AccentSoft, 0x264C8DFFu) << text;
-        EXPECT_EQ(t.OnAccent, 0xFFFFFFFFu) << text;
+        EXPECT_EQ(t.Accent, 0xFF4C8DFFu);
+        EXPECT_EQ(t.AccentHover, 0xFF6BA1FFu);
+        EXPECT_EQ(t.AccentPressed, 0xFF3D74D6u);
+        EXPECT_EQ(t.AccentSoft, 0x264C8DFFu);
+        EXPECT_EQ(t.OnAccent, 0xFFFFFFFFu) << (text ? text->size() : 99);
     }
 }
 
@@ -101,6 +102,8 @@ TEST(Theme, TryParseColorAcceptsOnlySixOrEightHexDigits) {
         {L"#4C8DF", std::nullopt},    {L"#4C8DFF0", std::nullopt},
         {L"blue", std::nullopt},      {L"0x4C8DFF", std::nullopt},
         {L"#4C 8DFF", std::nullopt},  {L"#GG8DFF", std::nullopt},
+        {L"#  4C8DFF", 0x004C8DFF},  // eight characters; the hex reading allows white space before
+        {L"#-4C8DFF", std::nullopt},  {L"#+4C8DFF", std::nullopt},
         {L"", std::nullopt},          {L"   ", std::nullopt},
         {std::nullopt, std::nullopt},
     };
@@ -120,6 +123,14 @@ TEST(Theme, OnAccentTurnsDarkOnlyAboveLuminance055) {
     Theme above = Theme::Dark();
     above.ApplyAccent(L"#8D8D8D");
     EXPECT_EQ(above.OnAccent, 0xFF101216u);
+    // 0x349BFE lies exactly on the threshold and keeps white text; one step bluer crosses it.
+    EXPECT_EQ(Theme::Luminance(0xFF349BFE), 0.55);
+    Theme exact = Theme::Dark();
+    exact.ApplyAccent(L"#349BFE");
+    EXPECT_EQ(exact.OnAccent, 0xFFFFFFFFu);
+    Theme justAbove = Theme::Dark();
+    justAbove.ApplyAccent(L"#349BFF");
+    EXPECT_EQ(justAbove.OnAccent, 0xFF101216u);
     EXPECT_NEAR(Theme::Luminance(0xFF4C8DFF), 0.531, 0.001);
     EXPECT_DOUBLE_EQ(Theme::Luminance(0x00FFFFFF), Theme::Luminance(0xFFFFFFFF));  // alpha ignored
 }

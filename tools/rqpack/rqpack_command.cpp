@@ -6,8 +6,8 @@
 #include "core/common/errors.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
+#include "core/model/file_probe.h"
 #include "core/payload/buffered_read_stream.h"
-#include "core/payload/folder_listing.h"
 #include "core/payload/folder_payload_source.h"
 #include "core/payload/packed_payload_source.h"
 #include "core/payload/zip_payload_source.h"
@@ -34,7 +34,7 @@ struct UsageError {
 };
 
 std::unique_ptr<PayloadSource> OpenPayload(const std::wstring& path) {
-    if (PayloadDetail::DirectoryExists(path)) return std::make_unique<FolderPayloadSource>(path);
+    if (Detail::DirectoryExists(path)) return std::make_unique<FolderPayloadSource>(path);
     if (Text::EndsWithIgnoreCase(path, L".zip")) return std::make_unique<ZipPayloadSource>(OpenPayloadFile(path));
     return std::make_unique<PackedPayloadSource>(OpenPayloadFile(path));
 }
@@ -58,14 +58,15 @@ int Pack(const std::vector<std::wstring>& args, const CommandOutput& output) {
     PackageOptions options;
     for (std::size_t i = 3; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) throw UsageError{L"missing value after " + args[i]};
+        // The installer decodes no block past 4 MiB: a larger size would make a package it cannot read.
         if (args[i] == L"--block-size")
-            options.BlockSize = ParseNumber(args[i + 1], L"--block-size", 1, INT32_MAX);
+            options.BlockSize = ParseNumber(args[i + 1], L"--block-size", 1, PackedPayload::MaxBlockBytes);
         else if (args[i] == L"--quality")
             options.Quality = ParseNumber(args[i + 1], L"--quality", 0, 11);
         else
             throw UsageError{L"unknown option " + args[i]};
     }
-    if (!PayloadDetail::DirectoryExists(args[1])) throw DirectoryNotFoundException(L"No such folder: " + args[1]);
+    if (!Detail::DirectoryExists(args[1])) throw DirectoryNotFoundException(L"No such folder: " + args[1]);
     const std::size_t count = WritePackage(args[1], args[2], options);
     output.Out(std::to_wstring(count) + L" files packed into " + args[2]);
     return 0;

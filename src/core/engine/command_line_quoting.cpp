@@ -24,6 +24,13 @@ bool WrapsInQuotes(std::wstring_view value) {
     return value.find(L' ') != std::wstring_view::npos && value.find(L'"') == std::wstring_view::npos;
 }
 
+// On the command line a tab separates arguments as a space does, and an empty argument exists only
+// as a pair of quotes.
+bool WrapsInJoinedLine(std::wstring_view value) {
+    return value.empty() ||
+           (value.find_first_of(L" \t") != std::wstring_view::npos && value.find(L'"') == std::wstring_view::npos);
+}
+
 }  // namespace
 
 std::wstring QuoteArgument(std::wstring_view value) {
@@ -42,7 +49,7 @@ std::wstring JoinArguments(std::span<const std::wstring> arguments) {
     for (const std::wstring& argument : arguments) {
         if (!first) line.push_back(L' ');
         first = false;
-        if (WrapsInQuotes(argument)) {
+        if (WrapsInJoinedLine(argument)) {
             line.push_back(L'"');
             AppendEscapingBackslashes(line, argument, true);
             line.push_back(L'"');

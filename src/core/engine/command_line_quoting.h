@@ -12,7 +12,8 @@ namespace Ravenquill::Core {
 // (such as --dir="C:\Program Files\X") supplies its own quoting.
 std::wstring QuoteArgument(std::wstring_view value);
 
-// Each argument through QuoteArgument, joined with one space. A run of backslashes is literal to
+// Each argument through QuoteArgument, joined with one space; an empty argument, or one with a tab
+// and no double quote, is wrapped as well so that it stays one argument. A run of backslashes is literal to
 // the platform's splitting unless a double quote follows it; such a run (one before a quote inside
 // the argument, or one before the closing quote that QuoteArgument added) is doubled, so
 // --dir="D:\" reaches the new process as the directory D:\ instead of swallowing its closing quote

@@ -1,14 +1,48 @@
 #pragma once
 // The state of one installation run and its steps (Windows builds). Everything the run changes is
 // journalled here so that a failure or cancellation can put the machine back as it was.
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "install_engine.h"
+#include "install_entry_backup.h"
 
 namespace Ravenquill::Core {
+
+// Names of the steps of a run, as the step hook receives them.
+namespace InstallSteps {
+inline constexpr std::wstring_view Directory = L"directory";
+inline constexpr std::wstring_view Entry = L"entry";
+inline constexpr std::wstring_view Uninstaller = L"uninstaller";
+inline constexpr std::wstring_view Shortcuts = L"shortcuts";
+inline constexpr std::wstring_view PathEntry = L"path";
+inline constexpr std::wstring_view Record = L"record";
+inline constexpr std::wstring_view Registry = L"registry";
+inline constexpr std::wstring_view Wait = L"wait";
+inline constexpr std::wstring_view Finish = L"finish";
+
+using Hook = std::function<void(std::wstring_view step)>;
+
+// Test seam: calls the hook with each step's name just before the step runs, for its lifetime, so
+// a test can inject a failure or a cancellation at any step (tests only; not thread-safe).
+class ScopedHook {
+public:
+    explicit ScopedHook(Hook hook);
+    ~ScopedHook();
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+
+private:
+    Hook previous_;
+};
+
+void Enter(std::wstring_view step);
+}  // namespace InstallSteps
 
 class InstallEngine::Run {
 public:
@@ -35,13 +69,18 @@ private:
     void CreateShortcut(const std::wstring& linkPath, const std::wstring& target,
                         const std::optional<std::wstring>& icon, const std::optional<std::wstring>& arguments);
     void AddToPath();
+    bool EarlierRecordAddedPath() const;
     void SaveRecord();
     void WriteUninstallEntry(const std::wstring& uninstaller);
     void WaitForMinimumDuration();
 
+    // Moves an existing file to its name with the run's suffix; the rollback moves it back.
     void MoveAside(const std::wstring& path);
     void MoveAsideAs(const std::wstring& path, const std::wstring& aside, bool keepOnSuccess);
+    // Puts the moved-aside files back, newest first, replacing what this run wrote there.
+    void RestoreMovedAside();
     void ListFile(const std::wstring& relative);
+    bool WroteFile(const std::wstring& path) const;
     // complete: everything the run did; otherwise only the earlier installation's files go back.
     void Rollback(bool complete);
     void DiscardMovedAside();
@@ -50,6 +89,7 @@ private:
     const InstallOptions& options_;
     const InstallManifest& manifest_;
     CancellationToken token_;
+    std::chrono::steady_clock::time_point started_;
     InstallRecord record_;
     std::wstring installDir_;
     std::int64_t total_ = 1;
@@ -61,12 +101,10 @@ private:
     // Folders made on the way to the install directory, the install directory included.
     std::vector<std::wstring> madeAbove_;
     bool recordFolderExisted_ = false;
-    std::optional<std::vector<std::byte>> earlierRecordBytes_;
-    std::optional<InstallRecord> earlierRecord_;
-    bool recordSaved_ = false;
-    bool registryExisted_ = false;
+    std::optional<std::wstring> madeStartMenuFolder_;
+    std::optional<UninstallEntryBackup::Values> earlierEntry_;
     bool registryWritten_ = false;
-    std::optional<std::wstring> uninstallerPath_;
+    bool pathAddedByRun_ = false;
 };
 
 }  // namespace Ravenquill::Core

@@ -2,8 +2,10 @@
 // Removes one installation, driven by its record: shortcuts, files, empty folders, the PATH entry,
 // the uninstall entry, the record folder and the user's data. Best effort: a step that fails for an
 // input/output reason or for lack of access is logged as skipped and the run goes on. Nothing the
-// record names outside the install directory is touched.
+// record names outside the install directory is touched, and no removal passes through a link.
+#include <chrono>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "core/model/install_manifest.h"
 #include "core/model/install_progress.h"
 #include "core/model/install_record.h"
+#include "uninstall_system.h"
 
 namespace Ravenquill::Core {
 
@@ -23,30 +26,43 @@ struct FoundInstallation {
 
 class UninstallEngine {
 public:
+    // Every completed run lasts at least this long, so the progress page can be read.
+    static constexpr std::chrono::milliseconds MinimumDuration{1200};
+
     Event<UninstallEngine, InstallProgress> Progress;
     Event<UninstallEngine, std::wstring> Log;
+
+    UninstallEngine();
+    explicit UninstallEngine(std::shared_ptr<UninstallSystem> system);
 
     // The explicit directory, the executable's folder, then the registered install location.
     static std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
                                                              const std::optional<std::wstring>& explicitDir);
+    static std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
+                                                             const std::optional<std::wstring>& explicitDir,
+                                                             UninstallSystem& system);
 
     // Runs Uninstall on the thread pool. The engine must outlive the future.
     std::future<void> UninstallAsync(InstallRecord record, bool keepUserData, CancellationToken token = {});
-    // Blocking; cancellation is tested before every shortcut and file and during the final wait.
+    // Blocking; cancellation is tested before every shortcut and file and during the final wait. A
+    // record whose install directory is empty or not a full path fails with InvalidDataException
+    // before anything is removed.
     void Uninstall(const InstallRecord& record, bool keepUserData, CancellationToken token = {});
 
     // Starts a hidden command processor that waits two seconds, deletes "uninstall.exe" in the
-    // directory and removes the directory when it is then empty.
+    // directory and removes the directory when it is then empty. Nothing in the native build.
     static void ScheduleSelfDelete(const std::wstring& dir);
 
     // The command processor's argument string for the directory.
     static std::wstring SelfDeleteArguments(const std::wstring& dir);
 
 private:
+    class Run;
+
     void Report(double fraction, std::wstring status, std::optional<std::wstring> detail = std::nullopt);
     void WriteLog(const std::wstring& line);
-    template <class Action>
-    bool TryRun(Action&& action, const std::wstring& label);
+
+    std::shared_ptr<UninstallSystem> system_;
 };
 
 }  // namespace Ravenquill::Core

@@ -7,6 +7,7 @@
 #include "core/common/text.h"
 #include "core/model/core_json.h"
 #include "core/model/environment_expansion.h"
+#include "core/model/file_probe.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -31,30 +32,25 @@ std::wstring ReplaceIgnoreCase(std::wstring_view text, std::wstring_view token, 
 
 bool IsControl(wchar_t c) { return c <= 0x1F || (c >= 0x7F && c <= 0x9F); }
 
-// The side file's text, or absent when there is no such file. Other read failures reach the caller.
-std::optional<std::wstring> ReadSideFile() {
-    const std::wstring directory = ExecutableDirectory();
-    if (directory.empty()) return std::nullopt;
-    std::unique_ptr<ReadStream> stream;
-    try {
-        stream = OpenFileForRead(Path::Combine(directory, SideManifestName));
-    } catch (const FileNotFoundException&) {
-        return std::nullopt;
-    } catch (const DirectoryNotFoundException&) {
-        return std::nullopt;
-    }
-    // A file too large to be a manifest is not read into memory; it counts as invalid text.
-    if (stream->Length() > static_cast<std::int64_t>(CoreJson::MaxTextBytes)) return std::wstring(L"\"too large\"");
-    return CoreJson::DecodeText(stream->ReadToEnd());
+InstallManifest FromText(const std::wstring& text) {
+    if (Text::IsNullOrWhiteSpace(text)) return InstallManifest();
+    return CoreJson::ReadManifest(text).value_or(InstallManifest());
 }
 
 }  // namespace
 
 InstallManifest InstallManifest::Load() {
-    std::optional<std::wstring> text = ReadEmbeddedText(EmbeddedManifestName);
-    if (!text) text = ReadSideFile();
-    if (!text || Text::IsNullOrWhiteSpace(*text)) return InstallManifest();
-    return CoreJson::ReadManifest(*text).value_or(InstallManifest());
+    if (const std::optional<std::wstring> embedded = ReadEmbeddedText(EmbeddedManifestName)) return FromText(*embedded);
+
+    // Only a file counts (a directory of that name does not); failures to read it reach the caller.
+    const std::wstring directory = ExecutableDirectory();
+    if (directory.empty()) return InstallManifest();
+    const std::wstring path = Path::Combine(directory, SideManifestName);
+    if (!Detail::FileExists(path)) return InstallManifest();
+    const std::unique_ptr<ReadStream> stream = OpenFileForRead(path);
+    // A file too large to be a manifest is not read into memory; it counts as invalid text.
+    if (stream->Length() > static_cast<std::int64_t>(CoreJson::MaxTextBytes)) return InstallManifest();
+    return FromText(CoreJson::DecodeText(stream->ReadToEnd()));
 }
 
 std::optional<std::wstring> InstallManifest::ReadEmbeddedText(std::wstring_view name) {

@@ -5,6 +5,7 @@
 #include "core/common/read_stream.h"
 #include "core/common/text.h"
 #include "core/model/core_json.h"
+#include "core/model/file_probe.h"
 #include "core/model/record_storage.h"
 
 namespace Ravenquill::Core {
@@ -14,6 +15,8 @@ std::wstring InstallRecord::PathFor(std::wstring_view installDir) {
 }
 
 void InstallRecord::Save(const InstallRecord& record, std::wstring_view installDir) {
+    // The platform would take U+0000 as the end of the path and write the record somewhere else.
+    if (installDir.find(L'\0') != std::wstring_view::npos) throw ArgumentException(L"Null character in path.");
     const std::wstring path = PathFor(installDir);
     Detail::CreateDirectoryTree(Path::GetDirectoryName(path));
     std::string bytes = "\xEF\xBB\xBF" + Text::ToUtf8(CoreJson::WriteRecord(record));
@@ -21,9 +24,13 @@ void InstallRecord::Save(const InstallRecord& record, std::wstring_view installD
 }
 
 std::optional<InstallRecord> InstallRecord::Load(std::wstring_view installDir) {
+    // Only a file is a record: a directory of its name (or a path with U+0000, which names
+    // nothing) is none.
+    const std::wstring path = PathFor(installDir);
+    if (!Detail::FileExists(path)) return std::nullopt;
     std::wstring text;
     try {
-        const std::unique_ptr<ReadStream> stream = OpenFileForRead(PathFor(installDir));
+        const std::unique_ptr<ReadStream> stream = OpenFileForRead(path);
         // A record this large is not one the installer wrote; it is not read into memory.
         if (stream->Length() > static_cast<std::int64_t>(CoreJson::MaxTextBytes)) return std::nullopt;
         text = CoreJson::DecodeText(stream->ReadToEnd());

@@ -1,5 +1,5 @@
 #pragma once
-// What the payload needs of the file system besides opening files.
+// What the payload needs of the file system besides opening files and testing existence.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,9 +14,5 @@ struct ListedFile {
 // Every file below the root at any depth, without sorting; directory links are not followed.
 // A directory that cannot be listed fails with the I/O or access error of the platform.
 std::vector<ListedFile> ListFilesBelow(const std::wstring& root);
-
-// An existing file (not a directory) / an existing directory.
-bool FileExists(const std::wstring& path);
-bool DirectoryExists(const std::wstring& path);
 
 }  // namespace Ravenquill::Core::PayloadDetail

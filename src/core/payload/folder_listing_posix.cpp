@@ -40,15 +40,4 @@ std::vector<ListedFile> ListFilesBelow(const std::wstring& root) {
     return files;
 }
 
-bool FileExists(const std::wstring& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(Text::ToUtf8(path), error);
-    return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
-
-bool DirectoryExists(const std::wstring& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(Text::ToUtf8(path), error);
-}
-
 }  // namespace Ravenquill::Core::PayloadDetail

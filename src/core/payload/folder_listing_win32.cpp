@@ -39,8 +39,6 @@ void ListInto(const std::wstring& directory, const std::wstring& relativeDirecto
     }
 }
 
-DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(LongPath(path).c_str()); }
-
 }  // namespace
 
 std::vector<ListedFile> ListFilesBelow(const std::wstring& root) {
@@ -49,16 +47,6 @@ std::vector<ListedFile> ListFilesBelow(const std::wstring& root) {
     std::vector<ListedFile> files;
     ListInto(directory, L"", files);
     return files;
-}
-
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = AttributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool DirectoryExists(const std::wstring& path) {
-    const DWORD attributes = AttributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace Ravenquill::Core::PayloadDetail

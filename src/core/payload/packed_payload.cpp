@@ -81,7 +81,7 @@ const std::array<std::byte, 6> PackedPayload::Magic = {std::byte{'R'}, std::byte
 
 std::wstring PackedPayload::Entry::ToString() const {
     return L"Entry { RelativePath = " + RelativePath + L", Length = " + std::to_wstring(Length) + L", Offset = " +
-           std::to_wstring(Offset) + L", BlockLengths = " + (BlockLengths ? L"System.Int32[]" : L"") + L" }";
+           std::to_wstring(Offset) + L", BlockLengths = " + (BlockLengths ? L"std::vector<std::int32_t>" : L"") + L" }";
 }
 
 std::vector<PackedPayload::Entry> PackedPayload::ReadIndex(ReadStream& stream) {

@@ -4,7 +4,7 @@
 #include "checked_math.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
-#include "folder_listing.h"
+#include "core/model/file_probe.h"
 #include "folder_payload_source.h"
 #include "packed_payload_source.h"
 #include "zip_payload_source.h"
@@ -25,11 +25,11 @@ std::unique_ptr<PayloadSource> PayloadSource::Open() {
         return std::make_unique<ZipPayloadSource>(std::make_unique<MemoryReadStream>(*zip));
 
     const std::wstring directory = ExecutableDirectory();
-    if (const std::wstring path = Path::Combine(directory, L"payload.rqpk"); PayloadDetail::FileExists(path))
+    if (const std::wstring path = Path::Combine(directory, L"payload.rqpk"); Detail::FileExists(path))
         return std::make_unique<PackedPayloadSource>(OpenPayloadFile(path));
-    if (const std::wstring path = Path::Combine(directory, L"payload.zip"); PayloadDetail::FileExists(path))
+    if (const std::wstring path = Path::Combine(directory, L"payload.zip"); Detail::FileExists(path))
         return std::make_unique<ZipPayloadSource>(OpenPayloadFile(path));
-    if (const std::wstring path = Path::Combine(directory, L"payload"); PayloadDetail::DirectoryExists(path))
+    if (const std::wstring path = Path::Combine(directory, L"payload"); Detail::DirectoryExists(path))
         return std::make_unique<FolderPayloadSource>(path);
     return nullptr;
 }

@@ -38,6 +38,9 @@ TEST(CommandLineQuotingTest, JoinDoublesOnlyBackslashesThatAQuoteFollows) {
         // Backslashes that no quote follows stay single, also at the end of a bare argument.
         {{L"D:\\", L"\\\\server\\share"}, L"D:\\ \\\\server\\share"},
         {{L"a\\\\\"b"}, L"a\\\\\\\\\"b"},
+        // An empty argument and one with a tab would vanish or split without quotes.
+        {{L"--a", L"", L"--b"}, L"--a \"\" --b"},
+        {{L"x\ty"}, L"\"x\ty\""},
     };
     for (const auto& c : cases) EXPECT_EQ(JoinArguments(c.arguments), c.expected) << c.expected;
 }

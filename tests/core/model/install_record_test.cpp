@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/common/errors.h"
 #include "core/common/path.h"
 #include "core/model/core_json.h"
 #include "model_test_support.h"
@@ -154,6 +155,25 @@ TEST(InstallRecord, MalformedOrMissingRecordLoadsAsAbsent) {
         dir.WriteFile(".ravenquill/record.json", text);
         EXPECT_FALSE(InstallRecord::Load(dir.Text())) << text;
     }
+}
+
+TEST(InstallRecord, DirectoryInPlaceOfTheFileIsNoRecord) {
+    TempDirectory dir;
+    std::filesystem::create_directories(dir.Get() / ".ravenquill" / "record.json");
+    EXPECT_FALSE(InstallRecord::Load(dir.Text()));
+}
+
+// U+0000 would cut the path short at the platform: "<dir>\0x" must not write or read "<dir>".
+TEST(InstallRecord, InstallDirectoryWithNulCharacterIsRefused) {
+    TempDirectory dir;
+    InstallRecord::Save(SampleRecord(), dir.Text());
+    const std::wstring cut = dir.Text() + std::wstring(1, L'\0') + L"x";
+    EXPECT_FALSE(InstallRecord::Load(cut)) << "the record of the shortened path must not be found";
+    const std::string before = dir.ReadFile(".ravenquill/record.json");
+    InstallRecord other = SampleRecord();
+    other.ProductName = L"Other";
+    EXPECT_THROW(InstallRecord::Save(other, cut), ArgumentException);
+    EXPECT_EQ(dir.ReadFile(".ravenquill/record.json"), before);
 }
 
 TEST(InstallRecord, LenientReading) {

@@ -115,7 +115,7 @@ TEST(PackedPayloadIndex, ListsEntriesWithBackslashesAndRunningOffsets) {
     EXPECT_EQ(entries[2].Offset, dataStart + 30);
     EXPECT_EQ(*entries[0].BlockLengths, first);
     EXPECT_EQ(entries[0].ToString(), L"Entry { RelativePath = bin\\tools\\run.dll, Length = 5000, Offset = " +
-                                         std::to_wstring(dataStart) + L", BlockLengths = System.Int32[] }");
+                                         std::to_wstring(dataStart) + L", BlockLengths = std::vector<std::int32_t> }");
     PackedPayload::Entry copy = entries[0];
     EXPECT_EQ(copy, entries[0]);
     copy.BlockLengths = std::make_shared<std::vector<std::int32_t>>(first);
@@ -123,6 +123,31 @@ TEST(PackedPayloadIndex, ListsEntriesWithBackslashesAndRunningOffsets) {
 
     MemoryReadStream empty(Header(0, 1));
     EXPECT_TRUE(PackedPayload::ReadIndex(empty).empty());
+}
+
+TEST(PackedPayloadIndex, SumsThatWouldWrapFailInsteadOfWrapping) {
+    auto bytes = Header(2, 4096);
+    const std::vector<std::int32_t> none;
+    AppendIndexRecord(bytes, "a", INT64_MAX, none);
+    AppendIndexRecord(bytes, "b", 1, none);
+    const auto source = SourceOf(bytes);
+    ASSERT_EQ(source->Entries().size(), 2u);
+    EXPECT_THROW(source->TotalBytes(), InvalidDataException);
+
+    // Offsets are 64-bit sums too: a data start near the top of the range cannot wrap into a
+    // negative position.
+    auto offsets = Header(2, 4096);
+    const std::vector<std::int32_t> big = {INT32_MAX};
+    AppendIndexRecord(offsets, "a", 1, big);
+    AppendIndexRecord(offsets, "b", 1, big);
+    struct FarStream final : ReadStream {
+        explicit FarStream(std::vector<std::byte> b) : inner(std::move(b)) {}
+        std::size_t Read(std::span<std::byte> buffer) override { return inner.Read(buffer); }
+        std::int64_t Length() const override { return INT64_MAX; }
+        std::int64_t Position() const override { return INT64_MAX - INT32_MAX - 10 + inner.Position(); }
+        MemoryReadStream inner;
+    } far(offsets);
+    EXPECT_THROW(PackedPayload::ReadIndex(far), InvalidDataException);
 }
 
 TEST(BlockStream, DeliversEachFileBlockByBlockAndKeepsPosition) {
@@ -145,6 +170,33 @@ TEST(BlockStream, DeliversEachFileBlockByBlockAndKeepsPosition) {
     EXPECT_EQ(ReadAll(*entries[0].Open()), big) << "every open starts from the first byte";
     EXPECT_TRUE(ReadAll(*entries[1].Open()).empty());
     EXPECT_EQ(ReadAll(*entries[2].Open()), text);
+}
+
+// A stream that only reads forward, as a download or a pipe would be.
+class ForwardOnly final : public ReadStream {
+public:
+    explicit ForwardOnly(std::vector<std::byte> bytes, bool* closed) : inner_(std::move(bytes)), closed_(closed) {}
+    ~ForwardOnly() override { *closed_ = true; }
+    std::size_t Read(std::span<std::byte> buffer) override {
+        return inner_.Read(buffer.first(std::min<std::size_t>(buffer.size(), 7)));
+    }
+    std::int64_t Length() const override { throw NotSupportedException(L"no length"); }
+    std::int64_t Position() const override { throw NotSupportedException(L"no position"); }
+
+private:
+    MemoryReadStream inner_;
+    bool* closed_;
+};
+
+TEST(BlockStream, NonSeekableInputIsCopiedIntoMemoryAndClosed) {
+    const auto a = RandomBytes(9000, 8), b = Bytes("second");
+    bool closed = false;
+    PackedPayloadSource source(
+        std::make_unique<ForwardOnly>(Tools::BuildPackage({{"a", a}, {"b", b}}, {4096, 2}), &closed));
+    EXPECT_TRUE(closed) << "the given stream is closed once copied";
+    ASSERT_EQ(source.Entries().size(), 2u);
+    EXPECT_EQ(ReadAll(*source.Entries()[1].Open()), b);
+    EXPECT_EQ(ReadAll(*source.Entries()[0].Open()), a);
 }
 
 TEST(BlockStream, StreamsOfDifferentEntriesReadAlternately) {

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <zip.h>
+
+#include <algorithm>
 
 #include "core/common/errors.h"
 #include "core/common/path.h"
@@ -55,6 +58,63 @@ TEST(ZipPayloadSource, EmptyArchiveCorruptArchiveAndStreamAfterDispose) {
     EXPECT_THROW(entry.Open(), ObjectDisposedException);
 }
 
+struct ZipItem {
+    std::string Name;
+    std::string Data;
+    zip_uint8_t System;  // the "made by" system of the entry
+    zip_int32_t Method;
+};
+
+// An archive written by the zip layer itself, so that each entry's "made by" system can be chosen.
+std::vector<std::byte> MakeZip(const TempFolder& folder, const std::vector<ZipItem>& items) {
+    const std::string path = Utf8(folder.Path("made.zip"));
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    EXPECT_NE(archive, nullptr);
+    for (const ZipItem& item : items) {
+        zip_source_t* data = zip_source_buffer(archive, item.Data.data(), item.Data.size(), 0);
+        const zip_int64_t index = zip_file_add(archive, item.Name.c_str(), data, ZIP_FL_ENC_RAW);
+        EXPECT_GE(index, 0) << item.Name;
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), item.Method, 0);
+        zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, item.System, 0);
+    }
+    EXPECT_EQ(zip_close(archive), 0);
+    return ReadAllBytes(folder.Path("made.zip"));
+}
+
+TEST(ZipPayloadSource, NamePartRuleFollowsTheSystemThatMadeTheEntry) {
+    TempFolder folder;
+    const std::string text(5000, 'z');
+    const auto bytes = MakeZip(folder, {
+                                           {"dos\\", "", ZIP_OPSYS_DOS, ZIP_CM_STORE},
+                                           {"drive:", "", ZIP_OPSYS_DOS, ZIP_CM_STORE},
+                                           {"unix\\", "u", ZIP_OPSYS_UNIX, ZIP_CM_STORE},
+                                           {"dir/", "", ZIP_OPSYS_UNIX, ZIP_CM_STORE},
+                                           {"dir/deflated.txt", text, ZIP_OPSYS_DOS, ZIP_CM_DEFLATE},
+                                           {"\xD0\xB4\xD0\xB0.txt", "da", ZIP_OPSYS_DOS, ZIP_CM_STORE},
+                                       });
+    ZipPayloadSource source(std::make_unique<MemoryReadStream>(bytes));
+    EXPECT_EQ(PathsOf(source), (std::vector<std::wstring>{L"dir\\deflated.txt", L"unix\\", L"да.txt"}));
+    for (const auto& entry : source.Entries()) {
+        if (entry.RelativePath == L"dir\\deflated.txt") {
+            EXPECT_EQ(entry.Length, 5000);
+            EXPECT_EQ(ReadAll(*entry.Open()), Bytes(text));
+        }
+    }
+}
+
+TEST(ZipPayloadSource, ContentThatFailsItsChecksumIsAnError) {
+    TempFolder folder;
+    auto bytes = MakeZip(folder, {{"a.txt", "checked content", ZIP_OPSYS_UNIX, ZIP_CM_STORE}});
+    const auto needle = Bytes("checked");
+    const auto at = std::search(bytes.begin(), bytes.end(), needle.begin(), needle.end());
+    ASSERT_NE(at, bytes.end());
+    *at = std::byte{'C'};
+    ZipPayloadSource source(std::make_unique<MemoryReadStream>(bytes));
+    ASSERT_EQ(source.Entries().size(), 1u);
+    EXPECT_THROW(ReadAll(*source.Entries()[0].Open()), InvalidDataException);
+}
+
 TEST(FolderPayloadSource, ListsNestedAndHiddenFilesRelativeToTheRoot) {
     TempFolder folder;
     folder.Write("sub/file.txt", Bytes("abc"));
@@ -68,6 +128,12 @@ TEST(FolderPayloadSource, ListsNestedAndHiddenFilesRelativeToTheRoot) {
             EXPECT_EQ(ReadAll(*entry.Open()), Bytes("abc"));
         }
     }
+
+    // A folder source holds nothing open: its entries still open once it is gone.
+    auto owned = std::make_unique<FolderPayloadSource>(folder.Path());
+    const PayloadEntry kept = owned->Entries()[0];
+    owned.reset();
+    EXPECT_EQ(ReadAll(*kept.Open()).size(), static_cast<std::size_t>(kept.Length));
 
     TempFolder nothing;
     FolderPayloadSource emptySource(nothing.Path());

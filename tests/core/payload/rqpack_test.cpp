@@ -92,6 +92,11 @@ TEST(Rqpack, ExtractReportsFaultsAndRefusesPathsOutsideTheFolder) {
     EXPECT_EQ(shortRun.Err, std::vector<std::wstring>{L"«short.bin» delivered 10 of 100 bytes."});
 
     EXPECT_EQ(Rqpack({L"frobnicate"}).Code, 2);
+    // Blocks past 4 MiB would make a package the installer cannot decode.
+    TempFolder tree;
+    tree.Write("a.txt", Bytes("a"));
+    EXPECT_EQ(Rqpack({L"pack", tree.Path(), work.Path("big.rqpk"), L"--block-size", L"4194305"}).Code, 2);
+    EXPECT_EQ(Rqpack({L"pack", tree.Path(), work.Path("ok.rqpk"), L"--block-size", L"4194304"}).Code, 0);
 }
 
 }  // namespace

@@ -1,0 +1,79 @@
+#include <windows.h>
+// after windows.h, which it needs
+#include <tlhelp32.h>
+
+#include "core/common/long_path.h"
+#include "core/common/text.h"
+#include "core/common/unique_handle.h"
+#include "core/common/win32_error.h"
+#include "core/engine/file_lock_platform.h"
+
+namespace Ravenquill::Core::FileLockPlatform {
+namespace {
+
+// The full path of the process's image; none when it cannot be read.
+std::optional<std::wstring> ImagePath(HANDLE process) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        if (QueryFullProcessImageNameW(process, 0, buffer.data(), &size)) {
+            buffer.resize(size);
+            return buffer;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+        buffer.resize(buffer.size() * 2);
+    }
+    return std::nullopt;
+}
+
+bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+
+}  // namespace
+
+std::int32_t CurrentProcessId() noexcept { return static_cast<std::int32_t>(GetCurrentProcessId()); }
+
+int CompareNames(std::wstring_view a, std::wstring_view b) {
+    int result = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                                 b.data(), static_cast<int>(b.size()), nullptr, nullptr, 0);
+    if (result == 0) return Text::CompareIgnoreCase(a, b);
+    return result - CSTR_EQUAL;
+}
+
+bool DirectoryExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::optional<std::wstring> TryGetProcessName(std::int32_t processId) {
+    UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
+    if (process) {
+        if (HasExited(process.get())) return std::nullopt;
+        if (auto image = ImagePath(process.get())) return FileLockRecords::ProcessNameFromImage(*image);
+    }
+    // Protected processes refuse to be opened; the system's process list still names them.
+    std::optional<std::wstring> name;
+    ForEachProcess([&](const ProcessEntry& entry, const ModulePathQuery&) {
+        if (!name && entry.ProcessId == processId) name = entry.Name;
+    });
+    return name;
+}
+
+void ForEachProcess(const std::function<void(const ProcessEntry&, const ModulePathQuery&)>& visit) {
+    UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) ThrowLastWin32Error(L"CreateToolhelp32Snapshot");
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        ProcessEntry process{static_cast<std::int32_t>(entry.th32ProcessID),
+                             FileLockRecords::ProcessNameFromImage(entry.szExeFile)};
+        const DWORD id = entry.th32ProcessID;
+        visit(process, [id]() -> std::optional<std::wstring> {
+            UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+            if (!handle || HasExited(handle.get())) return std::nullopt;
+            return ImagePath(handle.get());
+        });
+    }
+}
+
+}  // namespace Ravenquill::Core::FileLockPlatform

@@ -1,0 +1,505 @@
+#include "install_run.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <random>
+
+#include "core/common/host.h"
+#include "core/common/path.h"
+#include "core/common/text.h"
+#include "core/common/win32_error.h"
+#include "file_lock_service.h"
+#include "file_system.h"
+#include "install_rules.h"
+#include "path_variable.h"
+#include "shortcut.h"
+#include "uninstall_registry.h"
+
+namespace Ravenquill::Core {
+namespace {
+
+// Copies go through buffers of this size: large enough for the disk, small enough that a
+// cancellation is seen soon.
+constexpr std::size_t CopyBufferSize = 81'920;
+
+InstallSteps::Hook& StepHook() {
+    static InstallSteps::Hook hook;
+    return hook;
+}
+
+// Runs one clean-up step; an input/output or access-denied failure leaves that step undone.
+template <class Action>
+void TryRun(Action&& action) {
+    try {
+        action();
+    } catch (const IOException&) {
+    } catch (const UnauthorizedAccessException&) {
+    }
+}
+
+// The same for the registry and PATH steps, whose refusals are platform failures of their own (a
+// product id the registry refuses included).
+template <class Action>
+void TryRunPlatform(Action&& action) {
+    try {
+        action();
+    } catch (const IOException&) {
+    } catch (const UnauthorizedAccessException&) {
+    } catch (const PlatformException&) {
+    } catch (const SecurityException&) {
+    } catch (const ArgumentException&) {
+    }
+}
+
+std::wstring NewAsideSuffix() {
+    std::random_device random;
+    static constexpr wchar_t Digits[] = L"0123456789abcdef";
+    std::wstring suffix = L".rq-aside-";
+    for (int i = 0; i < 12; ++i) suffix += Digits[random() % 16];
+    return suffix;
+}
+
+std::optional<std::wstring> KnownFolder(const KNOWNFOLDERID& id) {
+    PWSTR path = nullptr;
+    const HRESULT hr = SHGetKnownFolderPath(id, 0, nullptr, &path);
+    std::optional<std::wstring> result;
+    if (SUCCEEDED(hr) && path != nullptr && *path != 0) result = path;
+    CoTaskMemFree(path);
+    return result;
+}
+
+bool SameFullPath(const std::wstring& a, const std::wstring& b) {
+    try {
+        return Text::EqualsIgnoreCase(Path::TrimEndingSeparators(Path::GetFullPath(a)),
+                                      Path::TrimEndingSeparators(Path::GetFullPath(b)));
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+namespace InstallSteps {
+
+ScopedHook::ScopedHook(Hook hook) : previous_(std::exchange(StepHook(), std::move(hook))) {}
+
+ScopedHook::~ScopedHook() { StepHook() = std::move(previous_); }
+
+void Enter(std::wstring_view step) {
+    if (StepHook()) StepHook()(step);
+}
+
+}  // namespace InstallSteps
+
+InstallEngine::Run::Run(InstallEngine& engine, const InstallOptions& options, CancellationToken token)
+    : engine_(engine),
+      options_(options),
+      manifest_(*options.Manifest),
+      token_(std::move(token)),
+      started_(std::chrono::steady_clock::now()),
+      asideSuffix_(NewAsideSuffix()) {}
+
+InstallRecord InstallEngine::Run::Execute() {
+    if (Text::IsNullOrWhiteSpace(options_.InstallDir)) throw ArgumentException(L"Не задан каталог установки.");
+    installDir_ = Path::GetFullPath(options_.InstallDir);
+
+    record_.ProductName = manifest_.ProductName;
+    record_.ProductId = manifest_.ProductId;
+    record_.Version = manifest_.Version;
+    record_.Publisher = manifest_.Publisher;
+    record_.InstallDir = installDir_;
+    record_.PerMachine = options_.PerMachine;
+    record_.Components.assign(options_.SelectedComponentIds.begin(), options_.SelectedComponentIds.end());
+    record_.MainExecutable = manifest_.MainExecutable;
+
+    engine_.Report(0, L"Подготовка к установке", installDir_);
+    engine_.WriteLog(L"Ravenquill — установка «" + manifest_.ProductName + L"» " + manifest_.Version);
+    engine_.WriteLog(L"Каталог установки: " + installDir_);
+    engine_.WriteLog(options_.PerMachine ? L"Режим: для всех пользователей"
+                                         : L"Режим: только для текущего пользователя");
+
+    const std::unique_ptr<PayloadSource> source = PayloadSource::Open();
+    if (!source)
+        throw InstallFailedException(
+            L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик через build\\build.ps1.");
+    const std::vector<const PayloadEntry*> entries =
+        InstallEngine::SelectEntries(*source, manifest_, options_.SelectedComponentIds);
+    if (entries.empty()) throw InstallFailedException(L"В выбранных компонентах нет файлов для установки.");
+    std::int64_t total = 0;
+    for (const PayloadEntry* entry : entries) total += std::max<std::int64_t>(entry->Length, 0);
+    total_ = std::max<std::int64_t>(total, 1);
+    engine_.WriteLog(L"Файлов к установке: " + std::to_wstring(entries.size()) + L" (" +
+                     InstallEngine::FormatSize(total_) + L")");
+
+    recordFolderExisted_ = FileSystem::DirectoryExists(Path::GetDirectoryName(InstallRecord::PathFor(installDir_)));
+    try {
+        InstallSteps::Enter(InstallSteps::Directory);
+        for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) madeAbove_.push_back(made);
+        InstallEntries(entries);
+
+        engine_.Report(0.90, L"Регистрация приложения");
+        ThrowIfCancellationRequested(token_);
+        InstallSteps::Enter(InstallSteps::Uninstaller);
+        const std::wstring uninstaller = DeployUninstaller();
+        InstallSteps::Enter(InstallSteps::Shortcuts);
+        CreateShortcuts(uninstaller);
+        InstallSteps::Enter(InstallSteps::PathEntry);
+        if (options_.AddToPath) AddToPath();
+
+        engine_.Report(0.96, L"Завершение");
+        InstallSteps::Enter(InstallSteps::Record);
+        SaveRecord();
+        InstallSteps::Enter(InstallSteps::Registry);
+        WriteUninstallEntry(uninstaller);
+        InstallSteps::Enter(InstallSteps::Wait);
+        WaitForMinimumDuration();
+
+        engine_.Report(1.0, L"Готово");
+        InstallSteps::Enter(InstallSteps::Finish);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started_;
+        engine_.WriteLog(L"Установка завершена за " + InstallRules::FormatSeconds(elapsed.count()) + L" с");
+    } catch (const OperationCanceledException&) {
+        engine_.WriteLog(L"Установка отменена, выполняется откат…");
+        Rollback(true);
+        throw;
+    } catch (const InstallFailedException&) {
+        Rollback(false);
+        throw;
+    } catch (const std::exception& e) {
+        const std::wstring message = MessageOf(e);
+        const std::exception_ptr failure = std::current_exception();
+        engine_.WriteLog(L"Ошибка: " + message);
+        Rollback(true);
+        throw InstallFailedException(message, failure);
+    }
+    DiscardMovedAside();
+    return record_;
+}
+
+void InstallEngine::Run::InstallEntries(const std::vector<const PayloadEntry*>& entries) {
+    std::int64_t done = 0;
+    for (const PayloadEntry* entry : entries) {
+        ThrowIfCancellationRequested(token_);
+        const std::wstring target = Path::GetFullPath(Path::Combine(installDir_, entry->RelativePath));
+        if (!InstallRules::IsInside(target, installDir_))
+            throw InstallFailedException(L"Недопустимый путь в пакете: " + entry->RelativePath);
+        EnsureDirectory(Path::GetDirectoryName(target));
+        engine_.Report(0.05 + 0.85 * static_cast<double>(done) / static_cast<double>(total_), L"Копирование файлов",
+                       entry->RelativePath);
+        InstallSteps::Enter(InstallSteps::Entry);
+        WriteEntry(*entry, target);
+        done += std::max<std::int64_t>(entry->Length, 0);
+        ListFile(entry->RelativePath);
+    }
+}
+
+void InstallEngine::Run::EnsureDirectory(const std::wstring& directory) {
+    if (FileSystem::DirectoryExists(directory)) return;
+    // Every folder made on the way is listed, so that clean-up and uninstall leave none behind.
+    for (const std::wstring& made : FileSystem::CreateDirectories(directory)) {
+        const std::optional<std::wstring> relative = InstallRules::RelativeInside(made, installDir_);
+        if (!relative || relative->starts_with(L"..")) continue;
+        if (std::find(record_.Directories.begin(), record_.Directories.end(), *relative) == record_.Directories.end())
+            record_.Directories.push_back(*relative);
+    }
+}
+
+void InstallEngine::Run::WriteEntry(const PayloadEntry& entry, const std::wstring& target) {
+    for (;;) {
+        ThrowIfCancellationRequested(token_);
+        std::exception_ptr failure;
+        try {
+            // A file of an earlier installation goes aside first, so a failed update can put it back.
+            if (FileSystem::FileExists(target) && !WroteFile(target)) MoveAside(target);
+            CopyEntry(entry, target);
+            return;
+        } catch (const OperationCanceledException&) {
+            throw;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        if (!InstallEngine::IsLockViolation(failure)) std::rethrow_exception(failure);
+        const std::wstring message = InstallEngine::DescribeLockedFile(target, failure);
+        if (!engine_.FileLockHandler) throw InstallFailedException(message, failure);
+        auto processes =
+            std::make_shared<const std::vector<LockingProcess>>(FileLockService::FindLockingProcesses(target));
+        std::wstring line = L"Файл занят: " + std::wstring(Path::GetFileName(target));
+        if (!processes->empty()) {
+            line += L" (";
+            for (std::size_t i = 0; i < processes->size(); ++i) line += (i ? L", " : L"") + (*processes)[i].Name();
+            line += L")";
+        }
+        engine_.WriteLog(line);
+        if (engine_.FileLockHandler(FileLockInfo(target, processes)) == FileLockResolution::Abort)
+            throw InstallFailedException(message, failure);
+    }
+}
+
+void InstallEngine::Run::CopyEntry(const PayloadEntry& entry, const std::wstring& target) {
+    if (FileSystem::FileExists(target)) FileSystem::SetNormalAttributes(target);
+    const std::unique_ptr<ReadStream> content = entry.Open();
+    FileSystem::FileWriter writer(target);
+    try {
+        std::vector<std::byte> buffer(CopyBufferSize);
+        std::int64_t copied = 0;
+        for (;;) {
+            ThrowIfCancellationRequested(token_);
+            const std::size_t n = content->Read(buffer);
+            if (n == 0) break;
+            copied += static_cast<std::int64_t>(n);
+            if (copied > entry.Length) break;
+            writer.Write(std::span<const std::byte>(buffer.data(), n));
+        }
+        // A source that delivers another length than it states is damaged: never install it cut short.
+        if (copied != entry.Length)
+            throw InvalidDataException(L"Пакет повреждён: файл «" + entry.RelativePath +
+                                       L"» не совпадает с заявленной длиной (" + std::to_wstring(entry.Length) +
+                                       L" Б).");
+        writer.Close();
+    } catch (...) {
+        // A partial file is never left behind: it would look installed but is not.
+        const std::exception_ptr failure = std::current_exception();
+        TryRun([&] { writer.Close(); });
+        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
+        std::rethrow_exception(failure);
+    }
+    written_.push_back(target);
+}
+
+std::wstring InstallEngine::Run::DeployUninstaller() {
+    const std::wstring uninstaller = Path::Combine(installDir_, L"uninstall.exe");
+    const std::wstring program = Host().ExecutablePath();
+    if (program.empty() || !FileSystem::FileExists(program)) {
+        engine_.WriteLog(L"Не удалось определить путь к установщику — деинсталлятор не скопирован");
+        return uninstaller;
+    }
+    try {
+        if (SameFullPath(program, uninstaller)) {
+            // Started from the installed uninstaller: it already is the copy and stays as it is.
+            ListFile(L"uninstall.exe");
+        } else {
+            CopyUninstaller(program, uninstaller);
+        }
+        CopySideManifest();
+        engine_.WriteLog(L"Деинсталлятор установлен");
+    } catch (const IOException& e) {
+        engine_.WriteLog(L"Не удалось скопировать деинсталлятор: " + e.Message());
+    }
+    return uninstaller;
+}
+
+void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::wstring& uninstaller) {
+    const std::size_t movedBefore = movedAside_.size();
+    try {
+        if (FileSystem::FileExists(uninstaller)) {
+            const std::wstring old = uninstaller + L".old";
+            // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
+            // stays as ".old".
+            if (FileSystem::FileExists(old)) MoveAsideAs(old, old + asideSuffix_, false);
+            MoveAsideAs(uninstaller, old, true);
+        }
+        const std::unique_ptr<ReadStream> program = OpenFileForRead(source);
+        FileSystem::FileWriter writer(uninstaller);
+        try {
+            std::vector<std::byte> buffer(CopyBufferSize);
+            for (;;) {
+                ThrowIfCancellationRequested(token_);
+                const std::size_t n = program->Read(buffer);
+                if (n == 0) break;
+                writer.Write(std::span<const std::byte>(buffer.data(), n));
+            }
+            writer.Close();
+        } catch (...) {
+            const std::exception_ptr failure = std::current_exception();
+            TryRun([&] { writer.Close(); });
+            TryRun([&] { FileSystem::DeleteFileIfExists(uninstaller); });
+            std::rethrow_exception(failure);
+        }
+    } catch (const IOException&) {
+        // Without a new copy the earlier uninstaller goes back in place, so the entry still works.
+        while (movedAside_.size() > movedBefore) {
+            const MovedAside moved = movedAside_.back();
+            movedAside_.pop_back();
+            TryRun([&] {
+                FileSystem::DeleteFileIfExists(moved.Original);
+                FileSystem::MoveFileTo(moved.Aside, moved.Original);
+            });
+        }
+        throw;
+    }
+    written_.push_back(uninstaller);
+    ListFile(L"uninstall.exe");
+}
+
+void InstallEngine::Run::CopySideManifest() {
+    const std::wstring folder = Path::GetDirectoryName(Host().ExecutablePath());
+    const std::wstring side = Path::Combine(folder, L"installer.json");
+    if (!FileSystem::FileExists(side) || SameFullPath(folder, installDir_)) return;
+    const std::wstring target = Path::Combine(installDir_, L"installer.json");
+    if (FileSystem::FileExists(target) && !WroteFile(target)) MoveAside(target);
+    try {
+        FileSystem::CopyFileTo(side, target);
+    } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
+        std::rethrow_exception(failure);
+    }
+    written_.push_back(target);
+    ListFile(L"installer.json");
+}
+
+void InstallEngine::Run::CreateShortcuts(const std::wstring& uninstaller) {
+    const std::optional<std::wstring> main = InstallEngine::ResolveMainExecutable(manifest_, installDir_);
+    const std::optional<std::wstring> icon = InstallEngine::ResolveIcon(manifest_, installDir_);
+    if (!main) {
+        engine_.WriteLog(L"Основной исполняемый файл не задан — ярлыки не создаются");
+        return;
+    }
+    const std::wstring& name = manifest_.ProductName;
+    if (options_.DesktopShortcut) {
+        if (const auto desktop = KnownFolder(options_.PerMachine ? FOLDERID_PublicDesktop : FOLDERID_Desktop))
+            CreateShortcut(Path::Combine(*desktop, name + L".lnk"), *main, icon, std::nullopt);
+        else
+            engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка рабочего стола");
+    }
+    if (options_.StartMenuShortcut) {
+        const auto programs = KnownFolder(options_.PerMachine ? FOLDERID_CommonPrograms : FOLDERID_Programs);
+        if (!programs) {
+            engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка меню «Пуск»");
+            return;
+        }
+        const std::wstring folder = Path::Combine(*programs, manifest_.EffectiveStartMenuFolder());
+        record_.StartMenuDirectory = folder;
+        if (!FileSystem::DirectoryExists(folder)) madeStartMenuFolder_ = folder;
+        CreateShortcut(Path::Combine(folder, name + L".lnk"), *main, icon, std::nullopt);
+        CreateShortcut(Path::Combine(folder, L"Удалить " + name + L".lnk"), uninstaller, std::nullopt,
+                       std::wstring(L"--uninstall"));
+    }
+}
+
+void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std::wstring& target,
+                                        const std::optional<std::wstring>& icon,
+                                        const std::optional<std::wstring>& arguments) {
+    const std::wstring description = manifest_.Tagline ? *manifest_.Tagline : manifest_.ProductName;
+    try {
+        if (FileSystem::FileExists(linkPath) && !WroteFile(linkPath)) MoveAside(linkPath);
+        Shortcut::Create(linkPath, target, Path::GetDirectoryName(target), description, icon, arguments);
+        record_.Shortcuts.push_back(linkPath);
+        engine_.WriteLog(L"Создан ярлык: " + linkPath);
+    } catch (const IOException& e) {
+        engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
+                         e.Message());
+    } catch (const UnauthorizedAccessException& e) {
+        engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
+                         e.Message());
+    } catch (const InvalidOperationException& e) {
+        engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
+                         e.Message());
+    }
+}
+
+void InstallEngine::Run::AddToPath() {
+    pathAddedByRun_ = PathVariable::Add(installDir_, options_.PerMachine);
+    record_.PathEntryAdded = pathAddedByRun_ || EarlierRecordAddedPath();
+    if (pathAddedByRun_) engine_.WriteLog(L"Каталог добавлен в переменную PATH");
+}
+
+bool InstallEngine::Run::EarlierRecordAddedPath() const {
+    // An update finds the entry that the earlier installation added; it stays the product's, so
+    // that the uninstall still takes it away.
+    try {
+        const std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
+        return earlier && earlier->PathEntryAdded && earlier->PerMachine == options_.PerMachine &&
+               PathVariable::SamePath(earlier->InstallDir, installDir_);
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+void InstallEngine::Run::SaveRecord() {
+    const std::wstring path = InstallRecord::PathFor(installDir_);
+    // The earlier installation's record stays aside until this run has succeeded.
+    if (FileSystem::FileExists(path)) MoveAside(path);
+    written_.push_back(path);
+    InstallRecord::Save(record_, installDir_);
+}
+
+void InstallEngine::Run::WriteUninstallEntry(const std::wstring& uninstaller) {
+    earlierEntry_ = UninstallEntryBackup::Read(record_.ProductId, record_.PerMachine);
+    registryWritten_ = true;
+    UninstallRegistry::Write(record_, uninstaller, total_, InstallEngine::ResolveIcon(manifest_, installDir_),
+                             manifest_.Website);
+    engine_.WriteLog(L"Запись в «Установка и удаление программ» создана");
+}
+
+void InstallEngine::Run::WaitForMinimumDuration() {
+    const auto remaining = options_.MinimumDuration - (std::chrono::steady_clock::now() - started_);
+    if (remaining > std::chrono::steady_clock::duration::zero()) Delay(remaining, token_);
+}
+
+void InstallEngine::Run::MoveAside(const std::wstring& path) { MoveAsideAs(path, path + asideSuffix_, false); }
+
+void InstallEngine::Run::MoveAsideAs(const std::wstring& path, const std::wstring& aside, bool keepOnSuccess) {
+    FileSystem::MoveFileTo(path, aside);
+    movedAside_.push_back(MovedAside{path, aside, keepOnSuccess});
+}
+
+void InstallEngine::Run::RestoreMovedAside() {
+    while (!movedAside_.empty()) {
+        const MovedAside moved = movedAside_.back();
+        movedAside_.pop_back();
+        TryRun([&] {
+            FileSystem::DeleteFileIfExists(moved.Original);
+            FileSystem::MoveFileTo(moved.Aside, moved.Original);
+        });
+    }
+}
+
+void InstallEngine::Run::ListFile(const std::wstring& relative) {
+    if (std::find(record_.Files.begin(), record_.Files.end(), relative) == record_.Files.end())
+        record_.Files.push_back(relative);
+}
+
+bool InstallEngine::Run::WroteFile(const std::wstring& path) const {
+    return std::any_of(written_.begin(), written_.end(),
+                       [&](const std::wstring& w) { return Text::EqualsIgnoreCase(w, path); });
+}
+
+void InstallEngine::Run::Rollback(bool complete) {
+    if (!complete) {
+        // The files copied so far stay, but none of the earlier installation's is lost.
+        RestoreMovedAside();
+        return;
+    }
+    for (const std::wstring& shortcut : record_.Shortcuts) TryRun([&] { FileSystem::DeleteFileIfExists(shortcut); });
+    for (const std::wstring& file : written_) TryRun([&] { FileSystem::DeleteFileIfExists(file); });
+    RestoreMovedAside();
+    for (const std::wstring& directory : InstallRules::RemovalOrder(record_.Directories))
+        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(Path::Combine(installDir_, directory)); });
+    if (!recordFolderExisted_)
+        TryRun([&] { FileSystem::DeleteTree(Path::GetDirectoryName(InstallRecord::PathFor(installDir_))); });
+    if (registryWritten_) {
+        TryRunPlatform([&] {
+            if (earlierEntry_)
+                UninstallEntryBackup::Restore(record_.ProductId, record_.PerMachine, *earlierEntry_);
+            else
+                UninstallRegistry::Delete(record_.ProductId, record_.PerMachine);
+        });
+    }
+    if (pathAddedByRun_) TryRunPlatform([&] { PathVariable::Remove(installDir_, options_.PerMachine); });
+    if (madeStartMenuFolder_) TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*madeStartMenuFolder_); });
+    for (auto it = madeAbove_.rbegin(); it != madeAbove_.rend(); ++it)
+        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*it); });
+}
+
+void InstallEngine::Run::DiscardMovedAside() {
+    for (const MovedAside& moved : movedAside_)
+        if (!moved.KeepOnSuccess) TryRun([&] { FileSystem::DeleteFileIfExists(moved.Aside); });
+    movedAside_.clear();
+}
+
+}  // namespace Ravenquill::Core

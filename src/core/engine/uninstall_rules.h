@@ -1,0 +1,41 @@
+#pragma once
+// The checks the uninstaller makes before it trusts a record: a record is a file in a folder that
+// anyone may have edited, so nothing it names is removed unless it passes these. Pure text rules,
+// tested natively as well.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Ravenquill::Core::UninstallRules {
+
+// A full path that does not depend on a current directory or drive: "C:\..." or "\\server\share..."
+// (in the native build, "/...").
+bool IsFullyQualified(std::wstring_view path) noexcept;
+
+// A shortcut path the uninstaller may delete: fully qualified and ending in ".lnk" (any case).
+bool IsShortcutPath(std::wstring_view path) noexcept;
+
+// A product name that names exactly one folder under a parent and nothing else: a plain folder name
+// without the characters a file name cannot hold and without a trailing dot or blank (which the
+// system would strip, naming another folder).
+bool IsUserDataFolderName(std::wstring_view name) noexcept;
+
+// The full path of a recorded relative path under the full install directory, when it lies
+// strictly inside it; none for a path that leads elsewhere or names the directory itself.
+std::optional<std::wstring> ResolveInside(const std::wstring& installDir, std::wstring_view relative);
+
+// The folders strictly between the full install directory and the full path, outermost first.
+std::vector<std::wstring> FoldersBetween(const std::wstring& installDir, const std::wstring& fullPath);
+
+// Where to look for a record, in order: the explicit directory (unless blank, unchanged), the
+// executable's folder without trailing separators, the registered install location; later
+// duplicates (ignoring case) dropped.
+std::vector<std::wstring> InstallationCandidates(const std::optional<std::wstring>& explicitDir,
+                                                 std::wstring_view executableDir,
+                                                 const std::optional<std::wstring>& registeredLocation);
+
+// The command processor's arguments: wait two seconds, delete "uninstall.exe" in dir, remove dir.
+std::wstring SelfDeleteArguments(std::wstring_view dir);
+
+}  // namespace Ravenquill::Core::UninstallRules

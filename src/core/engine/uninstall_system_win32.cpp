@@ -1,0 +1,60 @@
+#include <shlobj.h>
+#include <windows.h>
+
+#include "core/common/win32_error.h"
+#include "file_system.h"
+#include "path_variable.h"
+#include "uninstall_registry.h"
+#include "uninstall_system.h"
+
+namespace Ravenquill::Core {
+namespace {
+
+class MachineSystem final : public UninstallSystem {
+public:
+    void DeleteFileIfExists(const std::wstring& path) override { FileSystem::DeleteFileIfExists(path); }
+    void DeleteDirectoryIfEmpty(const std::wstring& path) override { FileSystem::DeleteDirectoryIfEmpty(path); }
+    void DeleteTree(const std::wstring& path) override { FileSystem::DeleteTree(path); }
+    bool DirectoryExists(const std::wstring& path) override { return FileSystem::DirectoryExists(path); }
+    bool IsLinkedDirectory(const std::wstring& path) override { return FileSystem::IsLinkedDirectory(path); }
+
+    void RemovePathEntry(const std::wstring& dir, bool machine) override { PathVariable::Remove(dir, machine); }
+
+    void DeleteUninstallEntry(const std::wstring& productId, bool machine) override {
+        UninstallRegistry::Delete(productId, machine);
+    }
+
+    bool UninstallEntryExists(const std::wstring& productId, bool machine) override {
+        const std::wstring path = UninstallRegistry::EntryKeyPath(productId);
+        HKEY key = nullptr;
+        const LSTATUS status = RegOpenKeyExW(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, path.c_str(), 0,
+                                             KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
+        if (status == ERROR_SUCCESS) RegCloseKey(key);
+        return status != ERROR_FILE_NOT_FOUND;
+    }
+
+    std::optional<std::wstring> FindInstalledLocation(const std::wstring& productId) override {
+        if (auto entry = UninstallRegistry::FindInstalled(productId)) return entry->InstallLocation;
+        return std::nullopt;
+    }
+
+    std::optional<std::wstring> RoamingAppData() override {
+        PWSTR raw = nullptr;
+        const HRESULT hr = SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &raw);
+        std::optional<std::wstring> path;
+        if (SUCCEEDED(hr) && raw != nullptr) path = std::wstring(raw);
+        CoTaskMemFree(raw);
+        return path;
+    }
+
+    void Wait(std::chrono::nanoseconds duration, const CancellationToken& token) override { Delay(duration, token); }
+};
+
+}  // namespace
+
+std::shared_ptr<UninstallSystem> MachineUninstallSystem() {
+    static const auto machine = std::make_shared<MachineSystem>();
+    return machine;
+}
+
+}  // namespace Ravenquill::Core

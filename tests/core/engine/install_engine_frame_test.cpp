@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "core/common/errors.h"
+#include "core/engine/install_engine.h"
+
+namespace Ravenquill::Core {
+namespace {
+
+TEST(InstallEngineFrameTest, ReportsAreClampedAndRaisedOnlyForSubscribers) {
+    InstallEngine engine;
+    // Nothing is raised, and nothing fails, without handlers.
+    engine.Report(0.5, L"Копирование файлов", L"a.txt");
+    engine.WriteLog(L"строка");
+
+    std::vector<InstallProgress> reports;
+    std::vector<std::wstring> lines;
+    const InstallEngine* sender = nullptr;
+    engine.Progress.Subscribe([&](InstallEngine& e, const InstallProgress& p) {
+        sender = &e;
+        reports.push_back(p);
+    });
+    engine.Log.Subscribe([&](InstallEngine&, const std::wstring& line) { lines.push_back(line); });
+    engine.Report(-0.5, L"a");
+    engine.Report(1.7, L"b", L"d");
+    engine.Report(0.25, L"c");
+    engine.WriteLog(L"строка");
+    EXPECT_EQ(sender, &engine);
+    EXPECT_EQ(reports, (std::vector<InstallProgress>{InstallProgress(0, L"a"), InstallProgress(1, L"b", L"d"),
+                                                     InstallProgress(0.25, L"c")}));
+    EXPECT_EQ(lines, std::vector<std::wstring>{L"строка"});
+}
+
+TEST(InstallEngineFrameTest, SharingAndLockViolationsAndDeniedAccessCountAsLocks) {
+    struct Case {
+        std::exception_ptr failure;
+        bool lock;
+    };
+    const Case cases[] = {
+        {std::make_exception_ptr(SharingViolationException(L"shared", 32)), true},
+        {std::make_exception_ptr(IOException(L"locked region", 33)), true},
+        {std::make_exception_ptr(UnauthorizedAccessException(L"denied")), true},
+        {std::make_exception_ptr(IOException(L"disk full", 112)), false},
+        {std::make_exception_ptr(FileNotFoundException(L"gone", 2)), false},
+        {std::make_exception_ptr(OperationCanceledException()), false},
+        {std::make_exception_ptr(PlatformException(L"other", 32)), false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(InstallEngine::IsLockViolation(c.failure), c.lock) << MessageOf(c.failure);
+    EXPECT_EQ(
+        InstallEngine::DescribeLockedFile(
+            L"C:\\App\\bin\\app.exe", std::make_exception_ptr(IOException(L"Процесс не может получить доступ.", 32))),
+        L"Файл «app.exe» занят другим приложением. Процесс не может получить доступ.");
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core

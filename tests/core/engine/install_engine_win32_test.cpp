@@ -1,0 +1,498 @@
+// Whole installation runs under Wine on real folders, the user's uninstall entries, the user's PATH
+// and real shell links, each test with its own product and sandbox.
+#include <gtest/gtest.h>
+
+#include "core/common/errors.h"
+#include "core/common/number_format.h"
+#include "core/engine/install_engine.h"
+#include "core/engine/install_run.h"
+#include "install_test_support.h"
+#include "package_writer.h"
+
+namespace Ravenquill::Core {
+namespace {
+
+using namespace Testing;
+
+std::string TestName() { return testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
+// Events of one run, as the caller saw them.
+struct Journal {
+    std::vector<InstallProgress> Reports;
+    std::vector<std::wstring> Lines;
+
+    void Attach(InstallEngine& engine) {
+        engine.Progress.Subscribe([this](InstallEngine&, const InstallProgress& p) { Reports.push_back(p); });
+        engine.Log.Subscribe([this](InstallEngine&, const std::wstring& line) { Lines.push_back(line); });
+    }
+    bool Logged(std::wstring_view prefix) const {
+        return std::any_of(Lines.begin(), Lines.end(), [&](const std::wstring& l) { return l.starts_with(prefix); });
+    }
+};
+
+std::vector<std::wstring> AsidesIn(const fs::path& root) {
+    std::vector<std::wstring> found;
+    if (!fs::exists(root)) return found;
+    for (const auto& item : fs::recursive_directory_iterator(root))
+        if (item.path().filename().wstring().find(L".rq-aside-") != std::wstring::npos)
+            found.push_back(item.path().wstring());
+    return found;
+}
+
+enum class Stop { Cancel, Fail };
+
+class InstallEngineTest : public testing::Test {
+protected:
+    InstallEngineTest() : sandbox_(TestName()) {
+        sandbox_.AddPayload("app.exe", "app v2");
+        sandbox_.AddPayload("bin\\tools\\tool.dll", "tool v2");
+        sandbox_.AddPayload("docs\\guide.txt", "guide v2");
+        WriteText(sandbox_.Setup() / "installer.json", "{}");
+        sandbox_.Manifest().MainExecutable = L"app.exe";
+        sandbox_.Manifest().Tagline = L"Проверка";
+        sandbox_.Manifest().Components = {
+            ComponentDefinition{L"docs", L"Документация", std::nullopt, L"docs", false, true},
+        };
+    }
+
+    InstallOptions FullOptions() const {
+        InstallOptions options = sandbox_.Options();
+        options.DesktopShortcut = true;
+        options.StartMenuShortcut = true;
+        options.AddToPath = true;
+        options.SelectedComponentIds = {L"docs"};
+        return options;
+    }
+
+    // A cancellation after the last token test is seen by the minimum-duration wait.
+    InstallOptions OptionsFor(Stop stop) const {
+        InstallOptions options = FullOptions();
+        if (stop == Stop::Cancel) options.MinimumDuration = std::chrono::minutes(1);
+        return options;
+    }
+
+    // An earlier installation of the product in the target: version 1 of every file, its own
+    // record, uninstaller and links, installed by an older setup program.
+    void InstallEarlierVersion() {
+        const fs::path earlierSetup = sandbox_.Root() / "earlier";
+        WriteText(earlierSetup / "setup.exe", "setup program v1");
+        WriteText(earlierSetup / "payload" / "app.exe", "app v1");
+        WriteText(earlierSetup / "payload" / "bin" / "tools" / "tool.dll", "tool v1");
+        WriteText(earlierSetup / "payload" / "old.txt", "only in v1");
+        WriteText(sandbox_.Target() / "uninstall.exe.old", "uninstaller v0");
+        sandbox_.RunFrom(earlierSetup / "setup.exe");
+        InstallEngine engine;
+        engine.Install(FullOptions());
+        sandbox_.RunFrom(sandbox_.Setup() / "setup.exe");
+        ASSERT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program v1");
+    }
+
+    InstallSandbox sandbox_;
+};
+
+TEST_F(InstallEngineTest, AFirstInstallationPutsEverythingInPlaceAndRecordsIt) {
+    sandbox_.AddPayload("extras\\deep\\more\\x.txt", "x");
+    const MachineState before = sandbox_.Snapshot();
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    const InstallRecord record = engine.Install(FullOptions());
+
+    const fs::path target = sandbox_.Target();
+    EXPECT_EQ(ReadText(target / "app.exe"), "app v2");
+    EXPECT_EQ(ReadText(target / "bin" / "tools" / "tool.dll"), "tool v2");
+    EXPECT_EQ(ReadText(target / "uninstall.exe"), "setup program " + TestName());
+    EXPECT_EQ(ReadText(target / "installer.json"), "{}");
+    EXPECT_TRUE(fs::exists(target / ".ravenquill" / "record.json"));
+    EXPECT_TRUE(AsidesIn(sandbox_.Root()).empty());
+
+    EXPECT_EQ(record.InstallDir, target.wstring());
+    std::vector<std::wstring> files = record.Files;
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::wstring>{L"app.exe", L"bin\\tools\\tool.dll", L"docs\\guide.txt",
+                                                L"extras\\deep\\more\\x.txt", L"installer.json", L"uninstall.exe"}));
+    // Every folder made on the way is listed, not only each entry's own.
+    std::vector<std::wstring> directories = record.Directories;
+    std::sort(directories.begin(), directories.end());
+    EXPECT_EQ(directories, (std::vector<std::wstring>{L"bin", L"bin\\tools", L"docs", L"extras", L"extras\\deep",
+                                                      L"extras\\deep\\more"}));
+    EXPECT_EQ(record.Shortcuts,
+              (std::vector<std::wstring>{
+                  sandbox_.DesktopLink().wstring(),
+                  (sandbox_.StartMenuFolder() / (sandbox_.ProductName() + L".lnk")).wstring(),
+                  (sandbox_.StartMenuFolder() / (L"Удалить " + sandbox_.ProductName() + L".lnk")).wstring()}));
+    for (const std::wstring& link : record.Shortcuts) EXPECT_TRUE(fs::exists(link)) << fs::path(link).string();
+    EXPECT_EQ(record.StartMenuDirectory, sandbox_.StartMenuFolder().wstring());
+    EXPECT_TRUE(record.PathEntryAdded);
+    EXPECT_TRUE(PathVariable::Contains(UserPath().value_or(L""), target.wstring()));
+
+    const std::optional<InstallRecord> saved = InstallRecord::Load(target.wstring());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->Files, record.Files);
+    EXPECT_EQ(saved->Directories, record.Directories);
+    const std::optional<UninstallEntryBackup::Values> entry = UninstallEntryBackup::Read(record.ProductId, false);
+    ASSERT_TRUE(entry);
+    EXPECT_FALSE(entry->empty());
+
+    ASSERT_GE(journal.Reports.size(), 5u);
+    EXPECT_EQ(journal.Reports.front(), InstallProgress(0, L"Подготовка к установке", target.wstring()));
+    EXPECT_EQ(journal.Reports[1].Fraction(), 0.05);
+    EXPECT_EQ(journal.Reports.back(), InstallProgress(1.0, L"Готово"));
+    const std::vector<std::wstring> expectedStart = {L"Ravenquill — установка «" + sandbox_.ProductName() + L"» 2.5.0",
+                                                     L"Каталог установки: " + target.wstring(),
+                                                     L"Режим: только для текущего пользователя"};
+    ASSERT_GE(journal.Lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::wstring>(journal.Lines.begin(), journal.Lines.begin() + 3), expectedStart);
+    EXPECT_TRUE(journal.Lines[3].starts_with(L"Файлов к установке: 4 ("));
+    EXPECT_TRUE(journal.Logged(L"Каталог добавлен в переменную PATH"));
+    EXPECT_TRUE(journal.Logged(L"Запись в «Установка и удаление программ» создана"));
+    EXPECT_TRUE(journal.Lines.back().starts_with(L"Установка завершена за "));
+    EXPECT_NE(sandbox_.Snapshot(), before);
+}
+
+TEST_F(InstallEngineTest, UnselectedComponentsStayOutAndOnlyTheDesktopLinkIsMadeWhenAskedFor) {
+    InstallOptions options = sandbox_.Options();
+    options.DesktopShortcut = true;
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(options);
+    EXPECT_FALSE(fs::exists(sandbox_.Target() / "docs"));
+    EXPECT_EQ(record.Shortcuts, std::vector<std::wstring>{sandbox_.DesktopLink().wstring()});
+    EXPECT_EQ(record.StartMenuDirectory, std::nullopt);
+    EXPECT_FALSE(record.PathEntryAdded);
+    EXPECT_FALSE(fs::exists(sandbox_.StartMenuFolder()));
+}
+
+// Cancellation and injected failures at every step, for a first installation and for an update:
+// the machine is compared with its state before the run, files, links, entry and PATH alike.
+struct StepCase {
+    std::wstring_view Step;
+    int Occurrence;  // which time the step is entered (entries: the n-th file)
+};
+
+const StepCase Steps[] = {
+    {InstallSteps::Directory, 1},   {InstallSteps::Entry, 1},     {InstallSteps::Entry, 3},
+    {InstallSteps::Uninstaller, 1}, {InstallSteps::Shortcuts, 1}, {InstallSteps::PathEntry, 1},
+    {InstallSteps::Record, 1},      {InstallSteps::Registry, 1},  {InstallSteps::Wait, 1},
+    {InstallSteps::Finish, 1},
+};
+
+void RunStoppedAt(InstallSandbox& sandbox, const InstallOptions& options, const StepCase& step, Stop stop,
+                  Journal& journal) {
+    CancellationTokenSource cancel;
+    int seen = 0;
+    InstallSteps::ScopedHook hook([&](std::wstring_view name) {
+        if (name != step.Step || ++seen != step.Occurrence) return;
+        if (stop == Stop::Cancel)
+            cancel.request_stop();
+        else
+            throw IOException(L"Сбой для проверки");
+    });
+    InstallEngine engine;
+    journal.Attach(engine);
+    if (stop == Stop::Cancel) {
+        EXPECT_THROW(engine.Install(options, cancel.get_token()), OperationCanceledException);
+    } else {
+        try {
+            engine.Install(options, cancel.get_token());
+            ADD_FAILURE() << "the run succeeded";
+        } catch (const InstallFailedException& e) {
+            EXPECT_EQ(e.Message(), L"Сбой для проверки");
+            EXPECT_TRUE(e.Cause());
+        }
+    }
+    (void)sandbox;
+}
+
+TEST_F(InstallEngineTest, AStoppedFirstInstallationLeavesTheMachineAsBefore) {
+    for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
+        for (const StepCase& step : Steps) {
+            if (stop == Stop::Cancel && step.Step == InstallSteps::Finish) continue;
+            InstallOptions options = OptionsFor(stop);
+            const MachineState before = sandbox_.Snapshot();
+            Journal journal;
+            RunStoppedAt(sandbox_, options, step, stop, journal);
+            EXPECT_EQ(sandbox_.Snapshot(), before) << fs::path(step.Step).string() << " " << step.Occurrence;
+            EXPECT_TRUE(journal.Logged(stop == Stop::Cancel ? L"Установка отменена, выполняется откат…"
+                                                            : L"Ошибка: Сбой для проверки"));
+        }
+    }
+}
+
+TEST_F(InstallEngineTest, AStoppedUpdateLeavesTheEarlierInstallationAsItWas) {
+    InstallEarlierVersion();
+    WriteText(sandbox_.Target() / "app.exe", "app v1, changed by the user");
+    for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
+        for (const StepCase& step : Steps) {
+            if (stop == Stop::Cancel && step.Step == InstallSteps::Finish) continue;
+            InstallOptions options = OptionsFor(stop);
+            const MachineState before = sandbox_.Snapshot();
+            Journal journal;
+            RunStoppedAt(sandbox_, options, step, stop, journal);
+            EXPECT_EQ(sandbox_.Snapshot(), before) << fs::path(step.Step).string() << " " << step.Occurrence;
+        }
+    }
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program v1");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
+}
+
+TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUninstallerAsOld) {
+    InstallEarlierVersion();
+    fs::permissions(sandbox_.Target() / "bin" / "tools" / "tool.dll", fs::perms::owner_write, fs::perm_options::remove);
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(FullOptions());
+    const fs::path target = sandbox_.Target();
+    EXPECT_EQ(ReadText(target / "app.exe"), "app v2");
+    EXPECT_EQ(ReadText(target / "bin" / "tools" / "tool.dll"), "tool v2");
+    EXPECT_EQ(GetFileAttributesW((target / "bin" / "tools" / "tool.dll").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadText(target / "uninstall.exe"), "setup program " + TestName());
+    EXPECT_EQ(ReadText(target / "uninstall.exe.old"), "setup program v1");
+    EXPECT_TRUE(AsidesIn(sandbox_.Root()).empty());
+    EXPECT_TRUE(AsidesIn(sandbox_.StartMenuFolder()).empty());
+    EXPECT_TRUE(fs::exists(sandbox_.DesktopLink()));
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe.old"), 0);
+    EXPECT_EQ(InstallRecord::Load(target.wstring())->Version, L"2.5.0");
+    // The PATH entry the earlier installation added stays the product's, for the uninstall to take.
+    EXPECT_TRUE(record.PathEntryAdded);
+}
+
+TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeavesItInPlace) {
+    InstallEarlierVersion();
+    sandbox_.RunFrom(sandbox_.Target() / "uninstall.exe");
+    fs::remove(sandbox_.Target() / "installer.json");
+    sandbox_.AddPayload("payload-only.txt", "p");
+    // The payload beside the running uninstaller is what this run installs.
+    fs::copy(sandbox_.Payload(), sandbox_.Target() / "payload", fs::copy_options::recursive);
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    const InstallRecord record = engine.Install(FullOptions());
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program v1");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
+    EXPECT_FALSE(fs::exists(sandbox_.Target() / "installer.json"));
+    EXPECT_TRUE(journal.Logged(L"Деинсталлятор установлен"));
+}
+
+TEST_F(InstallEngineTest, AnEntryShorterThanItsLengthFailsTheRunAndLeavesNothing) {
+    fs::remove_all(sandbox_.Payload());
+    const std::vector<std::byte> content = {std::byte('a'), std::byte('b'), std::byte('c')};
+    const std::vector<std::byte> block = Tools::CompressBlock(content, 5);
+    std::vector<std::byte> package;
+    Tools::AppendHeader(package, 2, 1 << 20);
+    const std::int32_t blockSize = static_cast<std::int32_t>(block.size());
+    // Both entries hold "abc"; the second claims ten bytes.
+    Tools::AppendIndexRecord(package, "good.txt", 3, std::span<const std::int32_t>(&blockSize, 1));
+    Tools::AppendIndexRecord(package, "short.txt", 10, std::span<const std::int32_t>(&blockSize, 1));
+    package.insert(package.end(), block.begin(), block.end());
+    package.insert(package.end(), block.begin(), block.end());
+    std::ofstream(sandbox_.Setup() / "payload.rqpk", std::ios::binary)
+        .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+    const MachineState before = sandbox_.Snapshot();
+    InstallEngine engine;
+    try {
+        engine.Install(FullOptions());
+        ADD_FAILURE() << "a short entry was installed";
+    } catch (const InstallFailedException& e) {
+        EXPECT_NE(e.Message().find(L"short.txt"), std::wstring::npos);
+    }
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+}
+
+TEST_F(InstallEngineTest, APayloadPathLeadingOutsideFailsAndWritesNothingOutside) {
+    fs::remove_all(sandbox_.Payload());
+    fs::create_directories(sandbox_.Target().parent_path());
+    for (const char* path : {"..\\Target-sibling\\x.dll", "..\\..\\escape.txt", "a\\..\\..\\up.txt"}) {
+        const std::vector<std::byte> package =
+            Tools::BuildPackage({{"first.txt", {std::byte('1')}}, {path, {std::byte('x')}}});
+        std::ofstream(sandbox_.Setup() / "payload.rqpk", std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+        auto outsideOfTarget = [&] {
+            auto tree = Tree(sandbox_.Target().parent_path().parent_path());
+            std::erase_if(tree, [](const auto& item) { return item.first.starts_with(L"vendor\\Target"); });
+            return tree;
+        };
+        const auto outside = outsideOfTarget();
+        InstallEngine engine;
+        try {
+            engine.Install(FullOptions());
+            ADD_FAILURE() << path;
+        } catch (const InstallFailedException& e) {
+            EXPECT_EQ(e.Message(), L"Недопустимый путь в пакете: " + fs::path(path).wstring());
+        }
+        EXPECT_EQ(outsideOfTarget(), outside) << path;
+        // What was copied before the bad entry stays, as the run ended on its own failure.
+        EXPECT_EQ(ReadText(sandbox_.Target() / "first.txt"), "1");
+    }
+}
+
+TEST_F(InstallEngineTest, ALockedFileIsAskedAboutUntilItIsFreeOrGivenUp) {
+    InstallEarlierVersion();
+    const std::wstring locked = (sandbox_.Target() / "app.exe").wstring();
+    struct Case {
+        int retriesBeforeRelease;  // -1: the callback gives up on the second question
+        bool succeeds;
+    };
+    for (const Case c : {Case{3, true}, Case{-1, false}}) {
+        const std::string earlier = ReadText(locked);
+        HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        InstallEngine engine;
+        Journal journal;
+        journal.Attach(engine);
+        int questions = 0;
+        engine.FileLockHandler = [&](const FileLockInfo& info) {
+            EXPECT_EQ(info.Path(), locked);
+            ++questions;
+            if (c.retriesBeforeRelease < 0)
+                return questions == 2 ? FileLockResolution::Abort : FileLockResolution::Retry;
+            if (questions == c.retriesBeforeRelease) CloseHandle(std::exchange(holder, INVALID_HANDLE_VALUE));
+            return FileLockResolution::Retry;
+        };
+        if (c.succeeds) {
+            engine.Install(FullOptions());
+            EXPECT_EQ(questions, 3);
+            EXPECT_EQ(ReadText(locked), "app v2");
+        } else {
+            try {
+                engine.Install(FullOptions());
+                ADD_FAILURE() << "a given-up lock succeeded";
+            } catch (const InstallFailedException& e) {
+                EXPECT_TRUE(e.Message().starts_with(L"Файл «app.exe» занят другим приложением. ")) << e.what();
+            }
+            EXPECT_EQ(questions, 2);
+            EXPECT_EQ(ReadText(locked), earlier);
+        }
+        EXPECT_EQ(std::count_if(journal.Lines.begin(), journal.Lines.end(),
+                                [](const std::wstring& l) { return l.starts_with(L"Файл занят: app.exe"); }),
+                  questions);
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
+    }
+}
+
+TEST_F(InstallEngineTest, WithoutACallbackALockedFileFailsAtOnceAndTheEarlierFileStays) {
+    InstallEarlierVersion();
+    const fs::path locked = sandbox_.Target() / "bin" / "tools" / "tool.dll";
+    HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    InstallEngine engine;
+    EXPECT_THROW(engine.Install(FullOptions()), InstallFailedException);
+    CloseHandle(holder);
+    EXPECT_EQ(ReadText(locked), "tool v1");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "app.exe"), "app v1");
+    EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
+}
+
+TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {
+    fs::create_directories(sandbox_.Target() / "docs" / "guide.txt");
+    InstallEngine engine;
+    std::vector<FileLockInfo> questions;
+    engine.FileLockHandler = [&](const FileLockInfo& info) {
+        questions.push_back(info);
+        return FileLockResolution::Abort;
+    };
+    try {
+        engine.Install(FullOptions());
+        ADD_FAILURE() << "a folder was overwritten";
+    } catch (const InstallFailedException& e) {
+        EXPECT_TRUE(e.Message().starts_with(L"Файл «guide.txt» занят другим приложением. ")) << e.what();
+        EXPECT_TRUE(e.Cause());
+    }
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Path(), (sandbox_.Target() / "docs" / "guide.txt").wstring());
+    EXPECT_TRUE(fs::is_directory(sandbox_.Target() / "docs" / "guide.txt"));
+}
+
+TEST_F(InstallEngineTest, EmptyEntriesInstallWithATotalOfOneByte) {
+    fs::remove_all(sandbox_.Payload());
+    sandbox_.AddPayload("a.txt", "");
+    sandbox_.AddPayload("b.txt", "");
+    ScopedNumberFormat comma(NumberFormat{L",", L"-"});
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    engine.Install(sandbox_.Options());
+    EXPECT_TRUE(journal.Logged(L"Файлов к установке: 2 (1 Б)"));
+    int copies = 0;
+    for (const InstallProgress& report : journal.Reports) {
+        if (report.Status() != L"Копирование файлов") continue;
+        EXPECT_EQ(report.Fraction(), 0.05);
+        ++copies;
+    }
+    EXPECT_EQ(copies, 2);
+    EXPECT_TRUE(journal.Logged(L"Установка завершена за 0,"));
+}
+
+TEST_F(InstallEngineTest, NothingIsWrittenWhenThereIsNoPayloadOrNothingSelected) {
+    sandbox_.Manifest().Components = {ComponentDefinition{L"all", L"Всё", std::nullopt, L"\\", false, true},
+                                      ComponentDefinition{L"rest", L"Остальное", std::nullopt, L"app.exe", false}};
+    fs::remove_all(sandbox_.Payload() / "bin");
+    fs::remove_all(sandbox_.Payload() / "docs");
+    const MachineState before = sandbox_.Snapshot();
+    InstallEngine engine;
+    try {
+        engine.Install(sandbox_.Options());
+        ADD_FAILURE();
+    } catch (const InstallFailedException& e) {
+        EXPECT_EQ(e.Message(), L"В выбранных компонентах нет файлов для установки.");
+    }
+    fs::remove_all(sandbox_.Payload());
+    try {
+        engine.Install(sandbox_.Options());
+        ADD_FAILURE();
+    } catch (const InstallFailedException& e) {
+        EXPECT_EQ(e.Message(),
+                  L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик через build\\build.ps1.");
+    }
+    EXPECT_FALSE(fs::exists(sandbox_.Target()));
+    const MachineState after = sandbox_.Snapshot();
+    EXPECT_FALSE(after.Entry);
+    EXPECT_EQ(after.Path, before.Path);
+}
+
+TEST_F(InstallEngineTest, InstallAsyncIsCancelledBeforeTheNextFile) {
+    const MachineState before = sandbox_.Snapshot();
+    InstallEngine engine;
+    CancellationTokenSource cancel;
+    std::vector<std::wstring> copied;
+    Journal journal;
+    engine.Progress.Subscribe([&](InstallEngine&, const InstallProgress& p) {
+        if (p.Status() != L"Копирование файлов") return;
+        copied.push_back(*p.Detail());
+        // Asked while the second file is announced: it is the last one the run reaches.
+        if (copied.size() == 2) cancel.request_stop();
+    });
+    journal.Attach(engine);
+    auto run = engine.InstallAsync(FullOptions(), cancel.get_token());
+    EXPECT_THROW(run.get(), OperationCanceledException);
+    EXPECT_EQ(copied.size(), 2u);
+    EXPECT_EQ(journal.Lines.back(), L"Установка отменена, выполняется откат…");
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+
+    InstallEngine second;
+    const InstallRecord record = second.InstallAsync(sandbox_.Options()).get();
+    EXPECT_TRUE(fs::exists(sandbox_.Target() / "app.exe"));
+    EXPECT_EQ(record.InstallDir, sandbox_.Target().wstring());
+}
+
+TEST_F(InstallEngineTest, TheMainExecutableIsTheFirstProgramAtTheTopButNeverTheUninstaller) {
+    const fs::path dir = sandbox_.Root() / "main";
+    WriteText(dir / "uninstall.exe", "u");
+    WriteText(dir / "sub" / "deep.exe", "d");
+    InstallManifest manifest;
+    EXPECT_EQ(InstallEngine::ResolveMainExecutable(manifest, dir.wstring()), std::nullopt);
+    WriteText(dir / "zeta.exe", "z");
+    EXPECT_EQ(InstallEngine::ResolveMainExecutable(manifest, dir.wstring()), (dir / "zeta.exe").wstring());
+    EXPECT_EQ(InstallEngine::ResolveMainExecutable(manifest, (dir / "missing").wstring()), std::nullopt);
+    manifest.MainExecutable = L"bin\\absent.exe";
+    EXPECT_EQ(InstallEngine::ResolveMainExecutable(manifest, dir.wstring()), (dir / "bin" / "absent.exe").wstring());
+    manifest.IconPath = L"missing.ico";
+    EXPECT_EQ(InstallEngine::ResolveIcon(manifest, dir.wstring()), (dir / "bin" / "absent.exe").wstring());
+    WriteText(dir / "app.ico", "i");
+    manifest.IconPath = L"app.ico";
+    EXPECT_EQ(InstallEngine::ResolveIcon(manifest, dir.wstring()), (dir / "app.ico").wstring());
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core

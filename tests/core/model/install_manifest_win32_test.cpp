@@ -1,0 +1,32 @@
+// A side manifest that exists but cannot be read: the failure reaches the caller, it does not
+// quietly become the defaults.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "core/common/errors.h"
+#include "core/common/unique_handle.h"
+#include "core/model/install_manifest.h"
+#include "model_test_support.h"
+
+namespace Ravenquill::Core {
+namespace {
+
+TEST(ManifestLoadWin32, LockedSideFileReachesTheCaller) {
+    Testing::TempDirectory dir;
+    dir.WriteFile("installer.json", "{\"productName\": \"Locked\"}");
+    Testing::FakeHost host(dir.Text() + L"\\installer.exe");
+    ScopedHost scope(host);
+    const std::wstring path = dir.Text() + L"\\installer.json";
+    {
+        // Opened without sharing: every other open fails with a sharing violation.
+        const UniqueFileHandle locked(
+            CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(locked);
+        EXPECT_THROW(InstallManifest::Load(), SharingViolationException);
+    }
+    EXPECT_EQ(InstallManifest::Load().ProductName, L"Locked");
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core
