@@ -1,7 +1,8 @@
 #pragma once
 // The JSON mapping of the persisted types (manifest and install record). Reading: comments and
 // trailing commas allowed, keys matched ignoring case, a later duplicate wins, unknown keys
-// skipped, nesting deeper than 64 rejected, flags only true/false, texts string or null.
+// skipped, nesting deeper than 64 rejected, flags only true/false, texts string or null; read from
+// the parser's events into the object, so memory follows what is kept, not the text's shape.
 // Writing: two-space indent, CR LF, strict escapes, members in declaration order.
 #include <cstddef>
 #include <optional>
