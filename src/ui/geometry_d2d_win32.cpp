@@ -33,16 +33,4 @@ PathGeometry BuildPathGeometry(ID2D1Factory* factory, std::wstring_view path) {
     return result;
 }
 
-void StrokeFitted(ID2D1RenderTarget* target, ID2D1Geometry* geometry, const Rect& bounds, const Rect& rect,
-                  ID2D1Brush* brush, float strokeWidth, ID2D1StrokeStyle* strokeStyle) {
-    const auto fit = FitPath(bounds, rect);
-    if (!fit) return;
-    const D2D1_MATRIX_3X2_F transform = Interop::Matrix3x2F::ScaleTranslate(fit->Scale, fit->Dx, fit->Dy).ToD2D();
-    target->SetTransform(&transform);
-    target->DrawGeometry(geometry, brush, strokeWidth / fit->Scale, strokeStyle);
-    // Everything else is drawn with the identity transform, so there is no earlier one to restore.
-    const D2D1_MATRIX_3X2_F identity = Interop::Matrix3x2F::Identity().ToD2D();
-    target->SetTransform(&identity);
-}
-
 }  // namespace Ravenquill::Ui::Geometry

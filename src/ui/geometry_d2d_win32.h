@@ -1,6 +1,5 @@
 #pragma once
-// Path texts as Direct2D path geometries, and the fitted stroke with which the canvas draws them.
-// Windows builds only.
+// Path texts as Direct2D path geometries. Windows builds only.
 #include <d2d1.h>
 #include <wrl/client.h>
 
@@ -24,12 +23,6 @@ namespace Geometry {
 // count for the bounds. FormatException for a number that does not parse; GraphicsException when
 // Direct2D refuses the geometry.
 PathGeometry BuildPathGeometry(ID2D1Factory* factory, std::wstring_view path);
-
-// Strokes the geometry fitted into rect (FitPath of its bounds) with a stroke strokeWidth logical
-// pixels wide whatever the scale, then puts the identity transform back. Nothing is drawn when the
-// bounds have no finite positive fit in rect.
-void StrokeFitted(ID2D1RenderTarget* target, ID2D1Geometry* geometry, const Rect& bounds, const Rect& rect,
-                  ID2D1Brush* brush, float strokeWidth, ID2D1StrokeStyle* strokeStyle);
 
 }  // namespace Geometry
 }  // namespace Ravenquill::Ui
