@@ -86,8 +86,8 @@ private:
     void ListFile(const std::wstring& relative);
     void MarkWritten(const std::wstring& path);
     bool WroteFile(const std::wstring& path) const;
-    // complete: everything the run did; otherwise only the earlier installation's files go back.
-    void Rollback(bool complete);
+    // Undoes everything the run did and puts the earlier installation's files back.
+    void Rollback();
     void DiscardMovedAside();
 
     InstallEngine& engine_;

@@ -168,16 +168,19 @@ InstallRecord InstallEngine::Run::Execute() {
         engine_.WriteLog(L"Установка завершена за " + InstallRules::FormatSeconds(elapsed.count()) + L" с");
     } catch (const OperationCanceledException&) {
         engine_.WriteLog(L"Установка отменена, выполняется откат…");
-        Rollback(true);
+        Rollback();
         throw;
     } catch (const InstallFailedException&) {
-        Rollback(false);
+        // A bad payload path or a locked file given up ends the run as well: without the rollback
+        // the files copied so far would stay behind, listed in no record and out of reach of any
+        // uninstaller.
+        Rollback();
         throw;
     } catch (const std::exception& e) {
         const std::wstring message = MessageOf(e);
         const std::exception_ptr failure = std::current_exception();
         engine_.WriteLog(L"Ошибка: " + message);
-        Rollback(true);
+        Rollback();
         throw InstallFailedException(message, failure);
     }
     DiscardMovedAside();
@@ -505,12 +508,7 @@ bool InstallEngine::Run::WroteFile(const std::wstring& path) const {
     return writtenKeys_.contains(Text::ToUpper(path));
 }
 
-void InstallEngine::Run::Rollback(bool complete) {
-    if (!complete) {
-        // The files copied so far stay, but none of the earlier installation's is lost.
-        RestoreMovedAside();
-        return;
-    }
+void InstallEngine::Run::Rollback() {
     // Only what this run made: the record may also list what the earlier installation left here.
     const std::size_t shortcuts = std::min(madeShortcuts_.value_or(record_.Shortcuts.size()), record_.Shortcuts.size());
     for (std::size_t i = 0; i < shortcuts; ++i) TryRun([&] { FileSystem::DeleteFileIfExists(record_.Shortcuts[i]); });

@@ -430,8 +430,9 @@ TEST_F(InstallEngineTest, APayloadPathLeadingOutsideFailsAndWritesNothingOutside
             EXPECT_EQ(e.Message(), L"Недопустимый путь в пакете: " + fs::path(path).wstring());
         }
         EXPECT_EQ(outsideOfTarget(), outside) << path;
-        // What was copied before the bad entry stays, as the run ended on its own failure.
-        EXPECT_EQ(ReadText(sandbox_.Target() / "first.txt"), "1");
+        // What was copied before the bad entry is taken away again: nothing half-installed stays.
+        EXPECT_FALSE(fs::exists(sandbox_.Target() / "first.txt")) << path;
+        EXPECT_FALSE(fs::exists(sandbox_.Target())) << path;
     }
 }
 
@@ -495,6 +496,7 @@ TEST_F(InstallEngineTest, WithoutACallbackALockedFileFailsAtOnceAndTheEarlierFil
 
 TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {
     fs::create_directories(sandbox_.Target() / "docs" / "guide.txt");
+    const auto before = sandbox_.Snapshot();
     InstallEngine engine;
     std::vector<FileLockInfo> questions;
     engine.FileLockHandler = [&](const FileLockInfo& info) {
@@ -511,6 +513,8 @@ TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0].Path(), (sandbox_.Target() / "docs" / "guide.txt").wstring());
     EXPECT_TRUE(fs::is_directory(sandbox_.Target() / "docs" / "guide.txt"));
+    // Giving up is the end of the run: what it copied before the question is gone again.
+    EXPECT_EQ(sandbox_.Snapshot(), before);
 }
 
 TEST_F(InstallEngineTest, EmptyEntriesInstallWithATotalOfOneByte) {
