@@ -170,7 +170,15 @@ std::optional<PathFit> FitPath(const Rect& b, const Rect& target) noexcept {
     const float boundsHeight = b.Bottom - b.Top;
     const float width = target.Right - target.Left;
     const float height = target.Bottom - target.Top;
-    const float scale = std::min(width / boundsWidth, height / boundsHeight);
+    // An axis in which the path has no extent puts no limit on the scale (a horizontal line has an
+    // infinite vertical ratio), also when the rectangle has none in that axis either.
+    const auto ratio = [](float size, float extent) {
+        return size == 0 && extent == 0 ? std::numeric_limits<float>::infinity() : size / extent;
+    };
+    const float horizontal = ratio(width, boundsWidth);
+    const float vertical = ratio(height, boundsHeight);
+    const float scale =
+        std::isnan(horizontal) || std::isnan(vertical) ? horizontal + vertical : std::min(horizontal, vertical);
     // An infinite, zero, negative or NaN scale would give Direct2D a degenerate transform and a
     // stroke width of infinity or NaN; such a path has nothing sensible to show.
     if (!std::isfinite(scale) || !(scale > 0)) return std::nullopt;
@@ -178,6 +186,7 @@ std::optional<PathFit> FitPath(const Rect& b, const Rect& target) noexcept {
     fit.Scale = scale;
     fit.Dx = target.Left + (width - boundsWidth * scale) / 2 - scale * b.Left;
     fit.Dy = target.Top + (height - boundsHeight * scale) / 2 - scale * b.Top;
+    if (!std::isfinite(fit.Dx) || !std::isfinite(fit.Dy)) return std::nullopt;
     return fit;
 }
 

@@ -55,19 +55,39 @@ std::vector<std::uint8_t> FilteredRows(std::span<const std::uint8_t> pixels, int
     return rows;
 }
 
+// zlib counts its buffers in 32 bits; longer input is handed over a gigabyte at a time.
+void Feed(z_stream& z, const std::uint8_t*& next, std::size_t& remaining) noexcept {
+    if (z.avail_in != 0 || remaining == 0) return;
+    const auto n = static_cast<uInt>(std::min<std::size_t>(remaining, std::size_t{1} << 30));
+    z.next_in = const_cast<Bytef*>(next);
+    z.avail_in = n;
+    next += n;
+    remaining -= n;
+}
+
 std::vector<std::uint8_t> Deflate(const std::vector<std::uint8_t>& data) {
     z_stream z{};
     if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw InvalidOperationException(L"zlib could not start compressing.");
-    std::vector<std::uint8_t> out(deflateBound(&z, static_cast<uLong>(data.size())));
-    z.next_in = const_cast<Bytef*>(data.data());
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    const int status = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
+    const std::uint8_t* next = data.data();
+    std::size_t remaining = data.size();
+    std::vector<std::uint8_t> out;
+    constexpr std::size_t Step = 1 << 18;
+    int status = Z_OK;
+    while (status != Z_STREAM_END) {
+        Feed(z, next, remaining);
+        const std::size_t have = out.size();
+        out.resize(have + Step);
+        z.next_out = out.data() + have;
+        z.avail_out = static_cast<uInt>(Step);
+        status = deflate(&z, remaining == 0 ? Z_FINISH : Z_NO_FLUSH);
+        out.resize(out.size() - z.avail_out);
+        if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+            deflateEnd(&z);
+            throw InvalidOperationException(L"zlib could not finish compressing.");
+        }
+    }
     deflateEnd(&z);
-    if (status != Z_STREAM_END) throw InvalidOperationException(L"zlib could not finish compressing.");
     return out;
 }
 
@@ -77,13 +97,14 @@ std::vector<std::uint8_t> Deflate(const std::vector<std::uint8_t>& data) {
 std::optional<std::vector<std::uint8_t>> Inflate(const std::vector<std::uint8_t>& data, std::size_t wanted) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) return std::nullopt;
-    z.next_in = const_cast<Bytef*>(data.data());
-    z.avail_in = static_cast<uInt>(data.size());
+    const std::uint8_t* next = data.data();
+    std::size_t remaining = data.size();
     std::vector<std::uint8_t> out;
     std::uint8_t discard[16384];
     constexpr std::size_t Step = 1 << 16;
     int status = Z_OK;
     while (status == Z_OK) {
+        Feed(z, next, remaining);
         if (out.size() < wanted) {
             const std::size_t have = out.size();
             out.resize(std::min(wanted, have + std::max(Step, have)));

@@ -1,33 +1,86 @@
 #include "ui/window_bindings_win32.h"
 
-namespace Ravenquill::Interop::Win32 {
+#include "core/common/unique_handle.h"
+#include "ui/gdi_win32.h"
 
-std::uint32_t GetDpiForWindow(HWND window) noexcept {
-    using GetDpi = UINT(WINAPI*)(HWND);
-    // user32 is always loaded in a process that has windows; the handle is never freed.
-    static const auto getDpi = reinterpret_cast<GetDpi>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpi != nullptr) {
-        const UINT dpi = getDpi(window);
-        if (dpi != 0) return dpi;
-    }
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) return 96;
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+namespace Ravenquill::Interop::Win32 {
+namespace {
+
+constexpr int MdtEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+template <class Function>
+Function Procedure(HMODULE module, const char* name) noexcept {
+    if (module == nullptr) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+std::uint32_t ScreenDpi() noexcept {
+    const ScreenDC screen;
+    if (!screen) return 96;
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
     return dpi > 0 ? static_cast<std::uint32_t>(dpi) : 96;
 }
 
-BITMAPINFOHEADER TopDownDibHeader(std::int32_t width, std::int32_t height) noexcept {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width;
-    header.biHeight = -height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    return header;
+}  // namespace
+
+const DpiFunctions& SystemDpiFunctions() noexcept {
+    static const DpiFunctions functions = [] {
+        DpiFunctions f;
+        // user32 is loaded in every process with windows. shcore is not, and is not a known DLL
+        // everywhere: it comes from the system directory only and stays loaded.
+        f.ForWindow = Procedure<decltype(f.ForWindow)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+        f.ForMonitor =
+            Procedure<decltype(f.ForMonitor)>(LoadSystemLibrary(L"shcore.dll").release(), "GetDpiForMonitor");
+        return f;
+    }();
+    return functions;
 }
+
+std::uint32_t DpiForWindow(HWND window, const DpiFunctions& functions) noexcept {
+    if (functions.ForWindow != nullptr) {
+        const UINT dpi = functions.ForWindow(window);
+        if (dpi != 0) return dpi;
+    }
+    if (functions.ForMonitor != nullptr) {
+        UINT x = 0, y = 0;
+        HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        if (monitor != nullptr && SUCCEEDED(functions.ForMonitor(monitor, MdtEffectiveDpi, &x, &y)) && x != 0) return x;
+    }
+    return ScreenDpi();
+}
+
+std::uint32_t GetDpiForWindow(HWND window) noexcept { return DpiForWindow(window, SystemDpiFunctions()); }
+
+WNDCLASSEXW InstallerWindowClass(WNDPROC procedure, HINSTANCE instance, HCURSOR arrow,
+                                 const wchar_t* className) noexcept {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(WNDCLASSEXW);
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = arrow;
+    windowClass.lpszClassName = className;
+    return windowClass;
+}
+
+BOOL TrackMouseLeave(HWND window) noexcept {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(TRACKMOUSEEVENT);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    track.dwHoverTime = 0;
+    return ::TrackMouseEvent(&track);
+}
+
+void RunMessageLoop(HWND window) noexcept {
+    MSG message{};
+    while (GetMessageW(&message, window, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void RunMessageLoop() noexcept { RunMessageLoop(nullptr); }
 
 BLENDFUNCTION PerPixelAlphaBlend() noexcept { return BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA}; }
 

@@ -1,7 +1,7 @@
 // Time per frame of a representative wizard frame (shadow, card, sidebar with step rail and
-// footer, caption glyphs, a page with a title, body text, a dozen texts in all, four buttons and
-// icons) drawn through the Direct2D canvas onto a 940 × 580 DC render target over a DIB. Figures
-// only, never a pass or fail:
+// footer, caption glyphs, a page with a title, body text, a dozen texts in all, four buttons, two
+// check boxes and icons) drawn through the Direct2D canvas onto a 940 × 580 DC render target over a
+// DIB. Figures only, never a pass or fail:
 //   (a) warm: one canvas for every frame, as the window draws;
 //   (b) cold: a new canvas for every frame, so every brush, format, layout and geometry is made;
 //   (c) empty: bind, clear and end only, the fixed cost of the DC render target.
@@ -19,6 +19,7 @@
 #include "ui/canvas_win32.h"
 #include "ui/dib_target_win32.h"
 #include "ui/theme.h"
+#include "ui/widgets.h"
 
 namespace {
 
@@ -35,14 +36,6 @@ constexpr wchar_t DisplayFamily[] = L"Segoe UI Variable Display";
 struct Frame {
     const Ui::Theme& theme;
     std::shared_ptr<Ui::CanvasBitmap> shadow;
-
-    void Button(Ui::Canvas& canvas, const Rect& r, const wchar_t* label, bool primary) const {
-        canvas.FillRoundedRect(r, 6, primary ? theme.Accent : theme.Control);
-        if (!primary) canvas.StrokeRoundedRect(r, 6, theme.Border, 1);
-        const TextStyle style(TextFamily, 13.5f, primary ? 600 : 400, primary ? theme.OnAccent : theme.Text, false, 0,
-                              false, TextAlign::Center);
-        canvas.DrawTextVCenter(label, r, style);
-    }
 
     void Draw(Ui::Canvas& canvas) const {
         canvas.DrawBitmap(*shadow, Rect{0, 0, Width, Height});
@@ -96,10 +89,14 @@ struct Frame {
         canvas.PushAxisAlignedClip(Rect{328, 280, 876, 460});
         canvas.FillRect(Rect{328, 280, 876, 460}, theme.Panel);
         canvas.PopAxisAlignedClip();
-        Button(canvas, Rect{328, 488, 440, 524}, L"Сайт", false);
-        Button(canvas, Rect{500, 488, 612, 524}, L"Отмена", false);
-        Button(canvas, Rect{620, 488, 732, 524}, L"Назад", false);
-        Button(canvas, Rect{744, 488, 876, 524}, L"Установить", true);
+        Ui::Input input;
+        canvas.Checkbox(input, theme, Rect{330, 300, 876, 321}, L"Создать ярлык на рабочем столе", true, true);
+        canvas.Checkbox(input, theme, Rect{330, 333, 876, 354}, L"Добавить папку в PATH", false, true);
+        Ui::Widgets widgets{theme, canvas, input};
+        widgets.TextButton(Rect{328, 488, 440, 524}, L"Сайт");
+        widgets.SecondaryButton(Rect{500, 488, 612, 524}, L"Отмена", true);
+        widgets.SecondaryButton(Rect{620, 488, 732, 524}, L"Назад", true);
+        widgets.PrimaryButton(Rect{744, 488, 876, 524}, L"Установить", true);
         canvas.PopLayer();
         canvas.StrokeRoundedRect(card, 10, theme.Border, 1);
     }

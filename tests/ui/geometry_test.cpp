@@ -6,6 +6,7 @@
 
 #include "core/common/errors.h"
 #include "ui/geometry.h"
+#include "ui/icons.h"
 
 namespace Ravenquill::Ui {
 namespace {
@@ -38,30 +39,30 @@ TEST(PathText, SpellingsOfTheSamePathReadAlike) {
 
 TEST(PathText, IconsOfTheWizardParse) {
     struct Case {
-        const wchar_t* Text;
+        std::wstring_view Text;
         std::size_t Figures;
         Rect Bounds;
     };
     const Case cases[] = {
-        {L"M 0,4.2 L 3.4,7.6 L 9.4,1.2", 1, {0, 1.2f, 9.4f, 7.6f}},
-        {L"M 0,5 L 4.2,9.2 L 12,1", 1, {0, 1, 12, 9.2f}},
-        {L"M 0,0 L 11,0", 1, {0, 0, 11, 0}},
-        {L"M 0,0 L 10,10 M 10,0 L 0,10", 2, {0, 0, 10, 10}},
-        {L"M 8,1 L 15.5,14.5 L 0.5,14.5 Z M 8,6 L 8,10 M 8,12.2 L 8,12.6", 3, {0.5f, 1, 15.5f, 14.5f}},
-        {L"M 8,1 L 14,3.4 L 14,8 C 14,11.6 11.4,14.2 8,15.4 C 4.6,14.2 2,11.6 2,8 L 2,3.4 Z", 1, {2, 1, 14, 15.4f}},
-        {L"M 2,4 L 14,4 M 6,4 L 6,2 L 10,2 L 10,4 M 3.5,4 L 4.4,14.5 L 11.6,14.5 L 12.5,4", 3, {2, 2, 14, 14.5f}},
-        {L"M 1,3 L 6,3 L 7.6,5 L 15,5 L 15,13 L 1,13 Z", 1, {1, 3, 15, 13}},
+        {Icons::SmallCheckMark, 1, {0, 1.2f, 9.4f, 7.6f}},
+        {Icons::CheckMark, 1, {0, 1, 12, 9.2f}},
+        {Icons::Minimize, 1, {0, 0, 11, 0}},
+        {Icons::Close, 2, {0, 0, 10, 10}},
+        {Icons::Warning, 3, {0.5f, 1, 15.5f, 14.5f}},
+        {Icons::Shield, 1, {2, 1, 14, 15.4f}},
+        {Icons::Trash, 3, {2, 2, 14, 14.5f}},
+        {Icons::Folder, 1, {1, 3, 15, 13}},
     };
     for (const Case& c : cases) {
         const ParsedPath p = ParsePath(c.Text);
-        EXPECT_EQ(p.Figures.size(), c.Figures) << std::wstring(c.Text).size();
+        EXPECT_EQ(p.Figures.size(), c.Figures) << c.Text.size();
         ExpectRect(p.Bounds, c.Bounds);
         ExpectRect(PathBounds(c.Text), c.Bounds);
     }
 }
 
 TEST(PathText, ShieldHasTwoCurvesAndIsClosed) {
-    const ParsedPath p = ParsePath(L"M 8,1 L 14,3.4 L 14,8 C 14,11.6 11.4,14.2 8,15.4 C 4.6,14.2 2,11.6 2,8 L 2,3.4 Z");
+    const ParsedPath p = ParsePath(Icons::Shield);
     ASSERT_EQ(p.Figures.size(), 1u);
     const PathFigure& f = p.Figures[0];
     EXPECT_TRUE(f.Closed);
@@ -74,7 +75,7 @@ TEST(PathText, ShieldHasTwoCurvesAndIsClosed) {
 }
 
 TEST(PathText, WarningTriangleClosesOnlyItsFirstFigure) {
-    const ParsedPath p = ParsePath(L"M 8,1 L 15.5,14.5 L 0.5,14.5 Z M 8,6 L 8,10 M 8,12.2 L 8,12.6");
+    const ParsedPath p = ParsePath(Icons::Warning);
     ASSERT_EQ(p.Figures.size(), 3u);
     EXPECT_TRUE(p.Figures[0].Closed);
     EXPECT_FALSE(p.Figures[1].Closed);
@@ -190,7 +191,20 @@ TEST(PathFit, ScalesThatAreNotFiniteAndPositiveDrawNothing) {
     EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{5, 5, 0, 9}));    // inverted box
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{nan, nan, nan, nan}));
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{0, 0, 10, nan}));  // one edge of no number
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{nan, 0, 10, 10}));
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 3,3"), Rect{0, 0, inf, inf}));
+    EXPECT_FALSE(Geometry::FitPath(PathBounds(L"M 0,0 L 9999999999999999999999999999999999999999,3"), box));
     EXPECT_TRUE(Geometry::FitPath(PathBounds(L"M 0,0 L 0,3"), box));  // a vertical line fits by height
+    // A line into a rectangle without extent across it still fits by its length, either way round.
+    const auto vertical = Geometry::FitPath(PathBounds(L"M 0,0 L 0,4"), Rect{5, 0, 5, 8});
+    const auto horizontal = Geometry::FitPath(PathBounds(L"M 0,0 L 4,0"), Rect{0, 5, 8, 5});
+    ASSERT_TRUE(vertical && horizontal);
+    EXPECT_FLOAT_EQ(vertical->Scale, 2);
+    EXPECT_FLOAT_EQ(horizontal->Scale, 2);
+    EXPECT_FLOAT_EQ(vertical->Dx, 5);
+    EXPECT_FLOAT_EQ(horizontal->Dy, 5);
 }
 
 TEST(RoundSize, HalvesGoToEven) {

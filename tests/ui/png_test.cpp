@@ -152,6 +152,24 @@ TEST(PngSave, WritesOneRgbaImageThatReadsBack) {
     std::filesystem::remove(path);
 }
 
+TEST(PngSave, AScreenshotSizedImageOfNoisyOpaquePixelsReadsBackExactly) {
+    // 940 × 580 of noise deflates to far more than one output step of the writer.
+    const int w = 940, h = 580;
+    Bytes pixels(static_cast<std::size_t>(w) * h * 4);
+    std::uint32_t state = 12345;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        pixels[i] = (i % 4 == 3) ? 255 : static_cast<std::uint8_t>(state >> 24);
+    }
+    const Bytes png = Png::Encode(pixels, w, h);
+    EXPECT_GT(png.size(), 1u << 20);
+    const auto image = Png::Decode(png);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->Width, w);
+    EXPECT_EQ(image->Height, h);
+    EXPECT_TRUE(image->Pixels == pixels);
+}
+
 TEST(PngSave, PngcheckAcceptsWhatSaveWrites) {
     if (std::system("pngcheck -h >/dev/null 2>&1") != 0 && std::system("command -v pngcheck >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "pngcheck is not installed";

@@ -25,8 +25,7 @@ std::optional<std::wstring> InstallEngine::ResolveMainExecutable(const InstallMa
     if (!FileSystem::DirectoryExists(installDir)) return std::nullopt;
     for (const std::wstring& name : FileSystem::ListFiles(installDir, L"*.exe")) {
         // The pattern also matches longer extensions such as ".exe1" through short names.
-        if (!Text::EqualsIgnoreCase(std::wstring_view(name).substr(name.size() >= 4 ? name.size() - 4 : 0), L".exe"))
-            continue;
+        if (!Text::EndsWithIgnoreCase(name, L".exe")) continue;
         if (!Text::EqualsIgnoreCase(name, L"uninstall.exe")) return Path::Combine(installDir, name);
     }
     return std::nullopt;

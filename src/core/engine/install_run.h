@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "install_engine.h"
@@ -70,6 +71,9 @@ private:
                         const std::optional<std::wstring>& icon, const std::optional<std::wstring>& arguments);
     void AddToPath();
     bool EarlierRecordAddedPath() const;
+    std::optional<InstallRecord> LoadEarlierRecord() const;
+    // Lists what the earlier installation's record names and this run left in place.
+    void AdoptEarlierRecord();
     void SaveRecord();
     void WriteUninstallEntry(const std::wstring& uninstaller);
     void WaitForMinimumDuration();
@@ -80,9 +84,10 @@ private:
     // Puts the moved-aside files back, newest first, replacing what this run wrote there.
     void RestoreMovedAside();
     void ListFile(const std::wstring& relative);
+    void MarkWritten(const std::wstring& path);
     bool WroteFile(const std::wstring& path) const;
-    // complete: everything the run did; otherwise only the earlier installation's files go back.
-    void Rollback(bool complete);
+    // Undoes everything the run did and puts the earlier installation's files back.
+    void Rollback();
     void DiscardMovedAside();
 
     InstallEngine& engine_;
@@ -97,6 +102,10 @@ private:
 
     // Full paths of the files this run wrote (the running uninstaller, kept in place, is not one).
     std::vector<std::wstring> written_;
+    // The same paths upper-cased, and the record's file list as a set: an update of many files
+    // asks both once per entry.
+    std::unordered_set<std::wstring> writtenKeys_;
+    std::unordered_set<std::wstring> listed_;
     std::vector<MovedAside> movedAside_;
     // Folders made on the way to the install directory, the install directory included.
     std::vector<std::wstring> madeAbove_;
@@ -105,6 +114,12 @@ private:
     std::optional<UninstallEntryBackup::Values> earlierEntry_;
     bool registryWritten_ = false;
     bool pathAddedByRun_ = false;
+    // The record of an earlier installation in the same directory, read before the run changed anything.
+    std::optional<InstallRecord> earlierRecord_;
+    // How many of the record's links and directories this run made (set when the earlier record's
+    // are adopted behind them).
+    std::optional<std::size_t> madeShortcuts_;
+    std::optional<std::size_t> madeDirectories_;
 };
 
 }  // namespace Ravenquill::Core

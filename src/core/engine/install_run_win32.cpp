@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <random>
 
 #include "core/common/host.h"
@@ -129,13 +130,16 @@ InstallRecord InstallEngine::Run::Execute() {
     const std::vector<const PayloadEntry*> entries =
         InstallEngine::SelectEntries(*source, manifest_, options_.SelectedComponentIds);
     if (entries.empty()) throw InstallFailedException(L"В выбранных компонентах нет файлов для установки.");
+    // Saturated: lengths come from the package and must not wrap the sum.
     std::int64_t total = 0;
-    for (const PayloadEntry* entry : entries) total += std::max<std::int64_t>(entry->Length, 0);
+    for (const PayloadEntry* entry : entries)
+        total += std::min(std::max<std::int64_t>(entry->Length, 0), std::numeric_limits<std::int64_t>::max() - total);
     total_ = std::max<std::int64_t>(total, 1);
     engine_.WriteLog(L"Файлов к установке: " + std::to_wstring(entries.size()) + L" (" +
                      InstallEngine::FormatSize(total_) + L")");
 
     recordFolderExisted_ = FileSystem::DirectoryExists(Path::GetDirectoryName(InstallRecord::PathFor(installDir_)));
+    earlierRecord_ = LoadEarlierRecord();
     try {
         InstallSteps::Enter(InstallSteps::Directory);
         for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) madeAbove_.push_back(made);
@@ -164,16 +168,19 @@ InstallRecord InstallEngine::Run::Execute() {
         engine_.WriteLog(L"Установка завершена за " + InstallRules::FormatSeconds(elapsed.count()) + L" с");
     } catch (const OperationCanceledException&) {
         engine_.WriteLog(L"Установка отменена, выполняется откат…");
-        Rollback(true);
+        Rollback();
         throw;
     } catch (const InstallFailedException&) {
-        Rollback(false);
+        // A bad payload path or a locked file given up ends the run as well: without the rollback
+        // the files copied so far would stay behind, listed in no record and out of reach of any
+        // uninstaller.
+        Rollback();
         throw;
     } catch (const std::exception& e) {
         const std::wstring message = MessageOf(e);
         const std::exception_ptr failure = std::current_exception();
         engine_.WriteLog(L"Ошибка: " + message);
-        Rollback(true);
+        Rollback();
         throw InstallFailedException(message, failure);
     }
     DiscardMovedAside();
@@ -267,7 +274,7 @@ void InstallEngine::Run::CopyEntry(const PayloadEntry& entry, const std::wstring
         TryRun([&] { FileSystem::DeleteFileIfExists(target); });
         std::rethrow_exception(failure);
     }
-    written_.push_back(target);
+    MarkWritten(target);
 }
 
 std::wstring InstallEngine::Run::DeployUninstaller() {
@@ -331,7 +338,7 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
         }
         throw;
     }
-    written_.push_back(uninstaller);
+    MarkWritten(uninstaller);
     ListFile(L"uninstall.exe");
 }
 
@@ -348,7 +355,7 @@ void InstallEngine::Run::CopySideManifest() {
         TryRun([&] { FileSystem::DeleteFileIfExists(target); });
         std::rethrow_exception(failure);
     }
-    written_.push_back(target);
+    MarkWritten(target);
     ListFile(L"installer.json");
 }
 
@@ -411,20 +418,49 @@ void InstallEngine::Run::AddToPath() {
 bool InstallEngine::Run::EarlierRecordAddedPath() const {
     // An update finds the entry that the earlier installation added; it stays the product's, so
     // that the uninstall still takes it away.
+    return earlierRecord_ && earlierRecord_->PathEntryAdded && earlierRecord_->PerMachine == options_.PerMachine;
+}
+
+std::optional<InstallRecord> InstallEngine::Run::LoadEarlierRecord() const {
     try {
-        const std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
-        return earlier && earlier->PathEntryAdded && earlier->PerMachine == options_.PerMachine &&
-               PathVariable::SamePath(earlier->InstallDir, installDir_);
+        std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
+        if (earlier && PathVariable::SamePath(earlier->InstallDir, installDir_)) return earlier;
     } catch (const Exception&) {
-        return false;
     }
+    return std::nullopt;
+}
+
+void InstallEngine::Run::AdoptEarlierRecord() {
+    if (!earlierRecord_) return;
+    // What an earlier version put here and this one does not replace stays on the disk; listing it
+    // lets the uninstall take it away as well. Only what still lies inside the directory is taken.
+    for (const std::wstring& file : earlierRecord_->Files)
+        if (InstallRules::IsSafeRelativePath(file) && FileSystem::FileExists(Path::Combine(installDir_, file)))
+            ListFile(file);
+    for (const std::wstring& directory : earlierRecord_->Directories)
+        if (InstallRules::IsSafeRelativePath(directory) &&
+            FileSystem::DirectoryExists(Path::Combine(installDir_, directory)) &&
+            std::find(record_.Directories.begin(), record_.Directories.end(), directory) == record_.Directories.end())
+            record_.Directories.push_back(directory);
+    for (const std::wstring& link : earlierRecord_->Shortcuts) {
+        const bool listed = std::any_of(record_.Shortcuts.begin(), record_.Shortcuts.end(),
+                                        [&](const std::wstring& s) { return Text::EqualsIgnoreCase(s, link); });
+        if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && FileSystem::FileExists(link))
+            record_.Shortcuts.push_back(link);
+    }
+    if (!record_.StartMenuDirectory && earlierRecord_->StartMenuDirectory &&
+        FileSystem::DirectoryExists(*earlierRecord_->StartMenuDirectory))
+        record_.StartMenuDirectory = earlierRecord_->StartMenuDirectory;
 }
 
 void InstallEngine::Run::SaveRecord() {
+    madeShortcuts_ = record_.Shortcuts.size();
+    madeDirectories_ = record_.Directories.size();
+    AdoptEarlierRecord();
     const std::wstring path = InstallRecord::PathFor(installDir_);
     // The earlier installation's record stays aside until this run has succeeded.
     if (FileSystem::FileExists(path)) MoveAside(path);
-    written_.push_back(path);
+    MarkWritten(path);
     InstallRecord::Save(record_, installDir_);
 }
 
@@ -460,25 +496,28 @@ void InstallEngine::Run::RestoreMovedAside() {
 }
 
 void InstallEngine::Run::ListFile(const std::wstring& relative) {
-    if (std::find(record_.Files.begin(), record_.Files.end(), relative) == record_.Files.end())
-        record_.Files.push_back(relative);
+    if (listed_.insert(relative).second) record_.Files.push_back(relative);
+}
+
+void InstallEngine::Run::MarkWritten(const std::wstring& path) {
+    written_.push_back(path);
+    writtenKeys_.insert(Text::ToUpper(path));
 }
 
 bool InstallEngine::Run::WroteFile(const std::wstring& path) const {
-    return std::any_of(written_.begin(), written_.end(),
-                       [&](const std::wstring& w) { return Text::EqualsIgnoreCase(w, path); });
+    return writtenKeys_.contains(Text::ToUpper(path));
 }
 
-void InstallEngine::Run::Rollback(bool complete) {
-    if (!complete) {
-        // The files copied so far stay, but none of the earlier installation's is lost.
-        RestoreMovedAside();
-        return;
-    }
-    for (const std::wstring& shortcut : record_.Shortcuts) TryRun([&] { FileSystem::DeleteFileIfExists(shortcut); });
+void InstallEngine::Run::Rollback() {
+    // Only what this run made: the record may also list what the earlier installation left here.
+    const std::size_t shortcuts = std::min(madeShortcuts_.value_or(record_.Shortcuts.size()), record_.Shortcuts.size());
+    for (std::size_t i = 0; i < shortcuts; ++i) TryRun([&] { FileSystem::DeleteFileIfExists(record_.Shortcuts[i]); });
     for (const std::wstring& file : written_) TryRun([&] { FileSystem::DeleteFileIfExists(file); });
     RestoreMovedAside();
-    for (const std::wstring& directory : InstallRules::RemovalOrder(record_.Directories))
+    const std::size_t directories =
+        std::min(madeDirectories_.value_or(record_.Directories.size()), record_.Directories.size());
+    for (const std::wstring& directory : InstallRules::RemovalOrder(
+             std::vector<std::wstring>(record_.Directories.begin(), record_.Directories.begin() + directories)))
         TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(Path::Combine(installDir_, directory)); });
     if (!recordFolderExisted_)
         TryRun([&] { FileSystem::DeleteTree(Path::GetDirectoryName(InstallRecord::PathFor(installDir_))); });

@@ -16,7 +16,8 @@ bool IsForbiddenNameCharacter(wchar_t c) noexcept {
     return c < 0x20 || ForbiddenNameCharacters.find(c) != std::wstring_view::npos;
 }
 
-bool IsDriveLetter(wchar_t c) noexcept { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+// Used on the Windows build only: the native one has no drive letters.
+[[maybe_unused]] bool IsDriveLetter(wchar_t c) noexcept { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "core/common/async.h"
 #include "core/common/cancellation.h"
@@ -43,6 +45,35 @@ TEST(EventTest, RaisesToSubscribersInOrderAndNothingWithout) {
     sender.Changed.Unsubscribe(second);
     sender.Changed.Raise(sender, 3);
     EXPECT_EQ(seen, (std::vector<int>{2, -2, 3}));
+}
+
+TEST(EventTest, HandlersMayComeAndGoWhileAnotherThreadRaises) {
+    struct Sender {
+        Event<Sender, int> Changed;
+    } sender;
+    std::atomic<int> calls{0};
+    std::size_t self = 0;
+    // A handler that leaves during its own call still finishes that raise.
+    self = sender.Changed.Subscribe([&](Sender& s, const int&) {
+        ++calls;
+        s.Changed.Unsubscribe(self);
+    });
+    sender.Changed.Raise(sender, 0);
+    sender.Changed.Raise(sender, 0);
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_FALSE(sender.Changed.HasSubscribers());
+
+    std::atomic<bool> stop{false};
+    std::thread raiser([&] {
+        while (!stop) sender.Changed.Raise(sender, 1);
+    });
+    for (int i = 0; i < 2000; ++i) {
+        const auto id = sender.Changed.Subscribe([&](Sender&, const int& v) { calls += v; });
+        sender.Changed.Unsubscribe(id);
+    }
+    stop = true;
+    raiser.join();
+    EXPECT_FALSE(sender.Changed.HasSubscribers());
 }
 
 }  // namespace

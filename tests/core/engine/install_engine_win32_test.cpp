@@ -6,6 +6,7 @@
 #include "core/common/number_format.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/install_run.h"
+#include "core/engine/uninstall_engine.h"
 #include "install_test_support.h"
 #include "package_writer.h"
 
@@ -150,6 +151,57 @@ TEST_F(InstallEngineTest, AFirstInstallationPutsEverythingInPlaceAndRecordsIt) {
     EXPECT_NE(sandbox_.Snapshot(), before);
 }
 
+TEST_F(InstallEngineTest, TheUninstallTakesAwayExactlyWhatTheInstallationPutThere) {
+    sandbox_.AddPayload("extras\\deep\\more\\x.txt", "x");
+    MachineState expected = sandbox_.Snapshot();
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(FullOptions());
+    UninstallEngine uninstall;
+    uninstall.Uninstall(record, false);
+    // The install directory itself (and the folders made on the way to it) go only with the
+    // uninstaller's own deletion, which is not scheduled here.
+    for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
+        expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
+    EXPECT_EQ(sandbox_.Snapshot(), expected);
+}
+
+TEST_F(InstallEngineTest, APerMachineInstallationUsesTheMachineFoldersEntryAndPath) {
+    const fs::path desktopLink = fs::path(KnownFolderPath(FOLDERID_PublicDesktop)) / (sandbox_.ProductName() + L".lnk");
+    const fs::path startMenu =
+        fs::path(KnownFolderPath(FOLDERID_CommonPrograms)) / sandbox_.Manifest().EffectiveStartMenuFolder();
+    const std::wstring id = sandbox_.Manifest().ProductId;
+    struct MachineCleanup {
+        fs::path desktopLink, startMenu;
+        std::wstring id, target;
+        ~MachineCleanup() {
+            std::error_code ignored;
+            fs::remove(desktopLink, ignored);
+            fs::remove_all(startMenu, ignored);
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE,
+                           (L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + id).c_str());
+            try {
+                PathVariable::Remove(target, true);
+            } catch (...) {
+            }
+        }
+    } cleanup{desktopLink, startMenu, id, sandbox_.Target().wstring()};
+    const MachineState userBefore = sandbox_.Snapshot();
+    InstallOptions options = FullOptions();
+    options.PerMachine = true;
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(options);
+    EXPECT_TRUE(record.PerMachine);
+    EXPECT_TRUE(fs::exists(desktopLink));
+    EXPECT_TRUE(fs::exists(startMenu / (sandbox_.ProductName() + L".lnk")));
+    EXPECT_EQ(record.StartMenuDirectory, startMenu.wstring());
+    EXPECT_TRUE(UninstallEntryBackup::Read(id, true));
+    EXPECT_TRUE(record.PathEntryAdded);
+    const MachineState userAfter = sandbox_.Snapshot();
+    EXPECT_EQ(userAfter.Entry, std::nullopt);
+    EXPECT_EQ(userAfter.Path, userBefore.Path);
+    EXPECT_FALSE(userAfter.DesktopLink);
+}
+
 TEST_F(InstallEngineTest, UnselectedComponentsStayOutAndOnlyTheDesktopLinkIsMadeWhenAskedFor) {
     InstallOptions options = sandbox_.Options();
     options.DesktopShortcut = true;
@@ -224,7 +276,10 @@ TEST_F(InstallEngineTest, AStoppedUpdateLeavesTheEarlierInstallationAsItWas) {
     for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
         for (const StepCase& step : Steps) {
             if (stop == Stop::Cancel && step.Step == InstallSteps::Finish) continue;
+            // Without the desktop link this time: the earlier one is adopted into the new record
+            // and must survive the clean-up.
             InstallOptions options = OptionsFor(stop);
+            options.DesktopShortcut = false;
             const MachineState before = sandbox_.Snapshot();
             Journal journal;
             RunStoppedAt(sandbox_, options, step, stop, journal);
@@ -239,7 +294,9 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
     InstallEarlierVersion();
     fs::permissions(sandbox_.Target() / "bin" / "tools" / "tool.dll", fs::perms::owner_write, fs::perm_options::remove);
     InstallEngine engine;
-    const InstallRecord record = engine.Install(FullOptions());
+    InstallOptions options = FullOptions();
+    options.DesktopShortcut = false;
+    const InstallRecord record = engine.Install(options);
     const fs::path target = sandbox_.Target();
     EXPECT_EQ(ReadText(target / "app.exe"), "app v2");
     EXPECT_EQ(ReadText(target / "bin" / "tools" / "tool.dll"), "tool v2");
@@ -252,8 +309,28 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe.old"), 0);
     EXPECT_EQ(InstallRecord::Load(target.wstring())->Version, L"2.5.0");
-    // The PATH entry the earlier installation added stays the product's, for the uninstall to take.
+    // What the earlier installation put here and this one left in place stays the product's, for
+    // the uninstall to take away: its PATH entry, a file only it had, its desktop link.
     EXPECT_TRUE(record.PathEntryAdded);
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"old.txt"), 1);
+    EXPECT_EQ(std::count(record.Shortcuts.begin(), record.Shortcuts.end(), sandbox_.DesktopLink().wstring()), 1);
+}
+
+TEST_F(InstallEngineTest, AnUninstallAfterAnUpdateTakesAwayWhatBothVersionsPutThere) {
+    MachineState expected = sandbox_.Snapshot();
+    InstallEarlierVersion();
+    InstallOptions options = FullOptions();
+    options.DesktopShortcut = false;
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(options);
+    UninstallEngine().Uninstall(record, false);
+    MachineState after = sandbox_.Snapshot();
+    std::erase_if(after.Sandbox, [](const auto& item) { return item.first.starts_with(L"earlier"); });
+    for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
+        expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
+    // The earlier uninstaller kept under ".old" is never listed in a record.
+    expected.Sandbox[fs::path("apps\\vendor\\Target\\uninstall.exe.old").wstring()] = "setup program v1";
+    EXPECT_EQ(after, expected);
 }
 
 TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeavesItInPlace) {
@@ -272,6 +349,38 @@ TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeaves
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
     EXPECT_FALSE(fs::exists(sandbox_.Target() / "installer.json"));
     EXPECT_TRUE(journal.Logged(L"Деинсталлятор установлен"));
+}
+
+TEST_F(InstallEngineTest, AnUninstallerThatCannotBeReplacedIsLoggedAndTheEarlierOneStays) {
+    InstallEarlierVersion();
+    const fs::path uninstaller = sandbox_.Target() / "uninstall.exe";
+    HANDLE holder = CreateFileW(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    const InstallRecord record = engine.Install(FullOptions());
+    CloseHandle(holder);
+    EXPECT_TRUE(journal.Logged(L"Не удалось скопировать деинсталлятор: "));
+    EXPECT_FALSE(journal.Logged(L"Деинсталлятор установлен"));
+    EXPECT_EQ(ReadText(uninstaller), "setup program v1");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
+    // Listed as the earlier installation's own file, not as a copy of this run.
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
+    EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
+}
+
+TEST_F(InstallEngineTest, ASetupInsideTheInstallDirectoryCopiesItselfButNotItsOwnSideManifest) {
+    const fs::path setup = sandbox_.Target() / "setup.exe";
+    WriteText(setup, "setup inside");
+    WriteText(sandbox_.Target() / "installer.json", "{\"productName\": \"x\"}");
+    fs::copy(sandbox_.Payload(), sandbox_.Target() / "payload", fs::copy_options::recursive);
+    sandbox_.RunFrom(setup);
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(sandbox_.Options());
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup inside");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "installer.json"), "{\"productName\": \"x\"}");
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"installer.json"), 0);
 }
 
 TEST_F(InstallEngineTest, AnEntryShorterThanItsLengthFailsTheRunAndLeavesNothing) {
@@ -321,8 +430,9 @@ TEST_F(InstallEngineTest, APayloadPathLeadingOutsideFailsAndWritesNothingOutside
             EXPECT_EQ(e.Message(), L"Недопустимый путь в пакете: " + fs::path(path).wstring());
         }
         EXPECT_EQ(outsideOfTarget(), outside) << path;
-        // What was copied before the bad entry stays, as the run ended on its own failure.
-        EXPECT_EQ(ReadText(sandbox_.Target() / "first.txt"), "1");
+        // What was copied before the bad entry is taken away again: nothing half-installed stays.
+        EXPECT_FALSE(fs::exists(sandbox_.Target() / "first.txt")) << path;
+        EXPECT_FALSE(fs::exists(sandbox_.Target())) << path;
     }
 }
 
@@ -386,6 +496,7 @@ TEST_F(InstallEngineTest, WithoutACallbackALockedFileFailsAtOnceAndTheEarlierFil
 
 TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {
     fs::create_directories(sandbox_.Target() / "docs" / "guide.txt");
+    const auto before = sandbox_.Snapshot();
     InstallEngine engine;
     std::vector<FileLockInfo> questions;
     engine.FileLockHandler = [&](const FileLockInfo& info) {
@@ -402,6 +513,8 @@ TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0].Path(), (sandbox_.Target() / "docs" / "guide.txt").wstring());
     EXPECT_TRUE(fs::is_directory(sandbox_.Target() / "docs" / "guide.txt"));
+    // Giving up is the end of the run: what it copied before the question is gone again.
+    EXPECT_EQ(sandbox_.Snapshot(), before);
 }
 
 TEST_F(InstallEngineTest, EmptyEntriesInstallWithATotalOfOneByte) {
@@ -470,9 +583,11 @@ TEST_F(InstallEngineTest, InstallAsyncIsCancelledBeforeTheNextFile) {
     EXPECT_EQ(journal.Lines.back(), L"Установка отменена, выполняется откат…");
     EXPECT_EQ(sandbox_.Snapshot(), before);
 
+    // On the pool the links are made too: the pool's threads share the process's apartment.
     InstallEngine second;
-    const InstallRecord record = second.InstallAsync(sandbox_.Options()).get();
+    const InstallRecord record = second.InstallAsync(FullOptions()).get();
     EXPECT_TRUE(fs::exists(sandbox_.Target() / "app.exe"));
+    EXPECT_EQ(record.Shortcuts.size(), 3u);
     EXPECT_EQ(record.InstallDir, sandbox_.Target().wstring());
 }
 

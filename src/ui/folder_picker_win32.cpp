@@ -1,0 +1,97 @@
+#include "ui/folder_picker_win32.h"
+
+#include <objbase.h>
+#include <wrl/client.h>
+
+#include <exception>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include "core/common/long_path.h"
+
+namespace Ravenquill::Ui {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+struct CoTaskMemFreer {
+    void operator()(wchar_t* text) const noexcept { CoTaskMemFree(text); }
+};
+using CoTaskMemString = std::unique_ptr<wchar_t, CoTaskMemFreer>;
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The picker itself, on a thread in a single-threaded apartment. Every COM pointer is released
+// before it returns, also when an error leaves it.
+std::optional<std::wstring> ShowPicker(const std::optional<std::wstring>& title,
+                                       const std::optional<std::wstring>& initialPath) {
+    ComPtr<IFileOpenDialog> dialog;
+    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog))))
+        return std::nullopt;
+    // The set-up calls may fail without harm: the picker still shows.
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (FAILED(dialog->GetOptions(&options))) options = 0;
+    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
+    dialog->SetTitle(title ? title->c_str() : nullptr);
+    FolderDialog::SetInitialFolder(dialog.Get(), initialPath);
+    // A failure here includes the user's cancel.
+    if (FAILED(dialog->Show(nullptr))) return std::nullopt;
+    ComPtr<IShellItem> item;
+    if (FAILED(dialog->GetResult(&item)) || !item) return std::nullopt;
+    wchar_t* name = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name)) || name == nullptr) return std::nullopt;
+    const CoTaskMemString owned(name);
+    return std::wstring(owned.get());
+}
+
+}  // namespace
+
+namespace Detail {
+
+bool RunInSingleThreadedApartment(const std::function<void()>& work) {
+    bool ran = false;
+    std::exception_ptr failure;
+    try {
+        std::thread helper([&] {
+            if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) return;
+            try {
+                work();
+                ran = true;
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            CoUninitialize();
+        });
+        helper.join();
+    } catch (const std::system_error&) {
+        return false;  // no thread could be started
+    }
+    if (failure) std::rethrow_exception(failure);
+    return ran;
+}
+
+}  // namespace Detail
+
+namespace FolderDialog {
+
+void SetInitialFolder(IFileOpenDialog* dialog, const std::optional<std::wstring>& path) {
+    const std::wstring folder = NearestExistingFolder(path, IsDirectory);
+    if (folder.empty()) return;
+    ComPtr<IShellItem> item;
+    if (FAILED(SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(&item)))) return;
+    dialog->SetFolder(item.Get());
+}
+
+std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
+                                       const std::optional<std::wstring>& initialPath) {
+    std::optional<std::wstring> chosen;
+    if (!Detail::RunInSingleThreadedApartment([&] { chosen = ShowPicker(title, initialPath); })) return std::nullopt;
+    return chosen;
+}
+
+}  // namespace FolderDialog
+}  // namespace Ravenquill::Ui

@@ -1,0 +1,35 @@
+#pragma once
+// The system's common folder picker, for choosing the target directory. Windows builds only.
+#include <shobjidl.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "ui/folder_picker.h"
+
+namespace Ravenquill::Ui::FolderDialog {
+
+// Shows the picker (file-system folders only, no owner window) and blocks the calling thread until
+// the user closes it; the chosen folder's path, or nothing when the user cancels or anything on the
+// way fails. The dialog needs a single-threaded apartment and the caller lives in the
+// multithreaded one, so the picker runs on a helper thread of its own for the length of the call;
+// the caller pumps no messages meanwhile, so the window cannot start another frame before the call
+// returns. The title and the initial path may each be absent.
+std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
+                                       const std::optional<std::wstring>& initialPath);
+
+// Opens the dialog in the nearest existing folder of path, rather than in the one it used last.
+// Failures are ignored: the dialog then opens where the system chooses.
+void SetInitialFolder(IFileOpenDialog* dialog, const std::optional<std::wstring>& path);
+
+}  // namespace Ravenquill::Ui::FolderDialog
+
+namespace Ravenquill::Ui::Detail {
+
+// Runs work on a new thread in a single-threaded apartment and waits for it to end. False when the
+// thread or its apartment could not be had (work did not run); an exception of work is rethrown
+// on the calling thread.
+bool RunInSingleThreadedApartment(const std::function<void()>& work);
+
+}  // namespace Ravenquill::Ui::Detail
