@@ -56,7 +56,7 @@ float LayoutExtent(float extent) noexcept {
 
 float NonNegativeLayoutExtent(float extent) noexcept {
     const float clamped = LayoutExtent(extent);
-    return clamped < 0 ? 0.0f : clamped;
+    return clamped >= 0 ? clamped : 0.0f;  // NaN too
 }
 
 std::wstring RoundedClipKey(const Rect& rect, float radius) {

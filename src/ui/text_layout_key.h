@@ -52,8 +52,8 @@ inline constexpr float MaxLayoutExtent = 100000.0f;
 // The extent a layout is made with: infinite (either sign) or above 100000 → 100000; NaN and other
 // values unchanged.
 float LayoutExtent(float extent) noexcept;
-// The width or height a layout is made with: LayoutExtent, and a negative extent becomes 0, because
-// DirectWrite refuses a negative extent and the whole frame would fail with it.
+// The width or height a layout is made with: LayoutExtent, and a negative or NaN extent becomes 0,
+// because DirectWrite refuses either and the whole frame would fail with it.
 float NonNegativeLayoutExtent(float extent) noexcept;
 
 // The geometry-cache key of a rounded clip: "rr:" + Left, Top, Right, Bottom and radius, each as

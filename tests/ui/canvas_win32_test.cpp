@@ -13,6 +13,7 @@
 #include "core/common/errors.h"
 #include "core/common/number_format.h"
 #include "ui/dib_target_win32.h"
+#include "ui/widgets.h"
 
 namespace Ravenquill::Ui {
 namespace {
@@ -159,7 +160,9 @@ TEST_F(CanvasFixture, LayoutsAreKeyedByWidthAsPassedButNotByHeight) {
         {-infinity, 100000},
         {250000, 100000},
         {100000, 100000},
-        {-5, 0},  // a negative width lays out as an empty one instead of failing the frame
+        // A negative or NaN width lays out as an empty one instead of failing the frame.
+        {-5, 0},
+        {std::numeric_limits<float>::quiet_NaN(), 0},
     };
     for (const Case& c : cases) {
         IDWriteTextLayout* layout = canvas.GetTextLayout(L"Назад", Body, c.passed, -1);
@@ -167,6 +170,8 @@ TEST_F(CanvasFixture, LayoutsAreKeyedByWidthAsPassedButNotByHeight) {
         EXPECT_FLOAT_EQ(layout->GetMaxHeight(), 0) << c.passed;
     }
     EXPECT_EQ(canvas.TextLayoutCount(), 2u + std::size(cases));
+    EXPECT_FLOAT_EQ(canvas.GetTextLayout(L"Вперёд", Body, 50, std::numeric_limits<float>::quiet_NaN())->GetMaxHeight(),
+                    0);
     // Measured layouts are unbounded in height.
     canvas.Measure(L"Отмена", Body, 80);
     EXPECT_FLOAT_EQ(canvas.GetTextLayout(L"Отмена", Body, 80, 10)->GetMaxHeight(), 100000);
@@ -324,6 +329,54 @@ TEST_F(CanvasFixture, CheckMarkAndOddPaths) {
     EXPECT_EQ(LitPixels(dib, 100, 0, 200, 120), 0);
     EXPECT_GT(LitPixels(dib, 60, 10, 90, 40), 40);
     dib.Draw([&] { EXPECT_THROW(canvas.DrawPath(L"M 1.2.3,4", Rect{0, 0, 10, 10}, White, 1), FormatException); });
+}
+
+// A layout squeezed to nothing or swapped edges must never fail the frame: every operation and
+// widget with such rectangles draws what it can and the frame ends with success.
+TEST_F(CanvasFixture, EmptySwappedAndNaNRectanglesNeverFailTheFrame) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const Rect rects[] = {
+        {0, 0, 0, 0}, {60, 50, 10, 10}, {nan, nan, nan, nan}, {10, 10, nan, 40}, {-inf, -inf, inf, inf}, {0, 0, -5, -5},
+    };
+    const float radii[] = {0, -3, nan, 1e30f};
+    const std::vector<std::uint8_t> pixels(4 * 2 * 2, 0xFF);
+    const Theme theme = Theme::Dark();
+    Input input;
+    input.X = 20;
+    input.Y = 20;
+    input.Clicked = true;
+    for (const Rect& r : rects) {
+        for (const float radius : radii) {
+            SCOPED_TRACE(::testing::Message()
+                         << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << " r " << radius);
+            EXPECT_NO_THROW(dib.Draw([&] {
+                canvas.FillRect(r, White);
+                canvas.FillRoundedRect(r, radius, White);
+                canvas.StrokeRoundedRect(r, radius, White, 4);
+                canvas.FillCircle(r.Left, r.Top, radius, White);
+                canvas.StrokeCircle(r.Left, r.Top, radius, White, 3);
+                canvas.StrokeCircle(r.Left, r.Top, radius, White, nan);
+                canvas.DrawPath(L"M 0,0 L 10,10 M 10,0 L 0,10", r, White, radius);
+                canvas.DrawText(L"Далее", r, Body);
+                canvas.DrawTextVCenter(L"Далее", r, Body);
+                canvas.Measure(L"Далее", Body, r.Right);
+                canvas.PushRoundedClip(r, radius);
+                canvas.PopLayer();
+                canvas.PushAxisAlignedClip(r);
+                canvas.PopAxisAlignedClip();
+                canvas.DrawBitmap(*canvas.CreateBitmap(2, 2, pixels), r);
+                Widgets widgets{theme, canvas, input};
+                widgets.PrimaryButton(r, L"Установить", true);
+                widgets.SecondaryButton(r, L"Отмена", true);
+                widgets.TextButton(r, L"Сайт");
+                canvas.Checkbox(input, theme, r, L"Ярлык", true, true);
+                canvas.RadioCard(input, theme, r, L"Для всех", L"Нужны права администратора", true);
+                canvas.ComponentRow(input, theme, r, L"Ядро", L"Обязательные файлы", L"12 МБ", true, false);
+                canvas.ComponentRowHeight(theme, L"Обязательные файлы", r.Right - r.Left - 165);
+            }));
+        }
+    }
 }
 
 TEST_F(CanvasFixture, RoundedClipsAreKeyedByTheirNumbersInAnyNumberFormat) {

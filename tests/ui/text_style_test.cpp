@@ -84,7 +84,7 @@ TEST(TextLayoutKey, KeysLeaveOutColourAndKeepTheWidthAsPassed) {
     EXPECT_EQ(cache.size(), 2u);
 }
 
-TEST(TextLayoutKey, ExtentsAreCappedAndNegativeWidthsClamped) {
+TEST(TextLayoutKey, ExtentsAreCappedAndNegativeOrNaNWidthsClamped) {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_EQ(LayoutExtent(inf), 100000.0f);
@@ -94,8 +94,10 @@ TEST(TextLayoutKey, ExtentsAreCappedAndNegativeWidthsClamped) {
     EXPECT_EQ(LayoutExtent(548), 548.0f);
     EXPECT_TRUE(std::isnan(LayoutExtent(nan)));
     EXPECT_EQ(LayoutExtent(-12), -12.0f);
-    // DirectWrite refuses a negative extent; a layout squeezed to nothing is drawn instead.
+    // DirectWrite refuses a negative or NaN extent; a layout squeezed to nothing is drawn instead.
     EXPECT_EQ(NonNegativeLayoutExtent(-12), 0.0f);
+    EXPECT_EQ(NonNegativeLayoutExtent(nan), 0.0f);
+    EXPECT_EQ(NonNegativeLayoutExtent(-nan), 0.0f);
     EXPECT_EQ(NonNegativeLayoutExtent(-inf), 100000.0f);
     EXPECT_EQ(NonNegativeLayoutExtent(548), 548.0f);
 }
