@@ -10,37 +10,28 @@
 
 namespace Ravenquill::Interop::Win32 {
 
-struct MemoryDCTraits {
-    using Handle = HDC;
+// Traits of UniqueAny for a GDI handle that is null when there is none and is given back with Free.
+template <class H, void (*Free)(H) noexcept>
+struct GdiTraits {
+    using Handle = H;
     static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { DeleteDC(h); }
+    static void Close(Handle h) noexcept { Free(h); }
 };
-struct BitmapTraits {
-    using Handle = HBITMAP;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { DeleteObject(h); }
-};
+
+inline void DeleteMemoryDC(HDC dc) noexcept { DeleteDC(dc); }
+inline void DeleteBitmap(HBITMAP bitmap) noexcept { DeleteObject(bitmap); }
+inline void ReleaseScreenDC(HDC dc) noexcept { ReleaseDC(nullptr, dc); }
+
 // A context from CreateCompatibleDC, deleted with DeleteDC.
-using UniqueMemoryDC = UniqueAny<MemoryDCTraits>;
+using UniqueMemoryDC = UniqueAny<GdiTraits<HDC, DeleteMemoryDC>>;
 // A bitmap deleted with DeleteObject; it must no longer be selected into a context by then.
-using UniqueBitmap = UniqueAny<BitmapTraits>;
+using UniqueBitmap = UniqueAny<GdiTraits<HBITMAP, DeleteBitmap>>;
 
 // The screen's device context (GetDC of window 0) for one scope; released also when an error
 // leaves the scope, as a presentation that fails must still give the context back.
-class ScreenDC {
+class ScreenDC : public UniqueAny<GdiTraits<HDC, ReleaseScreenDC>> {
 public:
-    ScreenDC() noexcept : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() {
-        if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-
-    HDC get() const noexcept { return dc_; }
-    explicit operator bool() const noexcept { return dc_ != nullptr; }
-
-private:
-    HDC dc_;
+    ScreenDC() noexcept : UniqueAny(GetDC(nullptr)) {}
 };
 
 // An object selected into a context; the object it replaced is selected back on destruction, so

@@ -14,9 +14,8 @@ PathGeometry BuildPathGeometry(ID2D1Factory* factory, std::wstring_view path) {
     const ParsedPath parsed = ParsePath(path);
     PathGeometry result;
     result.Bounds = parsed.Bounds;
-    Interop::Graphics::ThrowIfFailed(factory->CreatePathGeometry(result.Geometry.GetAddressOf()));
-    Microsoft::WRL::ComPtr<ID2D1GeometrySink> sink;
-    Interop::Graphics::ThrowIfFailed(result.Geometry->Open(sink.GetAddressOf()));
+    result.Geometry = Interop::Graphics::CreatePathGeometry(factory);
+    const Microsoft::WRL::ComPtr<ID2D1GeometrySink> sink = Interop::Graphics::Open(result.Geometry.Get());
     for (const PathFigure& figure : parsed.Figures) {
         sink->BeginFigure(ToD2D(figure.Start), D2D1_FIGURE_BEGIN_HOLLOW);
         for (const PathSegment& segment : figure.Segments) {

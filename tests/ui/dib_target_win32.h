@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "ui/gdi_win32.h"
 #include "ui/graphics_win32.h"
 
 namespace Ravenquill::Testing {
@@ -13,18 +14,13 @@ namespace Ravenquill::Testing {
 class DibTarget {
 public:
     DibTarget(ID2D1Factory* factory, int width, int height) : width_(width), height_(height) {
-        HDC screen = GetDC(nullptr);
-        memDc_ = CreateCompatibleDC(screen);
-        ReleaseDC(nullptr, screen);
-        BITMAPINFOHEADER header{};
-        header.biSize = sizeof(header);
-        header.biWidth = width;
-        header.biHeight = -height;  // top-down: row 0 first in memory
-        header.biPlanes = 1;
-        header.biBitCount = 32;
-        header.biCompression = BI_RGB;
-        dib_ = CreateDIBSection(memDc_, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits_, nullptr, 0);
-        oldBitmap_ = SelectObject(memDc_, dib_);
+        {
+            const Interop::Win32::ScreenDC screen;
+            memDc_.reset(CreateCompatibleDC(screen.get()));
+        }
+        dib_ = Interop::Win32::CreateTopDownDibSection(memDc_.get(), width, height);
+        selection_ = Interop::Win32::ObjectSelection(memDc_.get(), dib_.Bitmap.get());
+        if (!selection_) throw InvalidOperationException(L"No DIB section could be made for the test target.");
         D2D1_RENDER_TARGET_PROPERTIES properties{};
         properties.type = D2D1_RENDER_TARGET_TYPE_DEFAULT;
         properties.pixelFormat = D2D1_PIXEL_FORMAT{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
@@ -34,12 +30,6 @@ public:
         properties.minLevel = D2D1_FEATURE_LEVEL_DEFAULT;
         target_ = Interop::Graphics::CreateDCRenderTarget(factory, properties);
     }
-    ~DibTarget() {
-        target_.Reset();
-        SelectObject(memDc_, oldBitmap_);
-        DeleteObject(dib_);
-        DeleteDC(memDc_);
-    }
     DibTarget(const DibTarget&) = delete;
     DibTarget& operator=(const DibTarget&) = delete;
 
@@ -48,7 +38,7 @@ public:
     // One frame: bind, begin, clear to the background, draw, end (its status checked).
     void Draw(const std::function<void()>& draw, std::uint32_t background = 0xFF000000) {
         const RECT bounds{0, 0, width_, height_};
-        Interop::Graphics::ThrowIfFailed(target_->BindDC(memDc_, &bounds));
+        Interop::Graphics::ThrowIfFailed(target_->BindDC(memDc_.get(), &bounds));
         Interop::Graphics::BeginDraw(target_.Get());
         Interop::Graphics::Clear(target_.Get(), Interop::ColorF(background));
         draw();
@@ -58,16 +48,16 @@ public:
     // The pixel at (x, y) as 0xAARRGGBB (premultiplied, as stored).
     std::uint32_t Pixel(int x, int y) const {
         GdiFlush();
-        return static_cast<const std::uint32_t*>(bits_)[y * width_ + x];
+        return static_cast<const std::uint32_t*>(dib_.Bits)[y * width_ + x];
     }
 
 private:
     int width_;
     int height_;
-    HDC memDc_ = nullptr;
-    HBITMAP dib_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
-    void* bits_ = nullptr;
+    // Freed in the platform's order: the target, the selection, the bitmap, the context.
+    Interop::Win32::UniqueMemoryDC memDc_;
+    Interop::Win32::DibSection dib_;
+    Interop::Win32::ObjectSelection selection_;
     Interop::ComPtr<ID2D1DCRenderTarget> target_;
 };
 
