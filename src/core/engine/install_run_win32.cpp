@@ -221,7 +221,13 @@ void InstallEngine::Run::WriteEntry(const PayloadEntry& entry, const std::wstrin
         std::exception_ptr failure;
         try {
             // A file of an earlier installation goes aside first, so a failed update can put it back.
-            if (FileSystem::FileExists(target) && !WroteFile(target)) MoveAside(target);
+            // A file that another program holds open is locked even when that program lets it be
+            // renamed (a running program does): moving it aside would skip the question and leave
+            // the renamed file behind, since it cannot be deleted while it is held.
+            if (FileSystem::FileExists(target) && !WroteFile(target)) {
+                FileSystem::ThrowIfInUse(target);
+                MoveAside(target);
+            }
             CopyEntry(entry, target);
             return;
         } catch (const OperationCanceledException&) {
@@ -307,7 +313,11 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
             // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
             // stays as ".old".
             if (FileSystem::FileExists(old)) MoveAsideAs(old, old + asideSuffix_, false);
+            // A payload's own "uninstall.exe" is this run's file under its new name too, so that
+            // a clean-up takes it away rather than putting it back as the earlier uninstaller.
+            const bool ours = WroteFile(uninstaller);
             MoveAsideAs(uninstaller, old, true);
+            if (ours) MarkWritten(old);
         }
         const std::unique_ptr<ReadStream> program = OpenFileForRead(source);
         FileSystem::FileWriter writer(uninstaller);

@@ -484,14 +484,37 @@ TEST_F(InstallEngineTest, ALockedFileIsAskedAboutUntilItIsFreeOrGivenUp) {
 TEST_F(InstallEngineTest, WithoutACallbackALockedFileFailsAtOnceAndTheEarlierFileStays) {
     InstallEarlierVersion();
     const fs::path locked = sandbox_.Target() / "bin" / "tools" / "tool.dll";
-    HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    // A holder that lets the file be renamed (as a running program does) still locks it.
+    for (const DWORD sharing : {DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_DELETE}}) {
+        HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        InstallEngine engine;
+        try {
+            engine.Install(FullOptions());
+            ADD_FAILURE() << "a locked file was replaced, sharing " << sharing;
+        } catch (const InstallFailedException& e) {
+            EXPECT_TRUE(e.Message().starts_with(L"Файл «tool.dll» занят другим приложением. ")) << e.what();
+        }
+        CloseHandle(holder);
+        EXPECT_EQ(ReadText(locked), "tool v1") << sharing;
+        EXPECT_EQ(ReadText(sandbox_.Target() / "app.exe"), "app v1") << sharing;
+        EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty()) << sharing;
+    }
+}
+
+TEST_F(InstallEngineTest, APayloadUninstallerIsTakenAwayByTheCleanUp) {
+    sandbox_.AddPayload("uninstall.exe", "payload uninstaller");
+    const MachineState before = sandbox_.Snapshot();
+    Journal journal;
+    RunStoppedAt(sandbox_, FullOptions(), StepCase{InstallSteps::Shortcuts, 1}, Stop::Fail, journal);
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+
+    // Kept under ".old" after a successful run, as any uninstaller found in the directory.
     InstallEngine engine;
-    EXPECT_THROW(engine.Install(FullOptions()), InstallFailedException);
-    CloseHandle(holder);
-    EXPECT_EQ(ReadText(locked), "tool v1");
-    EXPECT_EQ(ReadText(sandbox_.Target() / "app.exe"), "app v1");
-    EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
+    const InstallRecord record = engine.Install(FullOptions());
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program " + TestName());
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "payload uninstaller");
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
 }
 
 TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {
