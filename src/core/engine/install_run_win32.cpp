@@ -421,7 +421,7 @@ void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std:
 
 void InstallEngine::Run::AddToPath() {
     pathAddedByRun_ = PathVariable::Add(installDir_, options_.PerMachine);
-    record_.PathEntryAdded = pathAddedByRun_ || EarlierRecordAddedPath();
+    record_.PathEntryAdded = pathAddedByRun_;
     if (pathAddedByRun_) engine_.WriteLog(L"Каталог добавлен в переменную PATH");
 }
 
@@ -458,6 +458,8 @@ void InstallEngine::Run::AdoptEarlierRecord() {
         if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && FileSystem::FileExists(link))
             record_.Shortcuts.push_back(link);
     }
+    // Also when this run did not ask for PATH: the entry stays on the machine all the same.
+    if (EarlierRecordAddedPath()) record_.PathEntryAdded = true;
     if (!record_.StartMenuDirectory && earlierRecord_->StartMenuDirectory &&
         FileSystem::DirectoryExists(*earlierRecord_->StartMenuDirectory))
         record_.StartMenuDirectory = earlierRecord_->StartMenuDirectory;

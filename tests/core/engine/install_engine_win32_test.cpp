@@ -317,20 +317,27 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
 }
 
 TEST_F(InstallEngineTest, AnUninstallAfterAnUpdateTakesAwayWhatBothVersionsPutThere) {
-    MachineState expected = sandbox_.Snapshot();
-    InstallEarlierVersion();
-    InstallOptions options = FullOptions();
-    options.DesktopShortcut = false;
-    InstallEngine engine;
-    const InstallRecord record = engine.Install(options);
-    UninstallEngine().Uninstall(record, false);
-    MachineState after = sandbox_.Snapshot();
-    std::erase_if(after.Sandbox, [](const auto& item) { return item.first.starts_with(L"earlier"); });
-    for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
-        expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
-    // The earlier uninstaller kept under ".old" is never listed in a record.
-    expected.Sandbox[fs::path("apps\\vendor\\Target\\uninstall.exe.old").wstring()] = "setup program v1";
-    EXPECT_EQ(after, expected);
+    auto withoutEarlierSetup = [](MachineState state) {
+        std::erase_if(state.Sandbox, [](const auto& item) { return item.first.starts_with(L"earlier"); });
+        return state;
+    };
+    // The earlier version's PATH entry is the product's also when the update does not ask for one.
+    for (const bool addToPath : {true, false}) {
+        MachineState expected = withoutEarlierSetup(sandbox_.Snapshot());
+        InstallEarlierVersion();
+        InstallOptions options = FullOptions();
+        options.DesktopShortcut = false;
+        options.AddToPath = addToPath;
+        InstallEngine engine;
+        const InstallRecord record = engine.Install(options);
+        EXPECT_TRUE(record.PathEntryAdded) << addToPath;
+        UninstallEngine().Uninstall(record, false);
+        for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
+            expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
+        // The earlier uninstaller kept under ".old" is never listed in a record.
+        expected.Sandbox[fs::path("apps\\vendor\\Target\\uninstall.exe.old").wstring()] = "setup program v1";
+        EXPECT_EQ(withoutEarlierSetup(sandbox_.Snapshot()), expected) << addToPath;
+    }
 }
 
 TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeavesItInPlace) {
