@@ -1,9 +1,12 @@
 // Whole installation runs under Wine on real folders, the user's uninstall entries, the user's PATH
 // and real shell links, each test with its own product and sandbox.
+#include <wrl/client.h>
+
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
 #include "core/common/number_format.h"
+#include "core/common/text.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/install_run.h"
 #include "core/engine/uninstall_engine.h"
@@ -38,6 +41,35 @@ std::vector<std::wstring> AsidesIn(const fs::path& root) {
         if (item.path().filename().wstring().find(L".rq-aside-") != std::wstring::npos)
             found.push_back(item.path().wstring());
     return found;
+}
+
+// What a link file starts, read back through the shell's link object.
+struct LinkContents {
+    std::wstring Target, Arguments, WorkingDirectory, Description, Icon;
+};
+
+LinkContents ReadLink(const fs::path& lnk) {
+    Microsoft::WRL::ComPtr<IShellLinkW> link;
+    Microsoft::WRL::ComPtr<IPersistFile> file;
+    LinkContents contents;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(link.GetAddressOf()))) ||
+        FAILED(link.As(&file)) || FAILED(file->Load(lnk.c_str(), STGM_READ))) {
+        ADD_FAILURE() << "cannot load " << lnk.string();
+        return contents;
+    }
+    wchar_t text[1024] = {};
+    int index = 0;
+    if (SUCCEEDED(link->GetPath(text, 1024, nullptr, SLGP_RAWPATH))) contents.Target = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetArguments(text, 1024))) contents.Arguments = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetWorkingDirectory(text, 1024))) contents.WorkingDirectory = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetDescription(text, 1024))) contents.Description = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetIconLocation(text, 1024, &index))) contents.Icon = text;
+    return contents;
 }
 
 enum class Stop { Cancel, Fail };
@@ -163,6 +195,44 @@ TEST_F(InstallEngineTest, TheUninstallTakesAwayExactlyWhatTheInstallationPutTher
     for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
         expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
     EXPECT_EQ(sandbox_.Snapshot(), expected);
+}
+
+TEST_F(InstallEngineTest, LinksStartTheProgramOrTheUninstallerAndCarryTheTagline) {
+    sandbox_.AddPayload("app.ico", "icon");
+    sandbox_.Manifest().IconPath = L"app.ico";
+    const fs::path target = sandbox_.Target();
+    struct Case {
+        std::optional<std::wstring> tagline;
+        std::wstring description;
+    };
+    // An empty tagline is still the tagline; only its absence gives the product name.
+    for (const Case& c : {Case{L"Проверка", L"Проверка"}, Case{L"", L""}, Case{std::nullopt, sandbox_.ProductName()}}) {
+        sandbox_.Manifest().Tagline = c.tagline;
+        InstallEngine engine;
+        const InstallRecord record = engine.Install(FullOptions());
+        const fs::path menu = sandbox_.StartMenuFolder();
+        struct Expected {
+            fs::path link, program;
+            std::wstring arguments;
+            bool icon;
+        };
+        const Expected links[] = {
+            {sandbox_.DesktopLink(), target / "app.exe", L"", true},
+            {menu / (sandbox_.ProductName() + L".lnk"), target / "app.exe", L"", true},
+            {menu / (L"Удалить " + sandbox_.ProductName() + L".lnk"), target / "uninstall.exe", L"--uninstall", false},
+        };
+        for (const Expected& e : links) {
+            const LinkContents link = ReadLink(e.link);
+            const std::string name = e.link.filename().string();
+            EXPECT_TRUE(Text::EqualsIgnoreCase(link.Target, e.program.wstring()))
+                << name << " " << fs::path(link.Target);
+            EXPECT_TRUE(Text::EqualsIgnoreCase(link.WorkingDirectory, target.wstring())) << name;
+            EXPECT_EQ(link.Arguments, e.arguments) << name;
+            EXPECT_EQ(link.Description, c.description) << name;
+            const std::wstring icon = e.icon ? (target / "app.ico").wstring() : L"";
+            EXPECT_TRUE(Text::EqualsIgnoreCase(link.Icon, icon)) << name << " " << fs::path(link.Icon);
+        }
+    }
 }
 
 TEST_F(InstallEngineTest, APerMachineInstallationUsesTheMachineFoldersEntryAndPath) {
