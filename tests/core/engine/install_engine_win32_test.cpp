@@ -235,6 +235,42 @@ TEST_F(InstallEngineTest, LinksStartTheProgramOrTheUninstallerAndCarryTheTagline
     }
 }
 
+TEST_F(InstallEngineTest, WhatTheDeploymentAndTheLinksAbsorbIsLoggedAndTheRunGoesOn) {
+    // Programs only in subfolders and no main executable named: no link at all.
+    fs::remove(sandbox_.Payload() / "app.exe");
+    sandbox_.AddPayload("bin\\app.exe", "app");
+    sandbox_.Manifest().MainExecutable.reset();
+    // The running program's file is gone: no uninstaller copy, no side manifest.
+    sandbox_.RunFrom(sandbox_.Setup() / "missing.exe");
+    {
+        InstallEngine engine;
+        Journal journal;
+        journal.Attach(engine);
+        const InstallRecord record = engine.Install(FullOptions());
+        EXPECT_TRUE(journal.Logged(L"Не удалось определить путь к установщику — деинсталлятор не скопирован"));
+        EXPECT_TRUE(journal.Logged(L"Основной исполняемый файл не задан — ярлыки не создаются"));
+        EXPECT_FALSE(journal.Logged(L"Деинсталлятор установлен"));
+        EXPECT_TRUE(record.Shortcuts.empty());
+        EXPECT_EQ(record.StartMenuDirectory, std::nullopt);
+        EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 0);
+        EXPECT_FALSE(fs::exists(sandbox_.Target() / "uninstall.exe"));
+        EXPECT_TRUE(journal.Logged(L"Запись в «Установка и удаление программ» создана"));
+    }
+
+    // One link that cannot be written is logged; the others are still made.
+    sandbox_.Manifest().MainExecutable = L"bin\\app.exe";
+    sandbox_.RunFrom(sandbox_.Setup() / "setup.exe");
+    fs::create_directories(sandbox_.DesktopLink());
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    const InstallRecord record = engine.Install(FullOptions());
+    fs::remove_all(sandbox_.DesktopLink());
+    EXPECT_TRUE(journal.Logged(L"Не удалось создать ярлык " + sandbox_.ProductName() + L".lnk: "));
+    EXPECT_EQ(record.Shortcuts.size(), 2u);
+    EXPECT_EQ(record.StartMenuDirectory, sandbox_.StartMenuFolder().wstring());
+}
+
 TEST_F(InstallEngineTest, APerMachineInstallationUsesTheMachineFoldersEntryAndPath) {
     const fs::path desktopLink = fs::path(KnownFolderPath(FOLDERID_PublicDesktop)) / (sandbox_.ProductName() + L".lnk");
     const fs::path startMenu =
