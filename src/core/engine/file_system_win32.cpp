@@ -120,8 +120,9 @@ std::vector<std::wstring> CreateDirectories(const std::wstring& path) {
 }
 
 void ThrowIfInUse(const std::wstring& path) {
-    const UniqueFileHandle file(
-        CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A link is the file that a move would take away, so the link itself is opened.
+    const UniqueFileHandle file(CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) ThrowLastWin32Error(path);
 }
 
