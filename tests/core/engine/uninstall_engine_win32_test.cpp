@@ -257,6 +257,9 @@ public:
     void DeleteTree(const std::wstring& p) override { machine_->DeleteTree(p); }
     bool DirectoryExists(const std::wstring& p) override { return machine_->DirectoryExists(p); }
     bool IsLinkedDirectory(const std::wstring& p) override { return machine_->IsLinkedDirectory(p); }
+    bool IsSameDirectory(const std::wstring& a, const std::wstring& b) override {
+        return machine_->IsSameDirectory(a, b);
+    }
     void RemovePathEntry(const std::wstring& d, bool m) override { machine_->RemovePathEntry(d, m); }
     void DeleteUninstallEntry(const std::wstring&, bool) override {}
     bool UninstallEntryExists(const std::wstring& id, bool m) override { return machine_->UninstallEntryExists(id, m); }
@@ -295,6 +298,28 @@ TEST_F(UninstallEngineWin32Test, FindInstallationFallsBackToTheRegisteredLocatio
 
     DeleteKey(HKEY_CURRENT_USER, productId_);
     EXPECT_FALSE(UninstallEngine::FindInstallation(manifest, (root_ / L"Nothing Here").wstring()));
+}
+
+// A copied (or moved) installation still holds a record that names the original folder: removing
+// the copy must take the copy's files and never the original's.
+TEST_F(UninstallEngineWin32Test, ARecordFoundInACopiedFolderRemovesTheCopyAndLeavesTheOriginal) {
+    MakeInstallation();
+    const fs::path copy = root_ / L"Copy";
+    fs::copy(installDir_, copy, fs::copy_options::recursive);
+    const std::set<std::wstring> original = Tree(installDir_);
+    ASSERT_EQ(Tree(copy), original);
+
+    InstallManifest manifest;
+    manifest.ProductId = L"RqUninstallTest\\Nested";  // names no entry of its own: nothing to look up
+    const auto found = UninstallEngine::FindInstallation(manifest, copy.wstring());
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->InstallDir, copy.wstring());
+    EXPECT_EQ(found->Record.InstallDir, copy.wstring());
+
+    engine_.Uninstall(found->Record, true);
+    EXPECT_EQ(Tree(installDir_), original);
+    EXPECT_TRUE(Tree(copy).empty());
+    EXPECT_TRUE(fs::exists(copy));
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
