@@ -109,6 +109,15 @@ private:
         }
     }
 
+    // A recorded file that is not there is gone, also when its folder went with it: nothing to
+    // report. (A shortcut in a missing folder is reported, as deleting it would fail.)
+    void DeleteRecordedFile(const std::wstring& path) {
+        try {
+            system_.DeleteFileIfExists(path);
+        } catch (const DirectoryNotFoundException&) {
+        }
+    }
+
     void Skip(const std::wstring& label, const std::wstring& message) {
         engine_.WriteLog(L"Пропущено (" + label + L"): " + message);
     }
@@ -197,7 +206,7 @@ void UninstallEngine::Run::RemoveFiles() {
         } else if (PassesThroughLink(*full)) {
             Skip(relative, ThroughLink);
         } else {
-            TryRun([&] { system_.DeleteFileIfExists(*full); }, relative);
+            TryRun([&] { DeleteRecordedFile(*full); }, relative);
         }
         ++done;
         if (done % 16 == 0 || done == total) {

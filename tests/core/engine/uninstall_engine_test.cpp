@@ -149,6 +149,21 @@ TEST_F(UninstallEngineTest, InputOutputAndAccessDeniedFailuresAreSkippedWithALin
     EXPECT_TRUE(Logged(L"Удаление завершено"));
 }
 
+TEST_F(UninstallEngineTest, AMissingFolderSilencesAFileButSkipsAShortcut) {
+    const std::wstring link = Path::Combine(Root, L"Gone Menu", L"x.lnk");
+    record_.Shortcuts = {link};
+    record_.Files = {L"gone\\x.dll"};
+    const auto missingFolder = std::make_exception_ptr(DirectoryNotFoundException(L"Нет папки.", 3));
+    system_->Failures[link] = missingFolder;
+    system_->Failures[Under(L"gone\\x.dll")] = missingFolder;
+
+    engine_.Uninstall(record_, true);
+
+    EXPECT_TRUE(Logged(L"Пропущено (ярлык x.lnk): Нет папки."));
+    EXPECT_FALSE(Logged(L"Пропущено (gone\\x.dll): Нет папки."));
+    EXPECT_TRUE(Logged(L"Удаление завершено"));
+}
+
 TEST_F(UninstallEngineTest, OtherFailuresEndTheRun) {
     record_.Files = {L"odd.dll", L"next.dll"};
     system_->Failures[Under(L"odd.dll")] = std::make_exception_ptr(InvalidOperationException(L"Странно."));

@@ -16,6 +16,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/path.h"
+#include "core/common/text.h"
 #include "core/engine/file_system.h"
 #include "core/engine/path_variable.h"
 #include "core/engine/shortcut.h"
@@ -298,6 +299,26 @@ TEST_F(UninstallEngineWin32Test, FindInstallationFallsBackToTheRegisteredLocatio
 
     DeleteKey(HKEY_CURRENT_USER, productId_);
     EXPECT_FALSE(UninstallEngine::FindInstallation(manifest, (root_ / L"Nothing Here").wstring()));
+}
+
+// A recorded file whose folder is gone is simply gone; a shortcut whose folder is gone cannot be
+// deleted and is reported.
+TEST_F(UninstallEngineWin32Test, AFileInAMissingFolderIsGoneQuietlyAShortcutThereIsSkipped) {
+    InstallRecord record = MakeInstallation();
+    fs::remove_all(fs::path(installDir_) / L"docs");
+    const std::wstring lostLink = (root_ / L"No Such Menu" / L"x.lnk").wstring();
+    record.Shortcuts.push_back(lostLink);
+
+    engine_.Uninstall(record, true);
+
+    for (const std::wstring& line : log_) EXPECT_EQ(line.find(L"docs"), std::wstring::npos) << Text::ToUtf8(line);
+    const auto skipped = std::count_if(log_.begin(), log_.end(),
+                                       [](const std::wstring& line) { return line.starts_with(L"Пропущено ("); });
+    EXPECT_EQ(skipped, 1);
+    EXPECT_TRUE(std::any_of(log_.begin(), log_.end(),
+                            [](const std::wstring& line) { return line.starts_with(L"Пропущено (ярлык x.lnk): "); }));
+    EXPECT_TRUE(Logged(L"Удаление завершено"));
+    EXPECT_TRUE(Tree(installDir_).empty());
 }
 
 // A copied (or moved) installation still holds a record that names the original folder: removing
