@@ -133,7 +133,10 @@ std::int64_t ReadEveryEntry(const fs::path& package) {
 std::int64_t DecodeEveryBlock(const fs::path& package) {
     const auto stream = OpenFileForRead(Wide(package));
     const auto entries = Core::PackedPayload::ReadIndex(*stream);
-    std::vector<std::byte> compressed(static_cast<std::size_t>(g_largestBlock));
+    std::int32_t largest = 0;
+    for (const auto& entry : entries)
+        for (const std::int32_t size : *entry.BlockLengths) largest = std::max(largest, size);
+    std::vector<std::byte> compressed(static_cast<std::size_t>(largest));
     std::vector<std::uint8_t> decoded(Core::PackedPayload::MaxBlockBytes);
     std::int64_t total = 0;
     for (const auto& entry : entries) {
@@ -193,22 +196,42 @@ void ExtractToFiles(benchmark::State& state) {
     fs::remove_all(folder);
 }
 
-// The peak resident memory, in bytes, of this program run afresh in the given mode. The child
-// reports its own high-water mark: the rusage of a spawned child also counts the parent's pages
-// it ran on before it replaced its image.
-std::int64_t ChildPeak(const std::vector<std::string>& arguments) {
-    // Appended piece by piece: g++ 12 at -O3 warns falsely about chained string '+' here.
-    std::string command;
+struct ChildFigures {
+    std::int64_t PeakBytes = 0;
+    double Seconds = 0;  // of the work alone, start-up excluded
+};
+
+// This program run afresh in the given mode, as the installer reads a payload: once, in a new
+// process. The child reports its own high-water mark (the rusage of a spawned child also counts
+// the parent's pages it ran on before it replaced its image) and the time its work took.
+ChildFigures RunFresh(const std::vector<std::string>& arguments) {
+    // Appended piece by piece: g++ 12 at -O3 warns falsely about chained string '+' and insert here.
+    std::string command = "'";
+    command += fs::read_symlink("/proc/self/exe").string();
+    command += "' --peak-child";
     for (const std::string& piece : arguments) {
-        command.append(command.empty() ? "" : " ").append("'").append(piece).append("'");
+        command += " '";
+        command += piece;
+        command += "'";
     }
-    command.insert(0, "' --peak-child ").insert(0, fs::read_symlink("/proc/self/exe").string()).insert(0, "'");
     std::FILE* child = popen(command.c_str(), "r");
     if (child == nullptr) throw std::runtime_error("cannot start the measuring child");
     long long kib = -1;
-    const int matched = std::fscanf(child, "%lld", &kib);
-    if (pclose(child) != 0 || matched != 1) throw std::runtime_error("the measuring child failed");
-    return kib * 1024;
+    double seconds = 0;
+    const int matched = std::fscanf(child, "%lld %lf", &kib, &seconds);
+    if (pclose(child) != 0 || matched != 2) throw std::runtime_error("the measuring child failed");
+    return {kib * 1024, seconds};
+}
+
+// The best of a few fresh runs: the fastest, and the highest peak.
+ChildFigures BestOfFresh(const std::vector<std::string>& arguments) {
+    ChildFigures best{0, 1e300};
+    for (int i = 0; i < 3; ++i) {
+        const ChildFigures run = RunFresh(arguments);
+        best.PeakBytes = std::max(best.PeakBytes, run.PeakBytes);
+        best.Seconds = std::min(best.Seconds, run.Seconds);
+    }
+    return best;
 }
 
 // VmHWM of /proc/self/status, in KiB.
@@ -225,13 +248,17 @@ long long OwnPeakKiB() {
 
 int RunChild(int argc, char** argv) {
     const std::string mode = argc > 2 ? argv[2] : "";
+    const auto start = std::chrono::steady_clock::now();
     if (mode == "read" && argc > 3)
         ReadEveryEntry(argv[3]);
+    else if (mode == "decode" && argc > 3)
+        DecodeEveryBlock(argv[3]);
     else if (mode == "extract" && argc > 4)
         Extract(argv[3], argv[4]);
     else if (mode != "idle")
         return 2;
-    std::printf("%lld\n", OwnPeakKiB());
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    std::printf("%lld %.6f\n", OwnPeakKiB(), seconds.count());
     return 0;
 }
 
@@ -295,28 +322,36 @@ int main(int argc, char** argv) {
     std::sort(ratios.begin(), ratios.end());
     const double medianRatio = ratios[ratios.size() / 2];
 
-    const std::int64_t idle = ChildPeak({"idle"});
-    const std::int64_t read = ChildPeak({"read", g_package.string()});
-    const std::int64_t extract = ChildPeak({"extract", g_package.string(), (g_settings.Work / "peak-out").string()});
-    // The same measurement over a package a sixteenth of the size: the peak must not follow the size.
+    const ChildFigures idle = RunFresh({"idle"});
+    const ChildFigures read = BestOfFresh({"read", g_package.string()});
+    const ChildFigures decode = BestOfFresh({"decode", g_package.string()});
+    const ChildFigures extract = BestOfFresh({"extract", g_package.string(), (g_settings.Work / "fresh-out").string()});
+    // The same over a package a sixteenth of the size: the peak must not follow the size.
     const fs::path small = MakePackage(std::max<std::size_t>(g_settings.SizeMiB / 16, 1), "small.rqpk");
-    const std::int64_t readSmall = ChildPeak({"read", small.string()});
+    const ChildFigures readSmall = BestOfFresh({"read", small.string()});
     fs::remove_all(g_settings.Work);
     const std::int64_t budget = 4 * MiB + g_largestBlock + 16 * MiB;
+    const auto rate = [](const ChildFigures& f) { return Mb(static_cast<double>(g_totalBytes) / f.Seconds); };
 
-    std::printf("\nThroughput (best run, MB = 10^6 bytes):\n");
+    std::printf("\nThroughput in this process, best run (MB = 10^6 bytes):\n");
     std::printf("  (a) read through BlockStream   %8.1f MB/s\n", Mb(g_readRate));
     std::printf("  (b) plain decode loop          %8.1f MB/s\n", Mb(g_decodeRate));
     std::printf("  (c) rqpack extract to files    %8.1f MB/s\n", Mb(g_extractRate));
-    std::printf("  (a) / (b) = %.1f%% of the best runs, %.1f%% median of 7 alternating rounds (goal: at least 95%%)\n",
+    std::printf("  (a) / (b) = %.1f%% of the best runs, %.1f%% median of 7 alternating rounds\n",
                 100.0 * g_readRate / g_decodeRate, 100.0 * medianRatio);
+    std::printf("One pass in a fresh process, as the installer reads its payload (best of 3):\n");
+    std::printf("  (a) read through BlockStream   %8.1f MB/s\n", rate(read));
+    std::printf("  (b) plain decode loop          %8.1f MB/s\n", rate(decode));
+    std::printf("  (c) rqpack extract to files    %8.1f MB/s\n", rate(extract));
+    std::printf("  (a) / (b) = %.1f%% (goal: at least 95%%)\n", 100.0 * decode.Seconds / read.Seconds);
     std::printf("Peak resident memory of a fresh process:\n");
-    std::printf("  program alone                  %8.1f MiB\n", InMiB(idle));
-    std::printf("  reading every entry (a)        %8.1f MiB\n", InMiB(read));
-    std::printf("  rqpack extract to files (c)    %8.1f MiB\n", InMiB(extract));
-    std::printf("  reading a package 1/16 the size %7.1f MiB\n", InMiB(readSmall));
+    std::printf("  program alone                  %8.1f MiB\n", InMiB(idle.PeakBytes));
+    std::printf("  reading every entry (a)        %8.1f MiB\n", InMiB(read.PeakBytes));
+    std::printf("  plain decode loop (b)          %8.1f MiB\n", InMiB(decode.PeakBytes));
+    std::printf("  rqpack extract to files (c)    %8.1f MiB\n", InMiB(extract.PeakBytes));
+    std::printf("  reading a package 1/16 the size %7.1f MiB\n", InMiB(readSmall.PeakBytes));
     std::printf("  budget 4 MiB + largest block + 16 MiB = %.1f MiB: %s\n", InMiB(budget),
-                std::max(read, extract) < budget ? "within" : "EXCEEDED");
+                std::max(read.PeakBytes, extract.PeakBytes) < budget ? "within" : "EXCEEDED");
     benchmark::Shutdown();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/common/errors.h"
+#include "geometry_d2d_win32.h"
 
 namespace Ravenquill::Ui {
 namespace {
@@ -13,28 +14,6 @@ using Interop::ColorF;
 using Interop::ComPtr;
 
 D2D1_RECT_F ToD2D(const Rect& r) noexcept { return D2D1_RECT_F{r.Left, r.Top, r.Right, r.Bottom}; }
-D2D1_POINT_2F ToD2D(PathPoint p) noexcept { return D2D1_POINT_2F{p.X, p.Y}; }
-
-// The geometry of every figure of a path text, begun hollow and ended open unless Z closed it.
-// Parsed first, so a text that does not parse leaves no half-made geometry behind; segments before
-// the first move are already dropped, as the platform would refuse the whole geometry for them.
-ComPtr<ID2D1PathGeometry> BuildPathGeometry(ID2D1Factory* factory, const ParsedPath& parsed) {
-    ComPtr<ID2D1PathGeometry> geometry = Graphics::CreatePathGeometry(factory);
-    ComPtr<ID2D1GeometrySink> sink = Graphics::Open(geometry.Get());
-    for (const PathFigure& figure : parsed.Figures) {
-        sink->BeginFigure(ToD2D(figure.Start), D2D1_FIGURE_BEGIN_HOLLOW);
-        for (const PathSegment& segment : figure.Segments) {
-            if (segment.Kind == PathSegmentKind::Line)
-                sink->AddLine(ToD2D(segment.Points[0]));
-            else
-                Graphics::AddBezier(sink.Get(), ToD2D(segment.Points[0]), ToD2D(segment.Points[1]),
-                                    ToD2D(segment.Points[2]));
-        }
-        Graphics::EndFigure(sink.Get(), figure.Closed ? D2D1_FIGURE_END_CLOSED : D2D1_FIGURE_END_OPEN);
-    }
-    Graphics::Close(sink.Get());
-    return geometry;
-}
 
 }  // namespace
 
@@ -109,10 +88,9 @@ IDWriteTextLayout* D2DCanvas::GetTextLayout(std::wstring_view text, const TextSt
 std::pair<ID2D1Geometry*, Rect> D2DCanvas::GetPathGeometry(std::wstring_view path) {
     if (auto found = geometries_.find(path); found != geometries_.end())
         return {found->second.Get(), Geometry::PathBounds(path)};
-    const ParsedPath parsed = Geometry::ParsePath(path);
-    ComPtr<ID2D1PathGeometry> geometry = BuildPathGeometry(d2dFactory_, parsed);
-    ID2D1Geometry* stored = geometries_.emplace(std::wstring(path), std::move(geometry)).first->second.Get();
-    return {stored, parsed.Bounds};
+    PathGeometry built = Geometry::BuildPathGeometry(d2dFactory_, path);
+    ID2D1Geometry* stored = geometries_.emplace(std::wstring(path), std::move(built.Geometry)).first->second.Get();
+    return {stored, built.Bounds};
 }
 
 void D2DCanvas::FillRect(const Rect& rect, std::uint32_t color) {

@@ -363,6 +363,29 @@ TEST_F(CanvasFixture, BitmapsAreDrawnStretchedIntoTheDestination) {
     ExpectPixels(dib, {{30, 30, 0xFFFF0000}, {8, 30, Black}, {52, 30, Black}});
 }
 
+TEST_F(CanvasFixture, ASteadyFrameMakesNothingNew) {
+    const auto frame = [&] {
+        canvas.FillRoundedRect(Rect{10, 10, 190, 110}, 10, 0xFF202020);
+        canvas.PushRoundedClip(Rect{10, 10, 190, 110}, 10);
+        canvas.DrawText(L"Установка", Rect{20, 20, 180, 40}, TextStyle(L"Segoe UI Variable Display", 19, 600, White));
+        canvas.DrawTextVCenter(L"Далее", Rect{100, 80, 180, 100}, Body);
+        canvas.DrawPath(L"M 0,5 L 4.2,9.2 L 12,1", Rect{20, 80, 30, 88}, 0xFF4C8DFF, 1.8f);
+        canvas.StrokeCircle(50, 84, 8, 0xFF4C8DFF, 1);
+        canvas.PopLayer();
+    };
+    dib.Draw(frame);
+    const std::size_t counts[] = {canvas.BrushCount(), canvas.TextFormatCount(), canvas.TextLayoutCount(),
+                                  canvas.GeometryCount()};
+    ID2D1SolidColorBrush* brush = canvas.GetBrush(White);
+    IDWriteTextLayout* layout = canvas.GetTextLayout(L"Далее", Body, 80, 20);
+    for (int i = 0; i < 3; ++i) dib.Draw(frame);
+    const std::size_t after[] = {canvas.BrushCount(), canvas.TextFormatCount(), canvas.TextLayoutCount(),
+                                 canvas.GeometryCount()};
+    EXPECT_TRUE(std::equal(std::begin(counts), std::end(counts), std::begin(after)));
+    EXPECT_EQ(canvas.GetBrush(White), brush);
+    EXPECT_EQ(canvas.GetTextLayout(L"Далее", Body, 80, 20), layout);
+}
+
 TEST_F(CanvasFixture, FailuresRaiseTheGraphicsErrorAndCacheNothing) {
     const TextStyle negative(L"Segoe UI Variable Text", -3, 400, White);
     try {

@@ -11,9 +11,9 @@ namespace {
 
 using PayloadDetail::CheckedAdd;
 
-// A count read from the index may be hostile: reading in slices lets memory grow only as fast as
-// the stream really delivers bytes, so a short stream ends with the end-of-stream error instead of
-// a huge allocation.
+// A count read from the index may be hostile: a seekable stream is asked first whether that many
+// bytes are left, and any stream is read in slices, so memory grows only as fast as the stream
+// really delivers bytes and a short stream ends with the end-of-stream error, not a huge allocation.
 constexpr std::size_t ReadSlice = 64 * 1024;
 
 template <class T>
@@ -40,7 +40,15 @@ std::int32_t ReadPathLength(ReadStream& stream) {
     throw FormatException(L"Too many bytes in what should have been a 7-bit encoded integer.");
 }
 
+// A seekable stream tells at once whether the bytes are there at all.
+void RequireLeft(ReadStream& stream, std::uint64_t count) {
+    if (!stream.CanSeek()) return;
+    const std::int64_t left = stream.Length() - stream.Position();
+    if (left < 0 || count > static_cast<std::uint64_t>(left)) throw EndOfStreamException();
+}
+
 std::string ReadBytes(ReadStream& stream, std::size_t count) {
+    RequireLeft(stream, count);
     std::string bytes;
     while (bytes.size() < count) {
         const std::size_t done = bytes.size();
@@ -52,6 +60,7 @@ std::string ReadBytes(ReadStream& stream, std::size_t count) {
 
 std::shared_ptr<const std::vector<std::int32_t>> ReadBlockLengths(ReadStream& stream, std::int32_t count) {
     if (count < 0) throw ArgumentException(L"Non-negative number required. (Parameter 'count')");
+    RequireLeft(stream, std::uint64_t(count) * 4);
     auto lengths = std::make_shared<std::vector<std::int32_t>>();
     std::vector<std::byte> raw;
     std::size_t left = static_cast<std::size_t>(count);

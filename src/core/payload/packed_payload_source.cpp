@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "buffered_read_stream.h"
 #include "checked_math.h"
@@ -25,10 +26,20 @@ PackedPayloadSource::PackedPayloadSource(std::unique_ptr<ReadStream> stream)
     }
 }
 
-PackedPayloadSource::~PackedPayloadSource() { package_->Stream.reset(); }
+PackedPayloadSource::~PackedPayloadSource() {
+    package_->Stream.reset();
+    package_->Spare = {};
+}
 
 PackedPayloadSource::BlockStream::BlockStream(std::shared_ptr<SharedPackage> package, PackedPayload::Entry entry)
     : package_(std::move(package)), entry_(std::move(entry)), nextOffset_(entry_.Offset), remaining_(entry_.Length) {}
+
+PackedPayloadSource::BlockStream::~BlockStream() {
+    // Only a live source keeps buffers, and of two it keeps the pair with the larger block room.
+    if (package_->Stream == nullptr || !buffers_.Decoded) return;
+    if (!package_->Spare.Decoded || package_->Spare.CompressedCapacity <= buffers_.CompressedCapacity)
+        package_->Spare = std::move(buffers_);
+}
 
 std::size_t PackedPayloadSource::BlockStream::Read(std::span<std::byte> buffer) {
     if (buffer.empty() || ended_ || remaining_ <= 0) return 0;
@@ -38,7 +49,7 @@ std::size_t PackedPayloadSource::BlockStream::Read(std::span<std::byte> buffer) 
     }
     const std::size_t n = static_cast<std::size_t>(
         std::min<std::int64_t>(std::min(buffer.size(), decodedCount_ - readPosition_), remaining_));
-    std::memcpy(buffer.data(), decoded_.get() + readPosition_, n);
+    std::memcpy(buffer.data(), buffers_.Decoded.get() + readPosition_, n);
     readPosition_ += n;
     remaining_ -= static_cast<std::int64_t>(n);
     return n;
@@ -59,19 +70,24 @@ bool PackedPayloadSource::BlockStream::LoadNextBlock() {
     if (PayloadDetail::CheckedAdd(nextOffset_, size) > stream->Length()) throw EndOfStreamException();
 
     const auto usize = static_cast<std::size_t>(size);
-    if (compressedCapacity_ < usize) {
-        compressed_ = std::make_unique_for_overwrite<std::byte[]>(usize);
-        compressedCapacity_ = usize;
+    if (!buffers_.Decoded) {
+        if (package_->Spare.Decoded)
+            buffers_ = std::exchange(package_->Spare, {});
+        else
+            buffers_.Decoded = std::make_unique_for_overwrite<std::byte[]>(PackedPayload::MaxBlockBytes);
     }
-    if (!decoded_) decoded_ = std::make_unique_for_overwrite<std::byte[]>(PackedPayload::MaxBlockBytes);
+    if (buffers_.CompressedCapacity < usize) {
+        buffers_.Compressed = std::make_unique_for_overwrite<std::byte[]>(usize);
+        buffers_.CompressedCapacity = usize;
+    }
 
     stream->Seek(nextOffset_);
-    stream->ReadExactly(std::span(compressed_.get(), usize));
+    stream->ReadExactly(std::span(buffers_.Compressed.get(), usize));
 
     std::size_t decodedSize = PackedPayload::MaxBlockBytes;
     const BrotliDecoderResult result =
-        BrotliDecoderDecompress(usize, reinterpret_cast<const std::uint8_t*>(compressed_.get()), &decodedSize,
-                                reinterpret_cast<std::uint8_t*>(decoded_.get()));
+        BrotliDecoderDecompress(usize, reinterpret_cast<const std::uint8_t*>(buffers_.Compressed.get()), &decodedSize,
+                                reinterpret_cast<std::uint8_t*>(buffers_.Decoded.get()));
     if (result != BROTLI_DECODER_RESULT_SUCCESS)
         throw InvalidDataException(L"Пакет повреждён: не удалось распаковать «" + entry_.RelativePath + L"».");
 

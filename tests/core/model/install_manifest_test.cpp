@@ -144,6 +144,26 @@ TEST(ManifestJson, NestingDeeperThan64IsRejected) {
     EXPECT_FALSE(CoreJson::ReadManifest(Text::FromUtf8(std::string(1'000'000, '['))));
 }
 
+TEST(ManifestJson, ComponentsTakeTheirOwnKeysAndALaterListReplacesAnEarlierOne) {
+    std::optional<InstallManifest> m = CoreJson::ReadManifest(
+        L"{\"components\": [{\"ID\": \"core\", \"x\": {\"name\": \"No\", \"id\": [\"no\"]}, \"name\": \"Core\"},"
+        L" null, {}], \"componentsX\": [1, {\"a\": 2}], \"productName\": \"P\"}");
+    ASSERT_TRUE(m);
+    ASSERT_EQ(m->Components.size(), 2u);
+    EXPECT_EQ(m->Components[0].Id, L"core");
+    EXPECT_EQ(m->Components[0].Name, L"Core") << "keys of a skipped value do not reach the component";
+    EXPECT_EQ(m->Components[1], ComponentDefinition());
+    EXPECT_EQ(m->ProductName, L"P");
+
+    m = CoreJson::ReadManifest(L"{\"components\": [{\"id\": \"a\"}], \"COMPONENTS\": [{\"id\": \"b\"}]}");
+    ASSERT_TRUE(m);
+    ASSERT_EQ(m->Components.size(), 1u);
+    EXPECT_EQ(m->Components[0].Id, L"b");
+    for (const wchar_t* invalid : {L"{\"components\": [[]]}", L"{\"components\": [\"a\"]}",
+                                   L"{\"components\": [{\"required\": 1}]}", L"{\"components\": [{\"id\": {}}]}"})
+        EXPECT_FALSE(CoreJson::ReadManifest(invalid)) << invalid;
+}
+
 TEST(ManifestJson, NulCharacterEndsNothing) {
     EXPECT_FALSE(CoreJson::ReadManifest(std::wstring(L"{}\0{", 4)));
     EXPECT_EQ(CoreJson::ReadManifest(L"{\"productName\": \"a\\u0000b\"}")->ProductName, std::wstring(L"a\0b", 3));
