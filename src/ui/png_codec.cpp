@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "core/common/errors.h"
+#include "core/common/file_write.h"
 #include "png.h"
-#include "png_file.h"
 
 namespace Ravenquill::Ui::Png {
 namespace {
@@ -231,7 +231,8 @@ std::vector<std::uint8_t> Encode(std::span<const std::uint8_t> pixels, int width
 
 void Save(const std::wstring& path, std::span<const std::uint8_t> pixels, int width, int height) {
     const std::vector<std::uint8_t> bytes = Encode(pixels, width, height);
-    Detail::WriteNewFile(path, bytes);
+    // No sharing: nobody reads a screenshot while it is being written.
+    WriteAllBytes(path, std::as_bytes(std::span(bytes)), WriteSharing::Exclusive);
 }
 
 std::uint8_t Paeth(std::uint8_t left, std::uint8_t up, std::uint8_t upperLeft) noexcept {

@@ -1,9 +1,11 @@
-// File reading for the native build: UTF-16 paths become UTF-8 file names.
+// File reading and writing for the native build: UTF-16 paths become UTF-8 file names.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "errors.h"
+#include "file_write.h"
 #include "read_stream.h"
 #include "text.h"
 
@@ -27,8 +29,10 @@ public:
     std::int64_t Position() const override { return position_; }
     bool CanSeek() const noexcept override { return true; }
     void Seek(std::int64_t position) override {
-        if (position < 0) throw ArgumentException(L"An attempt was made to move the position before the beginning of the stream.");
-        if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) throw IOException(Text::FromUtf8(std::strerror(errno)));
+        if (position < 0)
+            throw ArgumentException(L"An attempt was made to move the position before the beginning of the stream.");
+        if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0)
+            throw IOException(Text::FromUtf8(std::strerror(errno)));
         position_ = position;
     }
 
@@ -41,12 +45,17 @@ private:
 [[noreturn]] void ThrowErrno(int error, const std::wstring& path) {
     std::wstring message = Text::FromUtf8(std::strerror(error)) + L" : " + path;
     switch (error) {
-        case ENOENT: throw FileNotFoundException(std::move(message), 2);
-        case ENOTDIR: throw DirectoryNotFoundException(std::move(message), 3);
+        case ENOENT:
+            throw FileNotFoundException(std::move(message), 2);
+        case ENOTDIR:
+            throw DirectoryNotFoundException(std::move(message), 3);
         case EACCES:
-        case EPERM: throw UnauthorizedAccessException(std::move(message));
-        case ENAMETOOLONG: throw PathTooLongException(std::move(message), 206);
-        default: throw IOException(std::move(message));
+        case EPERM:
+            throw UnauthorizedAccessException(std::move(message));
+        case ENAMETOOLONG:
+            throw PathTooLongException(std::move(message), 206);
+        default:
+            throw IOException(std::move(message));
     }
 }
 
@@ -64,6 +73,19 @@ std::unique_ptr<ReadStream> OpenFileForRead(const std::wstring& path) {
     const std::int64_t length = ftello(file);
     fseeko(file, 0, SEEK_SET);
     return std::make_unique<PosixFileStream>(file, length);
+}
+
+void WriteAllBytes(const std::wstring& path, std::span<const std::byte> bytes, WriteSharing) {
+    if (path.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
+    struct Closer {
+        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+    };
+    // A file that cannot be created names a folder that is not there.
+    auto fail = [&path](int error) { ThrowErrno(error == ENOENT ? ENOTDIR : error, path); };
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(Text::ToUtf8(path).c_str(), "wb"));
+    if (!file) fail(errno);
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) fail(errno);
+    if (std::fclose(file.release()) != 0) fail(errno);
 }
 
 }  // namespace Ravenquill

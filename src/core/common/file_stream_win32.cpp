@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "errors.h"
+#include "file_write.h"
 #include "long_path.h"
 #include "read_stream.h"
 #include "unique_handle.h"
@@ -26,7 +27,8 @@ public:
     std::int64_t Position() const override { return position_; }
     bool CanSeek() const noexcept override { return true; }
     void Seek(std::int64_t position) override {
-        if (position < 0) throw ArgumentException(L"An attempt was made to move the position before the beginning of the stream.");
+        if (position < 0)
+            throw ArgumentException(L"An attempt was made to move the position before the beginning of the stream.");
         LARGE_INTEGER to{};
         to.QuadPart = position;
         ThrowLastWin32ErrorIf(!SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN), L"SetFilePointerEx");
@@ -49,6 +51,21 @@ std::unique_ptr<ReadStream> OpenFileForRead(const std::wstring& path) {
     LARGE_INTEGER size{};
     ThrowLastWin32ErrorIf(!GetFileSizeEx(file.get(), &size), path);
     return std::make_unique<Win32FileStream>(std::move(file), size.QuadPart);
+}
+
+void WriteAllBytes(const std::wstring& path, std::span<const std::byte> bytes, WriteSharing sharing) {
+    if (path.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
+    const DWORD share = sharing == WriteSharing::AllowReaders ? FILE_SHARE_READ : 0;
+    UniqueFileHandle file(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) ThrowLastWin32Error(path);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
+        DWORD done = 0;
+        ThrowLastWin32ErrorIf(!WriteFile(file.get(), bytes.data() + written, chunk, &done, nullptr), path);
+        written += done;
+    }
 }
 
 }  // namespace Ravenquill

@@ -23,6 +23,11 @@ bool IsLinkedDirectory(const std::wstring& path);
 // Creates the directory and its missing parents; returns the directories it made, outermost first.
 std::vector<std::wstring> CreateDirectories(const std::wstring& path);
 
+// Opens the file for reading, shared with nobody, and closes it again: fails with the sharing
+// violation while any other program holds it open, also one that would let it be renamed (as a
+// running program does).
+void ThrowIfInUse(const std::wstring& path);
+
 // Clears read-only, hidden, system and every other attribute.
 void SetNormalAttributes(const std::wstring& path);
 

@@ -119,6 +119,13 @@ std::vector<std::wstring> CreateDirectories(const std::wstring& path) {
     return made;
 }
 
+void ThrowIfInUse(const std::wstring& path) {
+    // A link is the file that a move would take away, so the link itself is opened.
+    const UniqueFileHandle file(CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) ThrowLastWin32Error(path);
+}
+
 void SetNormalAttributes(const std::wstring& path) {
     ThrowLastWin32ErrorIf(!SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_NORMAL), path);
 }

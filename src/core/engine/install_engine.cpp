@@ -36,7 +36,9 @@ bool InstallEngine::IsLockViolation(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const IOException& e) {
-        return e.ErrorCode() == 32 || e.ErrorCode() == 33;
+        // The code as the low word of its HRESULT form.
+        const std::uint32_t code = e.ErrorCode() & 0xFFFF;
+        return code == 32 || code == 33;
     } catch (const UnauthorizedAccessException&) {
         return true;
     } catch (...) {

@@ -221,7 +221,13 @@ void InstallEngine::Run::WriteEntry(const PayloadEntry& entry, const std::wstrin
         std::exception_ptr failure;
         try {
             // A file of an earlier installation goes aside first, so a failed update can put it back.
-            if (FileSystem::FileExists(target) && !WroteFile(target)) MoveAside(target);
+            // A file that another program holds open is locked even when that program lets it be
+            // renamed (a running program does): moving it aside would skip the question and leave
+            // the renamed file behind, since it cannot be deleted while it is held.
+            if (FileSystem::FileExists(target) && !WroteFile(target)) {
+                FileSystem::ThrowIfInUse(target);
+                MoveAside(target);
+            }
             CopyEntry(entry, target);
             return;
         } catch (const OperationCanceledException&) {
@@ -307,7 +313,11 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
             // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
             // stays as ".old".
             if (FileSystem::FileExists(old)) MoveAsideAs(old, old + asideSuffix_, false);
+            // A payload's own "uninstall.exe" is this run's file under its new name too, so that
+            // a clean-up takes it away rather than putting it back as the earlier uninstaller.
+            const bool ours = WroteFile(uninstaller);
             MoveAsideAs(uninstaller, old, true);
+            if (ours) MarkWritten(old);
         }
         const std::unique_ptr<ReadStream> program = OpenFileForRead(source);
         FileSystem::FileWriter writer(uninstaller);
@@ -411,7 +421,7 @@ void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std:
 
 void InstallEngine::Run::AddToPath() {
     pathAddedByRun_ = PathVariable::Add(installDir_, options_.PerMachine);
-    record_.PathEntryAdded = pathAddedByRun_ || EarlierRecordAddedPath();
+    record_.PathEntryAdded = pathAddedByRun_;
     if (pathAddedByRun_) engine_.WriteLog(L"Каталог добавлен в переменную PATH");
 }
 
@@ -448,6 +458,8 @@ void InstallEngine::Run::AdoptEarlierRecord() {
         if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && FileSystem::FileExists(link))
             record_.Shortcuts.push_back(link);
     }
+    // Also when this run did not ask for PATH: the entry stays on the machine all the same.
+    if (EarlierRecordAddedPath()) record_.PathEntryAdded = true;
     if (!record_.StartMenuDirectory && earlierRecord_->StartMenuDirectory &&
         FileSystem::DirectoryExists(*earlierRecord_->StartMenuDirectory))
         record_.StartMenuDirectory = earlierRecord_->StartMenuDirectory;

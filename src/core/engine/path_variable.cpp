@@ -36,8 +36,9 @@ std::optional<std::wstring> AppendEntry(std::wstring_view stored, std::wstring_v
     for (const std::wstring& entry : NonEmptyEntries(stored)) {
         if (SamePath(expand(entry), dir)) return std::nullopt;
     }
-    if (stored.empty()) return std::wstring(dir);
     while (!stored.empty() && stored.back() == L';') stored.remove_suffix(1);
+    // A value of nothing but ';' holds no entry: the directory alone, never after an empty entry.
+    if (stored.empty()) return std::wstring(dir);
     std::wstring result(stored);
     result.push_back(L';');
     result.append(dir);

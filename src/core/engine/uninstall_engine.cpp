@@ -11,6 +11,7 @@
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "install_rules.h"
+#include "uninstall_registry.h"
 #include "uninstall_rules.h"
 
 namespace Ravenquill::Core {
@@ -33,6 +34,24 @@ constexpr wchar_t NoRightsForRecord[] =
 std::wstring RunningExecutable() {
     const std::wstring path = Host().ExecutablePath();
     return path.empty() ? path : Path::GetFullPath(path);
+}
+
+// A record lies in the folder it describes. One found in another folder (a copied or moved
+// installation, a stale or hand-made record) names a directory that may hold another installation
+// or anything at all; it is taken as the record of the folder it was found in, so that the removal
+// never reaches beyond that folder. A record without a usable directory stays as it is and fails
+// its run.
+void AnchorToFoundFolder(InstallRecord& record, const std::wstring& foundDir, UninstallSystem& system) {
+    if (Text::IsNullOrWhiteSpace(record.InstallDir) || !UninstallRules::IsFullyQualified(record.InstallDir)) return;
+    std::wstring found;
+    try {
+        found = Path::TrimEndingSeparators(Path::GetFullPath(foundDir));
+        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(record.InstallDir), found)) return;
+    } catch (const ArgumentException&) {
+        return;  // a directory the system cannot even resolve fails its run
+    }
+    if (system.IsSameDirectory(record.InstallDir, found)) return;
+    record.InstallDir = std::move(found);
 }
 
 bool IsExactlyAccessDenied(const UnauthorizedAccessException& e) {
@@ -87,6 +106,15 @@ private:
             if (!IsExactlyAccessDenied(e)) throw;
             if (record_.PerMachine) throw UnauthorizedAccessException(std::wstring(noRights) + L" " + e.Message());
             Skip(label, e.Message());
+        }
+    }
+
+    // A recorded file that is not there is gone, also when its folder went with it: nothing to
+    // report. (A shortcut in a missing folder is reported, as deleting it would fail.)
+    void DeleteRecordedFile(const std::wstring& path) {
+        try {
+            system_.DeleteFileIfExists(path);
+        } catch (const DirectoryNotFoundException&) {
         }
     }
 
@@ -178,7 +206,7 @@ void UninstallEngine::Run::RemoveFiles() {
         } else if (PassesThroughLink(*full)) {
             Skip(relative, ThroughLink);
         } else {
-            TryRun([&] { system_.DeleteFileIfExists(*full); }, relative);
+            TryRun([&] { DeleteRecordedFile(*full); }, relative);
         }
         ++done;
         if (done % 16 == 0 || done == total) {
@@ -212,7 +240,7 @@ void UninstallEngine::Run::RemovePathEntry() {
 void UninstallEngine::Run::RemoveUninstallEntry() {
     const std::wstring label = L"ключ реестра";
     // A blank id, or one that reaches into another key, would name the entries of other programs.
-    if (Text::IsNullOrWhiteSpace(record_.ProductId) || record_.ProductId.find(L'\\') != std::wstring::npos) {
+    if (!UninstallRegistry::IsEntryName(record_.ProductId)) {
         Skip(label, NoProductId);
         return;
     }
@@ -275,10 +303,13 @@ std::optional<FoundInstallation> UninstallEngine::FindInstallation(const Install
                                                                    const std::optional<std::wstring>& explicitDir,
                                                                    UninstallSystem& system) {
     std::optional<std::wstring> registered;
-    if (!Text::IsNullOrWhiteSpace(manifest.ProductId)) registered = system.FindInstalledLocation(manifest.ProductId);
+    // An id that cannot name an entry of its own has none to look up.
+    if (UninstallRegistry::IsEntryName(manifest.ProductId))
+        registered = system.FindInstalledLocation(manifest.ProductId);
     for (const std::wstring& candidate :
          UninstallRules::InstallationCandidates(explicitDir, ExecutableDirectory(), registered)) {
         if (std::optional<InstallRecord> record = InstallRecord::Load(candidate)) {
+            AnchorToFoundFolder(*record, candidate, system);
             return FoundInstallation{std::move(*record), candidate};
         }
     }

@@ -35,7 +35,10 @@ public:
     UninstallEngine();
     explicit UninstallEngine(std::shared_ptr<UninstallSystem> system);
 
-    // The explicit directory, the executable's folder, then the registered install location.
+    // The explicit directory, the executable's folder, then the registered install location. A
+    // record whose install directory names another folder than the one it was found in (a copied
+    // or moved installation, a hand-made record) comes back with the found folder, in full form,
+    // as its install directory, so that the removal stays inside the folder that holds the record.
     static std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
                                                              const std::optional<std::wstring>& explicitDir);
     static std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,

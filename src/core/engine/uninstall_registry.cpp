@@ -20,6 +20,10 @@ bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
 
 }  // namespace
 
+bool IsEntryName(std::wstring_view productId) {
+    return !Text::IsNullOrWhiteSpace(productId) && productId.find(L'\\') == std::wstring_view::npos;
+}
+
 std::wstring EntryKeyPath(std::wstring_view productId) {
     // A blank id would name the list key itself and a '\' would reach into another key: either
     // would let Write set values on, or Delete remove, the entries of other programs.

@@ -34,6 +34,9 @@ struct InstalledEntry {
     bool operator==(const InstalledEntry&) const = default;
 };
 
+// Whether the product id can name an entry of its own: neither blank nor holding '\'.
+bool IsEntryName(std::wstring_view productId);
+
 // The entry's key path below the hive. ArgumentException for an id that is empty, white space or
 // holds '\'.
 std::wstring EntryKeyPath(std::wstring_view productId);

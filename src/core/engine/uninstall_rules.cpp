@@ -66,6 +66,10 @@ std::vector<std::wstring> FoldersBetween(const std::wstring& installDir, const s
     return folders;
 }
 
+bool NamesSameDirectory(std::wstring_view a, std::wstring_view b) {
+    return Text::EqualsIgnoreCase(Path::TrimEndingSeparators(a), Path::TrimEndingSeparators(b));
+}
+
 std::vector<std::wstring> InstallationCandidates(const std::optional<std::wstring>& explicitDir,
                                                  std::wstring_view executableDir,
                                                  const std::optional<std::wstring>& registeredLocation) {

@@ -28,6 +28,10 @@ std::optional<std::wstring> ResolveInside(const std::wstring& installDir, std::w
 // The folders strictly between the full install directory and the full path, outermost first.
 std::vector<std::wstring> FoldersBetween(const std::wstring& installDir, const std::wstring& fullPath);
 
+// Whether two full directory paths spell the same folder: equal ignoring case once trailing
+// separators are dropped.
+bool NamesSameDirectory(std::wstring_view a, std::wstring_view b);
+
 // Where to look for a record, in order: the explicit directory (unless blank, unchanged), the
 // executable's folder without trailing separators, the registered install location; later
 // duplicates (ignoring case) dropped.

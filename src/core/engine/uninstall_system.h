@@ -26,6 +26,9 @@ public:
     virtual bool DirectoryExists(const std::wstring& path) = 0;
     // True for a directory that is a junction or a symbolic link.
     virtual bool IsLinkedDirectory(const std::wstring& path) = 0;
+    // True when both paths name one existing folder, however differently they spell it (a short
+    // name, another route to the same volume).
+    virtual bool IsSameDirectory(const std::wstring& a, const std::wstring& b) = 0;
 
     virtual void RemovePathEntry(const std::wstring& dir, bool machine) = 0;
     // Silent when the entry is missing or cannot be opened for writing.

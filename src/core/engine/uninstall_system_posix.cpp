@@ -14,6 +14,7 @@ public:
     void DeleteTree(const std::wstring&) override { Unsupported(); }
     bool DirectoryExists(const std::wstring&) override { return false; }
     bool IsLinkedDirectory(const std::wstring&) override { return false; }
+    bool IsSameDirectory(const std::wstring&, const std::wstring&) override { return false; }
     void RemovePathEntry(const std::wstring&, bool) override { Unsupported(); }
     void DeleteUninstallEntry(const std::wstring&, bool) override { Unsupported(); }
     bool UninstallEntryExists(const std::wstring&, bool) override { return false; }

@@ -1,6 +1,11 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <optional>
+#include <tuple>
+
+#include "core/common/long_path.h"
+#include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
 #include "file_system.h"
 #include "path_variable.h"
@@ -10,6 +15,19 @@
 namespace Ravenquill::Core {
 namespace {
 
+// The volume and file index of an existing folder: the same for every spelling of its path.
+std::optional<std::tuple<DWORD, DWORD, DWORD>> FolderIdentity(const std::wstring& path) {
+    UniqueFileHandle folder(CreateFileW(LongPath(path).c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(folder.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return std::nullopt;
+    }
+    return std::tuple{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
 class MachineSystem final : public UninstallSystem {
 public:
     void DeleteFileIfExists(const std::wstring& path) override { FileSystem::DeleteFileIfExists(path); }
@@ -17,6 +35,11 @@ public:
     void DeleteTree(const std::wstring& path) override { FileSystem::DeleteTree(path); }
     bool DirectoryExists(const std::wstring& path) override { return FileSystem::DirectoryExists(path); }
     bool IsLinkedDirectory(const std::wstring& path) override { return FileSystem::IsLinkedDirectory(path); }
+
+    bool IsSameDirectory(const std::wstring& a, const std::wstring& b) override {
+        const auto first = FolderIdentity(a);
+        return first && first == FolderIdentity(b);
+    }
 
     void RemovePathEntry(const std::wstring& dir, bool machine) override { PathVariable::Remove(dir, machine); }
 

@@ -1,6 +1,7 @@
 #include "core/model/install_record.h"
 
 #include "core/common/errors.h"
+#include "core/common/file_write.h"
 #include "core/common/path.h"
 #include "core/common/read_stream.h"
 #include "core/common/text.h"
@@ -20,7 +21,7 @@ void InstallRecord::Save(const InstallRecord& record, std::wstring_view installD
     const std::wstring path = PathFor(installDir);
     Detail::CreateDirectoryTree(Path::GetDirectoryName(path));
     std::string bytes = "\xEF\xBB\xBF" + Text::ToUtf8(CoreJson::WriteRecord(record));
-    Detail::WriteAllBytes(path, std::as_bytes(std::span(bytes)));
+    WriteAllBytes(path, std::as_bytes(std::span(bytes)));
 }
 
 std::optional<InstallRecord> InstallRecord::Load(std::wstring_view installDir) {

@@ -1,8 +1,6 @@
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
 #include "core/common/errors.h"
 #include "core/common/text.h"
@@ -27,23 +25,12 @@ namespace {
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-
 }  // namespace
 
 void CreateDirectoryTree(const std::wstring& path) {
     std::error_code error;
     std::filesystem::create_directories(Text::ToUtf8(path), error);
     if (error) ThrowError(error.value(), path);
-}
-
-void WriteAllBytes(const std::wstring& path, std::span<const std::byte> bytes) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(Text::ToUtf8(path).c_str(), "wb"));
-    if (!file) ThrowError(errno, path);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) ThrowError(errno, path);
-    if (std::fclose(file.release()) != 0) ThrowError(errno, path);
 }
 
 }  // namespace Ravenquill::Core::Detail

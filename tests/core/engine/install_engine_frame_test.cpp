@@ -38,6 +38,8 @@ TEST(InstallEngineFrameTest, SharingAndLockViolationsAndDeniedAccessCountAsLocks
     const Case cases[] = {
         {std::make_exception_ptr(SharingViolationException(L"shared", 32)), true},
         {std::make_exception_ptr(IOException(L"locked region", 33)), true},
+        // A code in its HRESULT form counts by its low word.
+        {std::make_exception_ptr(IOException(L"shared, as HRESULT", 0x80070020)), true},
         {std::make_exception_ptr(UnauthorizedAccessException(L"denied")), true},
         {std::make_exception_ptr(IOException(L"disk full", 112)), false},
         {std::make_exception_ptr(FileNotFoundException(L"gone", 2)), false},

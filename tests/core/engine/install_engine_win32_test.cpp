@@ -1,9 +1,12 @@
 // Whole installation runs under Wine on real folders, the user's uninstall entries, the user's PATH
 // and real shell links, each test with its own product and sandbox.
+#include <wrl/client.h>
+
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
 #include "core/common/number_format.h"
+#include "core/common/text.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/install_run.h"
 #include "core/engine/uninstall_engine.h"
@@ -38,6 +41,35 @@ std::vector<std::wstring> AsidesIn(const fs::path& root) {
         if (item.path().filename().wstring().find(L".rq-aside-") != std::wstring::npos)
             found.push_back(item.path().wstring());
     return found;
+}
+
+// What a link file starts, read back through the shell's link object.
+struct LinkContents {
+    std::wstring Target, Arguments, WorkingDirectory, Description, Icon;
+};
+
+LinkContents ReadLink(const fs::path& lnk) {
+    Microsoft::WRL::ComPtr<IShellLinkW> link;
+    Microsoft::WRL::ComPtr<IPersistFile> file;
+    LinkContents contents;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(link.GetAddressOf()))) ||
+        FAILED(link.As(&file)) || FAILED(file->Load(lnk.c_str(), STGM_READ))) {
+        ADD_FAILURE() << "cannot load " << lnk.string();
+        return contents;
+    }
+    wchar_t text[1024] = {};
+    int index = 0;
+    if (SUCCEEDED(link->GetPath(text, 1024, nullptr, SLGP_RAWPATH))) contents.Target = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetArguments(text, 1024))) contents.Arguments = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetWorkingDirectory(text, 1024))) contents.WorkingDirectory = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetDescription(text, 1024))) contents.Description = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetIconLocation(text, 1024, &index))) contents.Icon = text;
+    return contents;
 }
 
 enum class Stop { Cancel, Fail };
@@ -163,6 +195,80 @@ TEST_F(InstallEngineTest, TheUninstallTakesAwayExactlyWhatTheInstallationPutTher
     for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
         expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
     EXPECT_EQ(sandbox_.Snapshot(), expected);
+}
+
+TEST_F(InstallEngineTest, LinksStartTheProgramOrTheUninstallerAndCarryTheTagline) {
+    sandbox_.AddPayload("app.ico", "icon");
+    sandbox_.Manifest().IconPath = L"app.ico";
+    const fs::path target = sandbox_.Target();
+    struct Case {
+        std::optional<std::wstring> tagline;
+        std::wstring description;
+    };
+    // An empty tagline is still the tagline; only its absence gives the product name.
+    for (const Case& c : {Case{L"Проверка", L"Проверка"}, Case{L"", L""}, Case{std::nullopt, sandbox_.ProductName()}}) {
+        sandbox_.Manifest().Tagline = c.tagline;
+        InstallEngine engine;
+        const InstallRecord record = engine.Install(FullOptions());
+        const fs::path menu = sandbox_.StartMenuFolder();
+        struct Expected {
+            fs::path link, program;
+            std::wstring arguments;
+            bool icon;
+        };
+        const Expected links[] = {
+            {sandbox_.DesktopLink(), target / "app.exe", L"", true},
+            {menu / (sandbox_.ProductName() + L".lnk"), target / "app.exe", L"", true},
+            {menu / (L"Удалить " + sandbox_.ProductName() + L".lnk"), target / "uninstall.exe", L"--uninstall", false},
+        };
+        for (const Expected& e : links) {
+            const LinkContents link = ReadLink(e.link);
+            const std::string name = e.link.filename().string();
+            EXPECT_TRUE(Text::EqualsIgnoreCase(link.Target, e.program.wstring()))
+                << name << " " << fs::path(link.Target);
+            EXPECT_TRUE(Text::EqualsIgnoreCase(link.WorkingDirectory, target.wstring())) << name;
+            EXPECT_EQ(link.Arguments, e.arguments) << name;
+            EXPECT_EQ(link.Description, c.description) << name;
+            const std::wstring icon = e.icon ? (target / "app.ico").wstring() : L"";
+            EXPECT_TRUE(Text::EqualsIgnoreCase(link.Icon, icon)) << name << " " << fs::path(link.Icon);
+        }
+    }
+}
+
+TEST_F(InstallEngineTest, WhatTheDeploymentAndTheLinksAbsorbIsLoggedAndTheRunGoesOn) {
+    // Programs only in subfolders and no main executable named: no link at all.
+    fs::remove(sandbox_.Payload() / "app.exe");
+    sandbox_.AddPayload("bin\\app.exe", "app");
+    sandbox_.Manifest().MainExecutable.reset();
+    // The running program's file is gone: no uninstaller copy, no side manifest.
+    sandbox_.RunFrom(sandbox_.Setup() / "missing.exe");
+    {
+        InstallEngine engine;
+        Journal journal;
+        journal.Attach(engine);
+        const InstallRecord record = engine.Install(FullOptions());
+        EXPECT_TRUE(journal.Logged(L"Не удалось определить путь к установщику — деинсталлятор не скопирован"));
+        EXPECT_TRUE(journal.Logged(L"Основной исполняемый файл не задан — ярлыки не создаются"));
+        EXPECT_FALSE(journal.Logged(L"Деинсталлятор установлен"));
+        EXPECT_TRUE(record.Shortcuts.empty());
+        EXPECT_EQ(record.StartMenuDirectory, std::nullopt);
+        EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 0);
+        EXPECT_FALSE(fs::exists(sandbox_.Target() / "uninstall.exe"));
+        EXPECT_TRUE(journal.Logged(L"Запись в «Установка и удаление программ» создана"));
+    }
+
+    // One link that cannot be written is logged; the others are still made.
+    sandbox_.Manifest().MainExecutable = L"bin\\app.exe";
+    sandbox_.RunFrom(sandbox_.Setup() / "setup.exe");
+    fs::create_directories(sandbox_.DesktopLink());
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    const InstallRecord record = engine.Install(FullOptions());
+    fs::remove_all(sandbox_.DesktopLink());
+    EXPECT_TRUE(journal.Logged(L"Не удалось создать ярлык " + sandbox_.ProductName() + L".lnk: "));
+    EXPECT_EQ(record.Shortcuts.size(), 2u);
+    EXPECT_EQ(record.StartMenuDirectory, sandbox_.StartMenuFolder().wstring());
 }
 
 TEST_F(InstallEngineTest, APerMachineInstallationUsesTheMachineFoldersEntryAndPath) {
@@ -317,20 +423,27 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
 }
 
 TEST_F(InstallEngineTest, AnUninstallAfterAnUpdateTakesAwayWhatBothVersionsPutThere) {
-    MachineState expected = sandbox_.Snapshot();
-    InstallEarlierVersion();
-    InstallOptions options = FullOptions();
-    options.DesktopShortcut = false;
-    InstallEngine engine;
-    const InstallRecord record = engine.Install(options);
-    UninstallEngine().Uninstall(record, false);
-    MachineState after = sandbox_.Snapshot();
-    std::erase_if(after.Sandbox, [](const auto& item) { return item.first.starts_with(L"earlier"); });
-    for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
-        expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
-    // The earlier uninstaller kept under ".old" is never listed in a record.
-    expected.Sandbox[fs::path("apps\\vendor\\Target\\uninstall.exe.old").wstring()] = "setup program v1";
-    EXPECT_EQ(after, expected);
+    auto withoutEarlierSetup = [](MachineState state) {
+        std::erase_if(state.Sandbox, [](const auto& item) { return item.first.starts_with(L"earlier"); });
+        return state;
+    };
+    // The earlier version's PATH entry is the product's also when the update does not ask for one.
+    for (const bool addToPath : {true, false}) {
+        MachineState expected = withoutEarlierSetup(sandbox_.Snapshot());
+        InstallEarlierVersion();
+        InstallOptions options = FullOptions();
+        options.DesktopShortcut = false;
+        options.AddToPath = addToPath;
+        InstallEngine engine;
+        const InstallRecord record = engine.Install(options);
+        EXPECT_TRUE(record.PathEntryAdded) << addToPath;
+        UninstallEngine().Uninstall(record, false);
+        for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
+            expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
+        // The earlier uninstaller kept under ".old" is never listed in a record.
+        expected.Sandbox[fs::path("apps\\vendor\\Target\\uninstall.exe.old").wstring()] = "setup program v1";
+        EXPECT_EQ(withoutEarlierSetup(sandbox_.Snapshot()), expected) << addToPath;
+    }
 }
 
 TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeavesItInPlace) {
@@ -484,14 +597,37 @@ TEST_F(InstallEngineTest, ALockedFileIsAskedAboutUntilItIsFreeOrGivenUp) {
 TEST_F(InstallEngineTest, WithoutACallbackALockedFileFailsAtOnceAndTheEarlierFileStays) {
     InstallEarlierVersion();
     const fs::path locked = sandbox_.Target() / "bin" / "tools" / "tool.dll";
-    HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    // A holder that lets the file be renamed (as a running program does) still locks it.
+    for (const DWORD sharing : {DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_DELETE}}) {
+        HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        InstallEngine engine;
+        try {
+            engine.Install(FullOptions());
+            ADD_FAILURE() << "a locked file was replaced, sharing " << sharing;
+        } catch (const InstallFailedException& e) {
+            EXPECT_TRUE(e.Message().starts_with(L"Файл «tool.dll» занят другим приложением. ")) << e.what();
+        }
+        CloseHandle(holder);
+        EXPECT_EQ(ReadText(locked), "tool v1") << sharing;
+        EXPECT_EQ(ReadText(sandbox_.Target() / "app.exe"), "app v1") << sharing;
+        EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty()) << sharing;
+    }
+}
+
+TEST_F(InstallEngineTest, APayloadUninstallerIsTakenAwayByTheCleanUp) {
+    sandbox_.AddPayload("uninstall.exe", "payload uninstaller");
+    const MachineState before = sandbox_.Snapshot();
+    Journal journal;
+    RunStoppedAt(sandbox_, FullOptions(), StepCase{InstallSteps::Shortcuts, 1}, Stop::Fail, journal);
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+
+    // Kept under ".old" after a successful run, as any uninstaller found in the directory.
     InstallEngine engine;
-    EXPECT_THROW(engine.Install(FullOptions()), InstallFailedException);
-    CloseHandle(holder);
-    EXPECT_EQ(ReadText(locked), "tool v1");
-    EXPECT_EQ(ReadText(sandbox_.Target() / "app.exe"), "app v1");
-    EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
+    const InstallRecord record = engine.Install(FullOptions());
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program " + TestName());
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "payload uninstaller");
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
 }
 
 TEST_F(InstallEngineTest, AFolderInTheWayOfAFileCountsAsALock) {

@@ -49,6 +49,8 @@ TEST(PathVariableTest, AppendKeepsTheStoredTextAndComparesExpandedEntries) {
         {L"", L"C:\\Tool", L"C:\\Tool"},
         {L"C:\\A", L"C:\\Tool", L"C:\\A;C:\\Tool"},
         {L"C:\\A;;;", L"C:\\Tool", L"C:\\A;C:\\Tool"},
+        // Only separators: no entry at all, so no empty one before the directory.
+        {L";;", L"C:\\Tool", L"C:\\Tool"},
         {L"%HOME%\\bin;C:\\A", L"C:\\Tool", L"%HOME%\\bin;C:\\A;C:\\Tool"},
         {L"C:\\A; c:\\tool\\ ", L"C:\\Tool", std::nullopt},
         // The entry is present under its reference: nothing is appended.

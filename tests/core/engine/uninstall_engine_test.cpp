@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/engine/support/uninstall_fake_system.h"
+#include "core/model/install_manifest.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -144,6 +146,21 @@ TEST_F(UninstallEngineTest, InputOutputAndAccessDeniedFailuresAreSkippedWithALin
     EXPECT_TRUE(Logged(L"Пропущено (busy.dll): Файл занят."));
     EXPECT_TRUE(Logged(L"Пропущено (denied.dll): Отказано."));
     EXPECT_TRUE(Called(L"delete-file " + Under(L"next.dll")));
+    EXPECT_TRUE(Logged(L"Удаление завершено"));
+}
+
+TEST_F(UninstallEngineTest, AMissingFolderSilencesAFileButSkipsAShortcut) {
+    const std::wstring link = Path::Combine(Root, L"Gone Menu", L"x.lnk");
+    record_.Shortcuts = {link};
+    record_.Files = {L"gone\\x.dll"};
+    const auto missingFolder = std::make_exception_ptr(DirectoryNotFoundException(L"Нет папки.", 3));
+    system_->Failures[link] = missingFolder;
+    system_->Failures[Under(L"gone\\x.dll")] = missingFolder;
+
+    engine_.Uninstall(record_, true);
+
+    EXPECT_TRUE(Logged(L"Пропущено (ярлык x.lnk): Нет папки."));
+    EXPECT_FALSE(Logged(L"Пропущено (gone\\x.dll): Нет папки."));
     EXPECT_TRUE(Logged(L"Удаление завершено"));
 }
 
@@ -369,6 +386,47 @@ TEST_F(UninstallEngineTest, AsyncRunEndsWithTheRunsFailure) {
     EXPECT_THROW(future.get(), OperationCanceledException);
     EXPECT_TRUE(system_->Calls.empty());
     EXPECT_NO_THROW(engine_.UninstallAsync(record_, true).get());
+}
+
+// A record lies in the folder it describes. One found in another folder (a copied or moved
+// installation, a record made by hand) must not lead the removal into the folder it names.
+TEST_F(UninstallEngineTest, AFoundRecordNamingAnotherFolderIsTheRecordOfTheFolderItWasFoundIn) {
+    const std::filesystem::path base = std::filesystem::temp_directory_path() / "rq-uninstall-found-record";
+    std::filesystem::remove_all(base);
+    const std::wstring found = Path::Combine(Text::FromUtf8(base.string()), L"Copy");
+    const std::wstring alias = Path::Combine(Root, L"Alias of Copy");
+    system_->SameDirectories = {{alias, found}};
+    InstallManifest manifest;
+    manifest.ProductId = record_.ProductId;
+    const struct {
+        std::wstring recorded;
+        std::wstring expected;
+    } cases[] = {
+        {InstallDir, found},  // elsewhere: the folder it was found in
+        {Text::ToUpper(found) + Path::Separator, Text::ToUpper(found) + Path::Separator},  // the same, spelt otherwise
+        {alias, alias},                                                                    // the same folder on disk
+        {L"", L""},  // no usable directory: left to fail its run
+        {L"App", L"App"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Text::ToUtf8(c.recorded));
+        record_.InstallDir = c.recorded;
+        InstallRecord::Save(record_, found);
+        const std::optional<FoundInstallation> installation =
+            UninstallEngine::FindInstallation(manifest, found, *system_);
+        ASSERT_TRUE(installation.has_value());
+        EXPECT_EQ(installation->InstallDir, found);
+        EXPECT_EQ(installation->Record.InstallDir, c.expected);
+    }
+
+    record_.InstallDir = InstallDir;
+    record_.Files = {L"app.exe"};
+    InstallRecord::Save(record_, found);
+    const auto installation = UninstallEngine::FindInstallation(manifest, found, *system_);
+    ASSERT_TRUE(installation.has_value());
+    engine_.Uninstall(installation->Record, true);
+    EXPECT_EQ(CallsStartingWith(L"delete-file"), std::vector<std::wstring>{Path::Combine(found, L"app.exe")});
+    std::filesystem::remove_all(base);
 }
 
 }  // namespace

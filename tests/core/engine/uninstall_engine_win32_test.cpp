@@ -16,6 +16,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/path.h"
+#include "core/common/text.h"
 #include "core/engine/file_system.h"
 #include "core/engine/path_variable.h"
 #include "core/engine/shortcut.h"
@@ -257,6 +258,9 @@ public:
     void DeleteTree(const std::wstring& p) override { machine_->DeleteTree(p); }
     bool DirectoryExists(const std::wstring& p) override { return machine_->DirectoryExists(p); }
     bool IsLinkedDirectory(const std::wstring& p) override { return machine_->IsLinkedDirectory(p); }
+    bool IsSameDirectory(const std::wstring& a, const std::wstring& b) override {
+        return machine_->IsSameDirectory(a, b);
+    }
     void RemovePathEntry(const std::wstring& d, bool m) override { machine_->RemovePathEntry(d, m); }
     void DeleteUninstallEntry(const std::wstring&, bool) override {}
     bool UninstallEntryExists(const std::wstring& id, bool m) override { return machine_->UninstallEntryExists(id, m); }
@@ -295,6 +299,48 @@ TEST_F(UninstallEngineWin32Test, FindInstallationFallsBackToTheRegisteredLocatio
 
     DeleteKey(HKEY_CURRENT_USER, productId_);
     EXPECT_FALSE(UninstallEngine::FindInstallation(manifest, (root_ / L"Nothing Here").wstring()));
+}
+
+// A recorded file whose folder is gone is simply gone; a shortcut whose folder is gone cannot be
+// deleted and is reported.
+TEST_F(UninstallEngineWin32Test, AFileInAMissingFolderIsGoneQuietlyAShortcutThereIsSkipped) {
+    InstallRecord record = MakeInstallation();
+    fs::remove_all(fs::path(installDir_) / L"docs");
+    const std::wstring lostLink = (root_ / L"No Such Menu" / L"x.lnk").wstring();
+    record.Shortcuts.push_back(lostLink);
+
+    engine_.Uninstall(record, true);
+
+    for (const std::wstring& line : log_) EXPECT_EQ(line.find(L"docs"), std::wstring::npos) << Text::ToUtf8(line);
+    const auto skipped = std::count_if(log_.begin(), log_.end(),
+                                       [](const std::wstring& line) { return line.starts_with(L"Пропущено ("); });
+    EXPECT_EQ(skipped, 1);
+    EXPECT_TRUE(std::any_of(log_.begin(), log_.end(),
+                            [](const std::wstring& line) { return line.starts_with(L"Пропущено (ярлык x.lnk): "); }));
+    EXPECT_TRUE(Logged(L"Удаление завершено"));
+    EXPECT_TRUE(Tree(installDir_).empty());
+}
+
+// A copied (or moved) installation still holds a record that names the original folder: removing
+// the copy must take the copy's files and never the original's.
+TEST_F(UninstallEngineWin32Test, ARecordFoundInACopiedFolderRemovesTheCopyAndLeavesTheOriginal) {
+    MakeInstallation();
+    const fs::path copy = root_ / L"Copy";
+    fs::copy(installDir_, copy, fs::copy_options::recursive);
+    const std::set<std::wstring> original = Tree(installDir_);
+    ASSERT_EQ(Tree(copy), original);
+
+    InstallManifest manifest;
+    manifest.ProductId = L"RqUninstallTest\\Nested";  // names no entry of its own: nothing to look up
+    const auto found = UninstallEngine::FindInstallation(manifest, copy.wstring());
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->InstallDir, copy.wstring());
+    EXPECT_EQ(found->Record.InstallDir, copy.wstring());
+
+    engine_.Uninstall(found->Record, true);
+    EXPECT_EQ(Tree(installDir_), original);
+    EXPECT_TRUE(Tree(copy).empty());
+    EXPECT_TRUE(fs::exists(copy));
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit) {

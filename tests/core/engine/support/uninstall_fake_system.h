@@ -36,6 +36,11 @@ public:
     void DeleteTree(const std::wstring& path) override { Call(L"delete-tree", path); }
     bool DirectoryExists(const std::wstring& path) override { return ExistingDirectories.contains(path); }
     bool IsLinkedDirectory(const std::wstring& path) override { return LinkedDirectories.contains(path); }
+    // Pairs of spellings that name one folder.
+    std::set<std::pair<std::wstring, std::wstring>> SameDirectories;
+    bool IsSameDirectory(const std::wstring& a, const std::wstring& b) override {
+        return SameDirectories.contains({a, b}) || SameDirectories.contains({b, a});
+    }
     void RemovePathEntry(const std::wstring& dir, bool machine) override {
         Call(machine ? L"remove-machine-path" : L"remove-user-path", dir);
     }
