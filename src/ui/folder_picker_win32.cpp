@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/common/errors.h"
 #include "core/common/long_path.h"
 
 namespace Ravenquill::Ui {
@@ -20,8 +21,16 @@ struct CoTaskMemFreer {
 };
 using CoTaskMemString = std::unique_ptr<wchar_t, CoTaskMemFreer>;
 
+// Whatever the initial path holds, the picker must still show: a path the platform cannot take
+// (a U+0000 inside, which would cut it short, or a long one it cannot make full) names no folder.
 bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    if (path.find(L'\0') != std::wstring::npos) return false;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    try {
+        attributes = GetFileAttributesW(LongPath(path).c_str());
+    } catch (const Exception&) {
+        return false;
+    }
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -121,6 +121,25 @@ TEST(FolderPickerDialog, OpensInTheNearestExistingFolderOfAMissingPath) {
     EXPECT_TRUE(std::filesystem::equivalent(*chosen, base)) << Text::ToUtf8(*chosen);
 }
 
+TEST(FolderPickerDialog, AnOddInitialPathStillShowsThePickerInItsNearestFolder) {
+    const Watchdog watchdog;
+    const auto base = MakeTempFolder(L"rq-picker-odd");
+    const std::wstring inside = base.wstring() + L"\\";
+    const std::wstring odd[] = {
+        inside + std::wstring(300, L'x') + L'\0' + L"tail",  // too long to pass as it stands, and cut by U+0000
+        inside + L"bad<>|name\\sub",
+    };
+    for (const std::wstring& path : odd) {
+        std::optional<std::wstring> chosen;
+        {
+            Watcher watcher(IDOK);
+            EXPECT_NO_THROW(chosen = FolderDialog::PickFolder(std::nullopt, path));
+        }
+        ASSERT_TRUE(chosen) << "the picker never showed";
+        EXPECT_TRUE(std::filesystem::equivalent(*chosen, base)) << Text::ToUtf8(*chosen);
+    }
+}
+
 TEST(FolderPickerDialog, WorkRunsInASingleThreadedApartmentWhileTheCallerWaits) {
     APTTYPE callerType{};
     APTTYPEQUALIFIER qualifier{};
