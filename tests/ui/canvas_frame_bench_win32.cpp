@@ -18,6 +18,7 @@
 #include "core/common/errors.h"
 #include "ui/canvas_win32.h"
 #include "ui/dib_target_win32.h"
+#include "ui/icons.h"
 #include "ui/theme.h"
 #include "ui/widgets.h"
 
@@ -59,7 +60,7 @@ struct Frame {
                     TextStyle(TextFamily, 11.5f, 600, theme.OnAccent, false, 0, false, TextAlign::Center));
             } else {
                 canvas.StrokeCircle(64, y + 12, 12, theme.StrongBorder, 1);
-                canvas.DrawPath(L"M 0,5 L 4.2,9.2 L 12,1", Rect{58.5f, y + 7.5f, 69.5f, y + 16.5f}, theme.Accent, 1.8f);
+                canvas.DrawPath(Ui::Icons::CheckMark, Rect{58.5f, y + 7.5f, 69.5f, y + 16.5f}, theme.Accent, 1.8f);
             }
             canvas.DrawTextVCenter(
                 steps[i], Rect{88, y, 264, y + 24},
@@ -69,8 +70,8 @@ struct Frame {
                         TextStyle(TextFamily, 11.5f, 400, theme.TextSecondary));
         canvas.DrawText(L"создано в Ravenquill", Rect{52, 515, 264, 530},
                         TextStyle(TextFamily, 11.5f, 400, theme.TextMuted));
-        canvas.DrawPath(L"M 0,0 L 11,0", Rect{842, 41.5f, 852, 42.5f}, theme.TextSecondary, 1.2f);
-        canvas.DrawPath(L"M 0,0 L 10,10 M 10,0 L 0,10", Rect{883, 37, 893, 47}, theme.TextSecondary, 1.2f);
+        canvas.DrawPath(Ui::Icons::Minimize, Rect{842, 41.5f, 852, 42.5f}, theme.TextSecondary, 1.2f);
+        canvas.DrawPath(Ui::Icons::Close, Rect{883, 37, 893, 47}, theme.TextSecondary, 1.2f);
 
         canvas.DrawText(L"Параметры установки", Rect{328, 64, 876, 100}, TextStyle(DisplayFamily, 19, 600, theme.Text));
         canvas.DrawText(
@@ -79,11 +80,10 @@ struct Frame {
             Rect{328, 104, 856, 160}, TextStyle(TextFamily, 13.5f, 400, theme.TextSecondary, true, 20));
         canvas.FillRoundedRect(Rect{328, 170, 876, 230}, 8, theme.Panel);
         canvas.StrokeRoundedRect(Rect{328, 170, 876, 230}, 8, theme.Border, 1);
-        canvas.DrawPath(L"M 1,3 L 6,3 L 7.6,5 L 15,5 L 15,13 L 1,13 Z", Rect{346, 188, 362, 204}, theme.Accent, 1.3f);
+        canvas.DrawPath(Ui::Icons::Folder, Rect{346, 188, 362, 204}, theme.Accent, 1.3f);
         canvas.DrawText(L"C:\\Program Files\\Ravenquill Studio", Rect{372, 190, 780, 210},
                         TextStyle(L"Cascadia Mono", 13, 400, theme.Text, false, 0, true));
-        canvas.DrawPath(L"M 8,1 L 14,3.5 L 14,8 C 14,11.5 11.5,14 8,15 C 4.5,14 2,11.5 2,8 L 2,3.5 Z",
-                        Rect{346, 250, 362, 266}, theme.Warning, 1.3f);
+        canvas.DrawPath(Ui::Icons::Shield, Rect{346, 250, 362, 266}, theme.Warning, 1.3f);
         canvas.DrawText(L"Требуются права администратора", Rect{372, 250, 876, 270},
                         TextStyle(TextFamily, 13, 400, theme.TextSecondary));
         canvas.PushAxisAlignedClip(Rect{328, 280, 876, 460});
