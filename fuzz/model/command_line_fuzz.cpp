@@ -40,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(again.Elevated);
     Require(again.Uninstall == options.Uninstall && again.Silent == options.Silent &&
             again.KeepData == options.KeepData && again.AddToPath == options.AddToPath);
-    Require(again.InstallDir == options.InstallDir);
+    // Parsed straight from the items, an absent directory's empty pair of quotes reads as an
+    // empty directory (the platform's splitting would take the quotes off and leave none).
+    Require(again.InstallDir.value_or(L"") == options.InstallDir.value_or(L""));
     Require(again.PerMachine == perMachine);
     Require(again.DesktopShortcut == desktop && again.StartMenuShortcut == startMenu);
     Require(again.ComponentsSpecified && again.Components == options.Components);

@@ -45,9 +45,9 @@ void Apply(CommandLineOptions& options, const std::wstring& key, const std::opti
         options.ShowHelp = true;
     } else if (IsOneOf(key, {L"d", L"dir", L"installdir"})) {
         if (!value || Text::IsNullOrWhiteSpace(*value)) return;
-        // A directory that was nothing but quotes is no choice at all.
-        const std::wstring_view directory = TrimQuotes(*value);
-        if (!directory.empty()) options.InstallDir = std::wstring(directory);
+        // Quotes that survived the platform's splitting go; what is left is the choice, even when
+        // nothing is (the install then refuses the empty directory with its own message).
+        options.InstallDir = std::wstring(TrimQuotes(*value));
     } else if (IsOneOf(key, {L"q", L"s", L"quiet", L"silent"})) {
         options.Silent = true;
     } else if (IsOneOf(key, {L"u", L"x", L"uninstall"})) {

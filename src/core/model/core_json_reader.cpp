@@ -23,6 +23,7 @@ constexpr unsigned ParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kPar
 
 enum class Kind {
     NeededText,    // null keeps the constructor's value
+    EmptyText,     // null makes it absent, which a plain string holds as empty
     OptionalText,  // null makes it absent
     Flag,
     TextList,
@@ -50,7 +51,7 @@ std::vector<Member> ComponentMembers(ComponentDefinition& c) {
 std::vector<Member> ManifestMembers(InstallManifest& m) {
     return {
         {L"productName", Kind::NeededText, &m.ProductName},
-        {L"version", Kind::NeededText, &m.Version},
+        {L"version", Kind::EmptyText, &m.Version},
         {L"publisher", Kind::NeededText, &m.Publisher},
         {L"productId", Kind::NeededText, &m.ProductId},
         {L"tagline", Kind::OptionalText, &m.Tagline},
@@ -122,6 +123,9 @@ public:
         switch (pending_->Type) {
             case Kind::NeededText:
                 return true;
+            case Kind::EmptyText:
+                static_cast<std::wstring*>(pending_->Target)->clear();
+                return true;
             case Kind::OptionalText:
                 static_cast<std::optional<std::wstring>*>(pending_->Target)->reset();
                 return true;
@@ -162,6 +166,7 @@ public:
         if (at != Where::MemberValue) return false;
         switch (pending_->Type) {
             case Kind::NeededText:
+            case Kind::EmptyText:
                 *static_cast<std::wstring*>(pending_->Target) = Text::FromUtf8({s, length});
                 return true;
             case Kind::OptionalText:

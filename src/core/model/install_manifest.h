@@ -24,6 +24,7 @@ struct ComponentDefinition {
 class InstallManifest {
 public:
     // Texts the system always needs are plain strings: a JSON null for them keeps the default.
+    // The version is only shown and recorded, so a null version is absent: empty.
     std::wstring ProductName = L"RQ Demo App";
     std::wstring Version = L"1.0.0";
     std::wstring Publisher = L"VI Razivaru";

@@ -49,7 +49,9 @@ std::size_t LockingProcess::Hash() const noexcept {
 }
 
 std::wstring LockingProcess::ToString() const {
-    return L"LockingProcess { ProcessId = " + std::to_wstring(processId_) + L", Name = " + name_ + L", CanBeClosed = " +
+    // The id prints in the user's number format like every number of a text form (its sign
+    // included); an int32 is exact as a double.
+    return L"LockingProcess { ProcessId = " + FormatDouble(processId_) + L", Name = " + name_ + L", CanBeClosed = " +
            FlagText(canBeClosed_) + L", DisplayName = " + DisplayName() + L" }";
 }
 

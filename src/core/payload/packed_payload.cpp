@@ -1,6 +1,8 @@
 #include "packed_payload.h"
 
 #include <algorithm>
+#include <functional>
+#include <initializer_list>
 
 #include "checked_math.h"
 #include "core/common/errors.h"
@@ -87,6 +89,14 @@ std::wstring WithBackslashes(std::wstring path) {
 
 const std::array<std::byte, 6> PackedPayload::Magic = {std::byte{'R'}, std::byte{'Q'}, std::byte{'P'},
                                                        std::byte{'K'}, std::byte{'2'}, std::byte{'\n'}};
+
+std::size_t PackedPayload::Entry::Hash() const noexcept {
+    std::size_t hash = std::hash<std::wstring>{}(RelativePath);
+    for (const std::size_t part : {std::hash<std::int64_t>{}(Length), std::hash<std::int64_t>{}(Offset),
+                                   std::hash<const void*>{}(BlockLengths.get())})
+        hash ^= part + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    return hash;
+}
 
 std::wstring PackedPayload::Entry::ToString() const {
     return L"Entry { RelativePath = " + RelativePath + L", Length = " + std::to_wstring(Length) + L", Offset = " +

@@ -33,6 +33,8 @@ public:
             return RelativePath == other.RelativePath && Length == other.Length && Offset == other.Offset &&
                    BlockLengths == other.BlockLengths;
         }
+        // Combines exactly what equality compares: the array by its identity.
+        std::size_t Hash() const noexcept;
         std::wstring ToString() const;
     };
 

@@ -77,9 +77,12 @@ TEST(CommandLineOptions, DirectoryFormsAndAliases) {
     EXPECT_EQ(Parse({L"--dir= C:\\A "}).InstallDir, L" C:\\A");
 }
 
-TEST(CommandLineOptions, DirectoryOfOnlyQuotesIsNoChoice) {
-    EXPECT_FALSE(Parse({L"--dir=\"\""}).InstallDir);
-    EXPECT_EQ(Parse({L"--dir=C:\\A", L"--dir=\"\""}).InstallDir, L"C:\\A");
+// Only an absent, empty or blank value is no choice; quotes are taken off after that test, so a
+// value of quotes alone leaves an empty directory (and replaces an earlier one).
+TEST(CommandLineOptions, DirectoryOfOnlyQuotesIsEmpty) {
+    EXPECT_EQ(Parse({L"--dir=\"\""}).InstallDir, L"");
+    EXPECT_EQ(Parse({L"--dir=C:\\A", L"--dir=\"\""}).InstallDir, L"");
+    EXPECT_EQ(Parse({L"--dir=\" \""}).InstallDir, L" ");
 }
 
 TEST(CommandLineOptions, SplitKeyValueAtFirstSeparator) {

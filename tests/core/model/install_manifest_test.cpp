@@ -107,6 +107,15 @@ TEST_F(ManifestLoad, NullForANeededTextKeepsItsDefault) {
     EXPECT_EQ(InstallManifest::Load(), InstallManifest());
 }
 
+// A null version is an absent one, not the built-in "1.0.0"; a null theme reads as the automatic
+// theme, which the default already is.
+TEST_F(ManifestLoad, NullVersionIsAbsentAndNullThemeAutomatic) {
+    WriteSideFile("{\"version\": null, \"theme\": null}");
+    InstallManifest expected;
+    expected.Version.clear();
+    EXPECT_EQ(InstallManifest::Load(), expected);
+}
+
 TEST_F(ManifestLoad, EmbeddedManifestWinsEvenWhenBlank) {
     WriteSideFile("{\"productName\": \"Side\"}");
     host_.AddResource(L"Ravenquill.Manifest.json", "\xEF\xBB\xBF{\"productName\": \"Embedded\"}");

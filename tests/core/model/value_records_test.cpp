@@ -47,6 +47,11 @@ TEST(LockingProcess, DisplayNameEqualityAndText) {
               L"LockingProcess { ProcessId = 4242, Name = app, CanBeClosed = True, DisplayName = app (PID 4242) }");
     EXPECT_EQ(LockingProcess(-1, L"x", false).ToString(),
               L"LockingProcess { ProcessId = -1, Name = x, CanBeClosed = False, DisplayName = x (PID -1) }");
+    {
+        const ScopedNumberFormat minusSign(NumberFormat{L",", L"\u2212"});
+        EXPECT_EQ(LockingProcess(-7, L"x", true).ToString(),
+                  L"LockingProcess { ProcessId = \u22127, Name = x, CanBeClosed = True, DisplayName = x (PID -7) }");
+    }
     EXPECT_EQ(p, LockingProcess(4242, L"app", true));
     EXPECT_EQ(p.Hash(), LockingProcess(4242, L"app", true).Hash());
     EXPECT_NE(p, LockingProcess(4242, L"App", true));

@@ -142,6 +142,7 @@ TEST(PackedPayloadIndex, ListsEntriesWithBackslashesAndRunningOffsets) {
                                          std::to_wstring(dataStart) + L", BlockLengths = std::vector<std::int32_t> }");
     PackedPayload::Entry copy = entries[0];
     EXPECT_EQ(copy, entries[0]);
+    EXPECT_EQ(copy.Hash(), entries[0].Hash());
     copy.BlockLengths = std::make_shared<std::vector<std::int32_t>>(first);
     EXPECT_NE(copy, entries[0]) << "the block array is compared by identity";
 
