@@ -322,6 +322,8 @@ TEST_F(CanvasFixture, CheckMarkAndOddPaths) {
         canvas.DrawPath(L"M 5,5", Rect{100, 0, 200, 120}, White, 3);
         canvas.DrawPath(L"M 0,0 L 10,10", Rect{150, 60, 150, 100}, White, 3);
         canvas.DrawPath(L"", Rect{100, 0, 200, 120}, White, 3);
+        // A number too long for a float reads as infinity: nothing fits, nothing is drawn.
+        canvas.DrawPath(L"M 0,0 L 1" + std::wstring(45, L'0') + L",10", Rect{100, 0, 200, 120}, White, 3);
         // A line before the first move is skipped, the rest is drawn.
         canvas.DrawPath(L"L 0,0 M 0,0 L 10,10", Rect{60, 10, 90, 40}, White, 3);
     });
