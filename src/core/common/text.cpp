@@ -42,9 +42,8 @@ wchar_t Map(wchar_t c, const Detail::CasePair* table, std::size_t count) noexcep
     const auto unit = static_cast<std::uint32_t>(c);
     if (unit > 0xFFFF) return c;
     const auto* end = table + count;
-    const auto* it = std::lower_bound(table, end, unit, [](const Detail::CasePair& p, std::uint32_t u) {
-        return p.From < u;
-    });
+    const auto* it =
+        std::lower_bound(table, end, unit, [](const Detail::CasePair& p, std::uint32_t u) { return p.From < u; });
     return (it != end && it->From == unit) ? static_cast<wchar_t>(it->To) : c;
 }
 
@@ -171,9 +170,20 @@ bool EndsWithIgnoreCase(std::wstring_view s, std::wstring_view suffix) noexcept 
 
 bool IsWhiteSpace(wchar_t c) noexcept {
     switch (static_cast<std::uint32_t>(c)) {
-        case 0x0009: case 0x000A: case 0x000B: case 0x000C: case 0x000D: case 0x0020:
-        case 0x0085: case 0x00A0: case 0x1680: case 0x2028: case 0x2029: case 0x202F:
-        case 0x205F: case 0x3000:
+        case 0x0009:
+        case 0x000A:
+        case 0x000B:
+        case 0x000C:
+        case 0x000D:
+        case 0x0020:
+        case 0x0085:
+        case 0x00A0:
+        case 0x1680:
+        case 0x2028:
+        case 0x2029:
+        case 0x202F:
+        case 0x205F:
+        case 0x3000:
             return true;
         default:
             return static_cast<std::uint32_t>(c) >= 0x2000 && static_cast<std::uint32_t>(c) <= 0x200A;
@@ -195,6 +205,20 @@ std::wstring_view TrimEnd(std::wstring_view s) noexcept {
 std::wstring_view Trim(std::wstring_view s) noexcept { return TrimEnd(TrimStart(s)); }
 
 bool IsNullOrWhiteSpace(std::wstring_view s) noexcept { return Trim(s).empty(); }
+
+bool IsWellFormedUtf16(std::wstring_view s) noexcept {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto unit = static_cast<std::uint32_t>(s[i]);
+        if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (i + 1 == s.size()) return false;
+            const auto next = static_cast<std::uint32_t>(s[i + 1]);
+            if (next < 0xDC00 || next > 0xDFFF) return false;
+            ++i;
+        }
+    }
+    return true;
+}
 
 std::vector<std::wstring> Split(std::wstring_view s, wchar_t separator) {
     std::vector<std::wstring> pieces;

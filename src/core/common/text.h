@@ -32,6 +32,9 @@ std::wstring_view TrimStart(std::wstring_view s) noexcept;
 std::wstring_view TrimEnd(std::wstring_view s) noexcept;
 bool IsNullOrWhiteSpace(std::wstring_view s) noexcept;
 
+// Every high surrogate is followed by a low one and every low one follows a high one.
+bool IsWellFormedUtf16(std::wstring_view s) noexcept;
+
 // Splits at every occurrence of the separator; empty pieces are kept.
 std::vector<std::wstring> Split(std::wstring_view s, wchar_t separator);
 

@@ -192,7 +192,10 @@ void InstallEngine::Run::InstallEntries(const std::vector<const PayloadEntry*>& 
     for (const PayloadEntry* entry : entries) {
         ThrowIfCancellationRequested(token_);
         const std::wstring target = Path::GetFullPath(Path::Combine(installDir_, entry->RelativePath));
-        if (!InstallRules::IsInside(target, installDir_))
+        // A name with an unpaired surrogate (possible only in a folder payload) would be written
+        // into the record as an escape that no strict JSON reader accepts: the installation
+        // could then never be found for removal. It is refused like a path outside.
+        if (!InstallRules::IsInside(target, installDir_) || !Text::IsWellFormedUtf16(entry->RelativePath))
             throw InstallFailedException(L"Недопустимый путь в пакете: " + entry->RelativePath);
         EnsureDirectory(Path::GetDirectoryName(target));
         engine_.Report(0.05 + 0.85 * static_cast<double>(done) / static_cast<double>(total_), L"Копирование файлов",

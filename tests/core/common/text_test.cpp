@@ -16,11 +16,13 @@ TEST(Utf8, IllFormedInputBecomesReplacementCharacters) {
         std::string input;
         std::wstring expected;
     } cases[] = {
-        {"\x80", {0xFFFD}},                      // lone continuation byte
-        {"\xC0\xAF", {0xFFFD, 0xFFFD}},          // overlong form
-        {"\xE2\x82", {0xFFFD}},                  // truncated sequence: one maximal subpart
-        {"\xE2\x82" "A", {0xFFFD, L'A'}},        // the next byte is not swallowed
-        {"\xED\xA0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},  // an encoded surrogate
+        {"\x80", {0xFFFD}},              // lone continuation byte
+        {"\xC0\xAF", {0xFFFD, 0xFFFD}},  // overlong form
+        {"\xE2\x82", {0xFFFD}},          // truncated sequence: one maximal subpart
+        {"\xE2\x82"
+         "A",
+         {0xFFFD, L'A'}},                                        // the next byte is not swallowed
+        {"\xED\xA0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},              // an encoded surrogate
         {"\xF4\x90\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}},  // beyond U+10FFFF
         {"\xFF", {0xFFFD}},
     };
@@ -30,6 +32,19 @@ TEST(Utf8, IllFormedInputBecomesReplacementCharacters) {
 TEST(Utf8, UnpairedSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(ToUtf8(std::wstring{0xD800, L'x'}), "\xEF\xBF\xBDx");
     EXPECT_EQ(ToUtf8(std::wstring{0xDC00}), "\xEF\xBF\xBD");
+}
+
+TEST(Utf16, WellFormedMeansEverySurrogatePaired) {
+    const std::pair<std::wstring, bool> cases[] = {
+        {L"", true},
+        {L"plain \u0436", true},
+        {std::wstring{0xD83D, 0xDE00}, true},
+        {std::wstring{L'a', 0xD800}, false},
+        {std::wstring{0xD800, L'a'}, false},
+        {std::wstring{0xDC00, 0xD800}, false},
+        {std::wstring{0xD800, 0xDC00, 0xDC00}, false},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(IsWellFormedUtf16(text), expected) << text.size();
 }
 
 TEST(CaseMapping, CoversLatinGreekAndCyrillic) {
@@ -44,8 +59,8 @@ TEST(CaseMapping, CoversLatinGreekAndCyrillic) {
 }
 
 TEST(WhiteSpace, IsTheUnicodeSet) {
-    for (wchar_t c : {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0x85, 0xA0, 0x1680, 0x2000, 0x200A, 0x2028, 0x2029,
-                      0x202F, 0x205F, 0x3000})
+    for (wchar_t c : {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0x85, 0xA0, 0x1680, 0x2000, 0x200A, 0x2028, 0x2029, 0x202F,
+                      0x205F, 0x3000})
         EXPECT_TRUE(IsWhiteSpace(c)) << static_cast<int>(c);
     for (wchar_t c : {0x08, 0x200B, 0xFEFF, 0x0041}) EXPECT_FALSE(IsWhiteSpace(c)) << static_cast<int>(c);
     EXPECT_EQ(Trim(L"\u3000 \tx y\u00a0\r\n"), L"x y");
