@@ -6,6 +6,7 @@
 
 #include "errors.h"
 #include "file_write.h"
+#include "posix_error.h"
 #include "read_stream.h"
 #include "text.h"
 
@@ -42,7 +43,9 @@ private:
     std::int64_t position_ = 0;
 };
 
-[[noreturn]] void ThrowErrno(int error, const std::wstring& path) {
+}  // namespace
+
+void ThrowPosixError(int error, const std::wstring& path) {
     std::wstring message = Text::FromUtf8(std::strerror(error)) + L" : " + path;
     switch (error) {
         case ENOENT:
@@ -59,16 +62,14 @@ private:
     }
 }
 
-}  // namespace
-
 std::unique_ptr<ReadStream> OpenFileForRead(const std::wstring& path) {
     if (path.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
     std::FILE* file = std::fopen(Text::ToUtf8(path).c_str(), "rb");
-    if (file == nullptr) ThrowErrno(errno, path);
+    if (file == nullptr) ThrowPosixError(errno, path);
     if (fseeko(file, 0, SEEK_END) != 0) {
         const int error = errno;
         std::fclose(file);
-        ThrowErrno(error, path);  // a directory lands here
+        ThrowPosixError(error, path);  // a directory lands here
     }
     const std::int64_t length = ftello(file);
     fseeko(file, 0, SEEK_SET);
@@ -81,7 +82,7 @@ void WriteAllBytes(const std::wstring& path, std::span<const std::byte> bytes, W
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
     };
     // A file that cannot be created names a folder that is not there.
-    auto fail = [&path](int error) { ThrowErrno(error == ENOENT ? ENOTDIR : error, path); };
+    auto fail = [&path](int error) { ThrowPosixError(error == ENOENT ? ENOTDIR : error, path); };
     std::unique_ptr<std::FILE, Closer> file(std::fopen(Text::ToUtf8(path).c_str(), "wb"));
     if (!file) fail(errno);
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) fail(errno);
