@@ -47,7 +47,7 @@ std::vector<LockingProcess> FileLockService::FindProcessesInDirectory(const std:
         return {};  // a path the platform cannot make full names no directory
     }
     if (!FileLockPlatform::DirectoryExists(full)) return {};
-    const std::wstring prefix = FileLockRecords::DirectoryPrefix(full);
+    const std::wstring prefix = FileLockRecords::DirectoryPrefix(FileLockPlatform::LongForm(full));
     const std::int32_t self = FileLockPlatform::CurrentProcessId();
     std::vector<LockingProcess> found;
     FileLockPlatform::ForEachProcess(
