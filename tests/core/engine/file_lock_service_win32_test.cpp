@@ -167,11 +167,12 @@ TEST_F(FileLockServiceWin32Test, EndingAProcessEndsItsChildrenToo) {
 
 TEST_F(FileLockServiceWin32Test, ProtectedProcessesStayGoneOnesCountAsClosed) {
     HelperProcess critical(In(L"App\\explorer.exe"), HelperMode::Window);
+    HelperProcess closable(In(L"App\\tool.exe"), HelperMode::Window);
+    // Started last, so that no helper of the test can take over its id once it is gone.
     auto gone = std::make_unique<HelperProcess>(In(L"App\\gone.exe"), HelperMode::Exit);
     ASSERT_TRUE(gone->WaitForExit(5s));
     const std::int32_t goneId = IdOf(*gone);
     gone.reset();
-    HelperProcess closable(In(L"App\\tool.exe"), HelperMode::Window);
 
     const LockingProcess criticalRecord = FileLockService::CreateLockingProcess(IdOf(critical), L"Explorer");
     // Even when marked closable, this process is never ended: its own tree contains it.
