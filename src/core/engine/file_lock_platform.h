@@ -23,13 +23,17 @@ int CompareNames(std::wstring_view a, std::wstring_view b);
 
 bool DirectoryExists(const std::wstring& path);
 
+// The path with every short (8.3) component in its long form, so that a folder named in either
+// form matches the module paths; the path as given when that cannot be had.
+std::wstring LongForm(const std::wstring& path);
+
 // The Restart Manager's holders of the file; empty on any failure or when it is unavailable.
 std::vector<FileLockRecords::RestartManagerHolder> QueryRestartManagerList(const std::wstring& path);
 
 std::optional<std::wstring> TryGetProcessName(std::int32_t processId);
 
-// One process of the system: its id, its process name, and the path of its main module's file
-// (none when it cannot be inspected).
+// One process of the system: its id and its process name; the query answers the path of its main
+// module's file in long form (none when the process cannot be inspected).
 struct ProcessEntry {
     std::int32_t ProcessId = 0;
     std::wstring Name;

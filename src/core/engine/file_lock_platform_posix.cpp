@@ -18,6 +18,8 @@ bool DirectoryExists(const std::wstring& path) {
     return std::filesystem::is_directory(std::filesystem::path(Text::ToUtf8(path)), error);
 }
 
+std::wstring LongForm(const std::wstring& path) { return path; }
+
 std::vector<FileLockRecords::RestartManagerHolder> QueryRestartManagerList(const std::wstring&) { return {}; }
 
 std::optional<std::wstring> TryGetProcessName(std::int32_t) { return std::nullopt; }

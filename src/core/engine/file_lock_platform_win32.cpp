@@ -5,7 +5,6 @@
 #include "core/common/long_path.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
-#include "core/common/win32_error.h"
 #include "core/engine/file_lock_platform.h"
 
 namespace Ravenquill::Core::FileLockPlatform {
@@ -44,9 +43,24 @@ bool DirectoryExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::wstring LongForm(const std::wstring& path) {
+    std::wstring buffer(path.size() + 1, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD size = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (size == 0) return path;
+        if (size < buffer.size()) {
+            buffer.resize(size);
+            return buffer;
+        }
+        buffer.resize(size);
+    }
+    return path;
+}
+
 std::optional<std::wstring> TryGetProcessName(std::int32_t processId) {
     UniqueHandle process(
         OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
+    if (!process && GetLastError() == ERROR_INVALID_PARAMETER) return std::nullopt;  // no such process
     if (process) {
         if (HasExited(process.get())) return std::nullopt;
         if (auto image = ImagePath(process.get())) return FileLockRecords::ProcessNameFromImage(*image);
@@ -61,7 +75,8 @@ std::optional<std::wstring> TryGetProcessName(std::int32_t processId) {
 
 void ForEachProcess(const std::function<void(const ProcessEntry&, const ModulePathQuery&)>& visit) {
     UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) ThrowLastWin32Error(L"CreateToolhelp32Snapshot");
+    // Without the process list no process can be inspected, and such processes are left out.
+    if (!snapshot) return;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
@@ -71,7 +86,9 @@ void ForEachProcess(const std::function<void(const ProcessEntry&, const ModulePa
         visit(process, [id]() -> std::optional<std::wstring> {
             UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
             if (!handle || HasExited(handle.get())) return std::nullopt;
-            return ImagePath(handle.get());
+            auto image = ImagePath(handle.get());
+            if (image && image->find(L'~') != std::wstring::npos) *image = LongForm(*image);
+            return image;
         });
     }
 }

@@ -37,9 +37,14 @@ std::vector<RestartManagerHolder> QueryLockList(const std::wstring& path) {
     return source ? source(path) : FileLockPlatform::QueryRestartManagerList(path);
 }
 
-bool IsCriticalName(std::wstring_view name) noexcept {
-    static constexpr std::array<std::wstring_view, 10> critical = {
+std::span<const std::wstring_view> CriticalNames() noexcept {
+    static constexpr std::array<std::wstring_view, 10> names = {
         L"explorer", L"csrss", L"winlogon", L"wininit", L"services", L"lsass", L"smss", L"dwm", L"system", L"svchost"};
+    return names;
+}
+
+bool IsCriticalName(std::wstring_view name) noexcept {
+    const auto critical = CriticalNames();
     return std::any_of(critical.begin(), critical.end(),
                        [name](std::wstring_view c) { return Text::EqualsIgnoreCase(c, name); });
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,9 @@ std::vector<RestartManagerHolder> QueryLockList(const std::wstring& path);
 using NameLookup = std::function<std::optional<std::wstring>(std::int32_t processId)>;
 using NameComparison = std::function<int(std::wstring_view, std::wstring_view)>;
 
+// The names of processes that are never closed, in their fixed order.
+std::span<const std::wstring_view> CriticalNames() noexcept;
+// Whether the name is one of them, compared ordinally ignoring case.
 bool IsCriticalName(std::wstring_view name) noexcept;
 
 LockingProcess CreateLockingProcess(std::int32_t processId, std::wstring name, std::int32_t currentProcessId);

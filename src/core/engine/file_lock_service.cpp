@@ -26,8 +26,8 @@ ProcessTreeException::ProcessTreeException(std::vector<std::exception_ptr> failu
     : Exception(JoinMessages(failures)), failures_(std::move(failures)) {}
 
 const std::vector<std::wstring>& FileLockService::CriticalNames() {
-    static const std::vector<std::wstring> names = {L"explorer", L"csrss", L"winlogon", L"wininit", L"services",
-                                                    L"lsass",    L"smss",  L"dwm",      L"system",  L"svchost"};
+    static const std::vector<std::wstring> names(FileLockRecords::CriticalNames().begin(),
+                                                 FileLockRecords::CriticalNames().end());
     return names;
 }
 
@@ -47,7 +47,7 @@ std::vector<LockingProcess> FileLockService::FindProcessesInDirectory(const std:
         return {};  // a path the platform cannot make full names no directory
     }
     if (!FileLockPlatform::DirectoryExists(full)) return {};
-    const std::wstring prefix = FileLockRecords::DirectoryPrefix(full);
+    const std::wstring prefix = FileLockRecords::DirectoryPrefix(FileLockPlatform::LongForm(full));
     const std::int32_t self = FileLockPlatform::CurrentProcessId();
     std::vector<LockingProcess> found;
     FileLockPlatform::ForEachProcess(

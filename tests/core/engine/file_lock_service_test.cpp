@@ -77,5 +77,12 @@ TEST(FileLockServiceTest, ProcessesThatMayNotBeClosedAreAnsweredUntouched) {
     EXPECT_EQ(FileLockService::CloseAsync(list).get(), list);
 }
 
+TEST(FileLockServiceTest, TreeFailureKeepsEveryTerminationFailure) {
+    const ProcessTreeException failure({std::make_exception_ptr(UnauthorizedAccessException(L"Access denied : PID 8")),
+                                        std::make_exception_ptr(PlatformException(L"Invalid handle : PID 12", 6))});
+    EXPECT_EQ(failure.Failures().size(), 2u);
+    EXPECT_EQ(failure.Message(), L"Access denied : PID 8; Invalid handle : PID 12");
+}
+
 }  // namespace
 }  // namespace Ravenquill::Core

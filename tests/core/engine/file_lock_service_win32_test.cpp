@@ -93,12 +93,22 @@ TEST_F(FileLockServiceWin32Test, DirectoryScanCountsSubfoldersButNotSiblingsWith
 TEST_F(FileLockServiceWin32Test, ScanNeverListsThisProcess) {
     std::wstring self(32768, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    for (const auto& p : FileLockService::FindProcessesInDirectory(Path::GetDirectoryName(self))) {
-        EXPECT_NE(p.ProcessId(), static_cast<std::int32_t>(GetCurrentProcessId()));
+    const auto selfId = static_cast<std::int32_t>(GetCurrentProcessId());
+    for (const auto& list : {FileLockService::FindProcessesInDirectory(Path::GetDirectoryName(self)),
+                             FileLockService::FindLockingProcesses(self)}) {
+        for (const auto& p : list) EXPECT_NE(p.ProcessId(), selfId) << p.Name();
     }
-    EXPECT_TRUE(FileLockService::FindLockingProcesses(self).empty() ||
-                FileLockService::FindLockingProcesses(self).front().ProcessId() !=
-                    static_cast<std::int32_t>(GetCurrentProcessId()));
+}
+
+TEST_F(FileLockServiceWin32Test, FolderNamedInItsShortFormStillFindsItsProcesses) {
+    HelperProcess helper(In(L"Long Application Folder\\tool.exe"), HelperMode::Sleep);
+    std::wstring shortForm(32768, L'\0');
+    shortForm.resize(GetShortPathNameW(In(L"Long Application Folder").c_str(), shortForm.data(),
+                                       static_cast<DWORD>(shortForm.size())));
+    ASSERT_FALSE(shortForm.empty());
+    ASSERT_EQ(shortForm.find(L"Long Application Folder"), std::wstring::npos) << shortForm;
+    EXPECT_EQ(FileLockService::FindProcessesInDirectory(shortForm),
+              (std::vector<LockingProcess>{{IdOf(helper), L"tool", true}}));
 }
 
 TEST_F(FileLockServiceWin32Test, ProcessNameIsKnownOnlyWhileTheProcessRuns) {
@@ -157,11 +167,12 @@ TEST_F(FileLockServiceWin32Test, EndingAProcessEndsItsChildrenToo) {
 
 TEST_F(FileLockServiceWin32Test, ProtectedProcessesStayGoneOnesCountAsClosed) {
     HelperProcess critical(In(L"App\\explorer.exe"), HelperMode::Window);
+    HelperProcess closable(In(L"App\\tool.exe"), HelperMode::Window);
+    // Started last, so that no helper of the test can take over its id once it is gone.
     auto gone = std::make_unique<HelperProcess>(In(L"App\\gone.exe"), HelperMode::Exit);
     ASSERT_TRUE(gone->WaitForExit(5s));
     const std::int32_t goneId = IdOf(*gone);
     gone.reset();
-    HelperProcess closable(In(L"App\\tool.exe"), HelperMode::Window);
 
     const LockingProcess criticalRecord = FileLockService::CreateLockingProcess(IdOf(critical), L"Explorer");
     // Even when marked closable, this process is never ended: its own tree contains it.
