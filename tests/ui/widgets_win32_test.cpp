@@ -225,6 +225,22 @@ TEST_F(WidgetFixture, LockedComponentRowIgnoresThePointer) {
     EXPECT_GT(CountNear(theme.TextMuted, 25, 24, 43, 41, 40), 3);
 }
 
+TEST_F(WidgetFixture, RectanglesNarrowerThanTheirTextColumnsStillDraw) {
+    // The text columns start right of the box or ring: in a narrow rectangle their width is
+    // negative, which the platform refuses; the frame must still draw.
+    Input input = PointerAt(15, 20);
+    EXPECT_NO_THROW(Draw([&] {
+        canvas.Checkbox(input, theme, Rect{10, 10, 30, 32}, L"Ярлык", true, true);
+        canvas.RadioCard(input, theme, Rect{40, 10, 80, 82}, L"Заголовок", L"Описание", true);
+        canvas.ComponentRow(input, theme, Rect{90, 10, 200, 71}, L"Ядро", L"Основные файлы", L"1 МБ", true, false);
+        EXPECT_EQ(canvas.ComponentRowHeight(theme, L"Основные файлы", -50),
+                  canvas.ComponentRowHeight(theme, L"Основные файлы", 0));
+        Widgets{theme, canvas, input}.PrimaryButton(Rect{210, 10, 200, 40}, L"Далее", true);
+    }));
+    EXPECT_TRUE(input.Hot);
+    ExpectPixel(19, 29, theme.Accent, "the narrow check box");
+}
+
 TEST_F(WidgetFixture, ClicksReachOnlyTheWidgetUnderThePointer) {
     // One frame of a footer and two option rows, clicked at several points.
     const Rect primary{260, 150, 392, 186}, secondary{136, 150, 248, 186}, text{12, 150, 124, 186};
