@@ -15,8 +15,9 @@ TEST(Input, HitIsHalfOpen) {
         bool Hit;
     };
     const Case cases[] = {
-        {10, 10, true},     {19.9f, 19.9f, true}, {15, 15, true},  {20, 15, false},  {15, 20, false},
-        {9.99f, 15, false}, {15, 9.99f, false},   {20, 20, false}, {NaN, 15, false}, {15, NaN, false},
+        {10, 10, true},   {19.9f, 19.9f, true}, {15, 15, true},     {20, 15, false},
+        {15, 20, false},  {9.99f, 15, false},   {15, 9.99f, false}, {20, 20, false},
+        {NaN, 15, false}, {15, NaN, false},     {NaN, NaN, false},
     };
     for (const Case& c : cases) {
         Input input;
@@ -38,6 +39,8 @@ TEST(Input, InertInputHitsNothingOnTheWindow) {
     EXPECT_FALSE(inert.Down || inert.Clicked || inert.Hot);
     EXPECT_EQ(inert.Wheel, 0);
     for (const Rect& r : {Rect{0, 0, 940, 580}, Rect{0, 0, 1, 1}, Rect{328, 64, 876, 524}}) EXPECT_FALSE(inert.Hit(r));
+    // A default-constructed input is the inert one: it stands outside the window too.
+    EXPECT_FALSE(Input{}.Hit(Rect{0, 0, 1, 1}));
     // Only a rectangle reaching left of the window could contain the outside position.
     EXPECT_TRUE(inert.Hit(Rect{-2, -2, 0, 0}));
 }

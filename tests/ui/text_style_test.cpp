@@ -124,33 +124,5 @@ TEST(Rect, KeepsTheFourFloatLayoutAndSwappedEdges) {
     EXPECT_EQ(r.Height(), 30.0f);
 }
 
-TEST(Input, HitIsHalfOpen) {
-    const Rect r{10, 10, 20, 20};
-    struct Case {
-        float X, Y;
-        bool Hit;
-    };
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Case cases[] = {{10, 10, true},   {19.9f, 19.9f, true}, {15, 15, true},     {20, 15, false},
-                          {15, 20, false},  {9.99f, 15, false},   {15, 9.99f, false}, {nan, 15, false},
-                          {15, nan, false}, {nan, nan, false}};
-    for (const Case& c : cases) {
-        Input input;
-        input.X = c.X;
-        input.Y = c.Y;
-        EXPECT_EQ(input.Hit(r), c.Hit) << c.X << "," << c.Y;
-    }
-}
-
-TEST(Input, InertInputHitsNothingOnTheWindow) {
-    const Input inert = Input::Inert();
-    EXPECT_EQ(inert.X, -1.0f);
-    EXPECT_EQ(inert.Y, -1.0f);
-    EXPECT_FALSE(inert.Down || inert.Clicked || inert.Hot);
-    EXPECT_EQ(inert.Wheel, 0.0f);
-    EXPECT_FALSE(inert.Hit(Rect{0, 0, 940, 580}));
-    EXPECT_FALSE(Input{}.Hit(Rect{0, 0, 1, 1}));
-}
-
 }  // namespace
 }  // namespace Ravenquill::Ui

@@ -1,6 +1,5 @@
 // Whole installation runs under Wine on real folders, the user's uninstall entries, the user's PATH
 // and real shell links, each test with its own product and sandbox.
-#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 #include "core/common/text.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/install_run.h"
+#include "core/engine/support/shell_link_reader_win32.h"
 #include "core/engine/uninstall_engine.h"
 #include "install_test_support.h"
 #include "package_writer.h"
@@ -41,35 +41,6 @@ std::vector<std::wstring> AsidesIn(const fs::path& root) {
         if (item.path().filename().wstring().find(L".rq-aside-") != std::wstring::npos)
             found.push_back(item.path().wstring());
     return found;
-}
-
-// What a link file starts, read back through the shell's link object.
-struct LinkContents {
-    std::wstring Target, Arguments, WorkingDirectory, Description, Icon;
-};
-
-LinkContents ReadLink(const fs::path& lnk) {
-    Microsoft::WRL::ComPtr<IShellLinkW> link;
-    Microsoft::WRL::ComPtr<IPersistFile> file;
-    LinkContents contents;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(link.GetAddressOf()))) ||
-        FAILED(link.As(&file)) || FAILED(file->Load(lnk.c_str(), STGM_READ))) {
-        ADD_FAILURE() << "cannot load " << lnk.string();
-        return contents;
-    }
-    wchar_t text[1024] = {};
-    int index = 0;
-    if (SUCCEEDED(link->GetPath(text, 1024, nullptr, SLGP_RAWPATH))) contents.Target = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetArguments(text, 1024))) contents.Arguments = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetWorkingDirectory(text, 1024))) contents.WorkingDirectory = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetDescription(text, 1024))) contents.Description = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetIconLocation(text, 1024, &index))) contents.Icon = text;
-    return contents;
 }
 
 enum class Stop { Cancel, Fail };
@@ -222,7 +193,7 @@ TEST_F(InstallEngineTest, LinksStartTheProgramOrTheUninstallerAndCarryTheTagline
             {menu / (L"Удалить " + sandbox_.ProductName() + L".lnk"), target / "uninstall.exe", L"--uninstall", false},
         };
         for (const Expected& e : links) {
-            const LinkContents link = ReadLink(e.link);
+            const ShellLinkContents link = ReadShellLink(e.link);
             const std::string name = e.link.filename().string();
             EXPECT_TRUE(Text::EqualsIgnoreCase(link.Target, e.program.wstring()))
                 << name << " " << fs::path(link.Target);
@@ -230,7 +201,7 @@ TEST_F(InstallEngineTest, LinksStartTheProgramOrTheUninstallerAndCarryTheTagline
             EXPECT_EQ(link.Arguments, e.arguments) << name;
             EXPECT_EQ(link.Description, c.description) << name;
             const std::wstring icon = e.icon ? (target / "app.ico").wstring() : L"";
-            EXPECT_TRUE(Text::EqualsIgnoreCase(link.Icon, icon)) << name << " " << fs::path(link.Icon);
+            EXPECT_TRUE(Text::EqualsIgnoreCase(link.IconPath, icon)) << name << " " << fs::path(link.IconPath);
         }
     }
 }

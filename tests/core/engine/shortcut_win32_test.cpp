@@ -1,9 +1,6 @@
 // Real links written into a temporary folder of the test prefix, then loaded back through the
 // shell's link object and checked.
-#include <objbase.h>
-#include <shlobj.h>
 #include <windows.h>
-#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -13,41 +10,10 @@
 
 #include "core/common/errors.h"
 #include "core/engine/shortcut.h"
-
-using Microsoft::WRL::ComPtr;
+#include "core/engine/support/shell_link_reader_win32.h"
 
 namespace Ravenquill::Core {
 namespace {
-
-struct LinkContents {
-    std::wstring Target;
-    std::wstring Arguments;
-    std::wstring WorkingDirectory;
-    std::wstring Description;
-    std::wstring IconPath;
-    int IconIndex = -1;
-};
-
-LinkContents Load(const std::wstring& lnkPath) {
-    ComPtr<IShellLinkW> link;
-    EXPECT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                              reinterpret_cast<void**>(link.GetAddressOf())));
-    ComPtr<IPersistFile> file;
-    EXPECT_HRESULT_SUCCEEDED(link.As(&file));
-    EXPECT_HRESULT_SUCCEEDED(file->Load(lnkPath.c_str(), STGM_READ));
-    LinkContents contents;
-    wchar_t text[1024] = {};
-    if (SUCCEEDED(link->GetPath(text, 1024, nullptr, SLGP_RAWPATH))) contents.Target = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetArguments(text, 1024))) contents.Arguments = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetWorkingDirectory(text, 1024))) contents.WorkingDirectory = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetDescription(text, 1024))) contents.Description = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetIconLocation(text, 1024, &contents.IconIndex))) contents.IconPath = text;
-    return contents;
-}
 
 class ShortcutWin32Test : public testing::Test {
 protected:
@@ -74,7 +40,7 @@ TEST_F(ShortcutWin32Test, LinkReadBackHasEverythingThatWasSet) {
     const std::wstring lnk = In(L"Программы\\Ravenquill Test\\Пример.lnk");
     Shortcut::Create(lnk, target_, std::wstring(L"C:\\Work Dir"), std::wstring(L"Описание программы"), icon_,
                      std::wstring(L"--flag \"quoted arg\""));
-    const LinkContents link = Load(lnk);
+    const Testing::ShellLinkContents link = Testing::ReadShellLink(lnk);
     EXPECT_TRUE(_wcsicmp(link.Target.c_str(), target_.c_str()) == 0) << link.Target;
     EXPECT_EQ(link.Arguments, L"--flag \"quoted arg\"");
     EXPECT_EQ(link.WorkingDirectory, L"C:\\Work Dir");
@@ -86,7 +52,7 @@ TEST_F(ShortcutWin32Test, LinkReadBackHasEverythingThatWasSet) {
 TEST_F(ShortcutWin32Test, DefaultsLeaveTheLinkPlain) {
     const std::wstring lnk = In(L"plain.lnk");
     Shortcut::Create(lnk, target_, std::nullopt, std::wstring(), In(L"no-such.ico"), std::wstring());
-    const LinkContents link = Load(lnk);
+    const Testing::ShellLinkContents link = Testing::ReadShellLink(lnk);
     EXPECT_TRUE(_wcsicmp(link.WorkingDirectory.c_str(), (root_ / L"App Folder").wstring().c_str()) == 0)
         << link.WorkingDirectory;
     EXPECT_EQ(link.Arguments, L"");
@@ -98,7 +64,7 @@ TEST_F(ShortcutWin32Test, LongDescriptionIsStoredCutAndAnExistingLinkIsReplaced)
     const std::wstring lnk = In(L"replaced.lnk");
     Shortcut::Create(lnk, target_, std::nullopt, std::wstring(L"first"), std::nullopt, std::wstring(L"--first"));
     Shortcut::Create(lnk, target_, std::nullopt, std::wstring(251, L'd'));
-    const LinkContents link = Load(lnk);
+    const Testing::ShellLinkContents link = Testing::ReadShellLink(lnk);
     EXPECT_EQ(link.Description, std::wstring(250, L'd'));
     EXPECT_EQ(link.Arguments, L"");
 }
