@@ -19,6 +19,8 @@ std::shared_ptr<Shell::IPage> MakeUninstallPage(Shell::Wizard& wizard);
 std::shared_ptr<Shell::IPage> MakeInstallProgressPage(Shell::Wizard& wizard);
 // A live removal of the installation that the record describes.
 std::shared_ptr<Shell::IPage> MakeUninstallProgressPage(Shell::Wizard& wizard, Core::InstallRecord target);
+// The screenshot mode's progress page: a fixed preview state that never starts a run.
+std::shared_ptr<Shell::IPage> MakePreviewProgressPage(Shell::Wizard& wizard);
 
 // The result pages.
 std::shared_ptr<Shell::IPage> MakeInstalledPage(Shell::Wizard& wizard, Core::InstallRecord record);
