@@ -48,6 +48,23 @@ function(rq_link_for_size target)
     "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${name}.map")
 endfunction()
 
+# ravenquill_pack_payload(<out.rqpk> <folder> [DEPENDS <file or target>...])
+#   Packs the folder into a package at build time with the build machine's rqpack. The files in
+#   the folder when CMake runs are dependencies; DEPENDS adds what makes the folder at build time.
+function(ravenquill_pack_payload package folder)
+  cmake_parse_arguments(A "" "" "DEPENDS" ${ARGN})
+  cmake_path(ABSOLUTE_PATH folder BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
+  set(folder_files "")
+  if(IS_DIRECTORY "${folder}")
+    file(GLOB_RECURSE folder_files CONFIGURE_DEPENDS LIST_DIRECTORIES false "${folder}/*")
+  endif()
+  add_custom_command(OUTPUT "${package}"
+    COMMAND "${RQ_HOST_RQPACK}" pack "${folder}" "${package}"
+    DEPENDS "${RQ_HOST_RQPACK}" ${folder_files} ${A_DEPENDS}
+    COMMENT "Packing ${folder}"
+    VERBATIM)
+endfunction()
+
 function(ravenquill_add_installer target)
   cmake_parse_arguments(A "" "PAYLOAD;MANIFEST;LOGO;OUTPUT_NAME" "DEPENDS" ${ARGN})
   if(A_UNPARSED_ARGUMENTS)
@@ -70,15 +87,7 @@ function(ravenquill_add_installer target)
       list(APPEND inputs "${A_PAYLOAD}")
     else()
       set(package "${work}/payload.rqpk")
-      set(folder_files "")
-      if(IS_DIRECTORY "${A_PAYLOAD}")
-        file(GLOB_RECURSE folder_files CONFIGURE_DEPENDS LIST_DIRECTORIES false "${A_PAYLOAD}/*")
-      endif()
-      add_custom_command(OUTPUT "${package}"
-        COMMAND "${RQ_HOST_RQPACK}" pack "${A_PAYLOAD}" "${package}"
-        DEPENDS "${RQ_HOST_RQPACK}" ${folder_files} ${A_DEPENDS}
-        COMMENT "Packing ${A_PAYLOAD} for ${target}"
-        VERBATIM)
+      ravenquill_pack_payload("${package}" "${A_PAYLOAD}" DEPENDS ${A_DEPENDS})
       string(APPEND entries "Ravenquill.Payload.rqpk RCDATA \"${package}\"\n")
       list(APPEND inputs "${package}")
     endif()
