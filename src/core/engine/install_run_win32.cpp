@@ -1,20 +1,16 @@
 #include "install_run.h"
 
-#include <objbase.h>
-#include <shlobj.h>
-#include <windows.h>
-
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <random>
 
+#include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/common/win32_error.h"
 #include "file_lock_service.h"
-#include "file_system.h"
 #include "install_rules.h"
 #include "path_variable.h"
 #include "shortcut.h"
@@ -62,15 +58,6 @@ std::wstring NewAsideSuffix() {
     std::wstring suffix = L".rq-aside-";
     for (int i = 0; i < 12; ++i) suffix += Digits[random() % 16];
     return suffix;
-}
-
-std::optional<std::wstring> KnownFolder(const KNOWNFOLDERID& id) {
-    PWSTR path = nullptr;
-    const HRESULT hr = SHGetKnownFolderPath(id, 0, nullptr, &path);
-    std::optional<std::wstring> result;
-    if (SUCCEEDED(hr) && path != nullptr && *path != 0) result = path;
-    CoTaskMemFree(path);
-    return result;
 }
 
 bool SameFullPath(const std::wstring& a, const std::wstring& b) {
@@ -381,13 +368,15 @@ void InstallEngine::Run::CreateShortcuts(const std::wstring& uninstaller) {
     }
     const std::wstring& name = manifest_.ProductName;
     if (options_.DesktopShortcut) {
-        if (const auto desktop = KnownFolder(options_.PerMachine ? FOLDERID_PublicDesktop : FOLDERID_Desktop))
+        if (const auto desktop = FileSystem::KnownFolderPath(
+                options_.PerMachine ? FileSystem::KnownFolder::PublicDesktop : FileSystem::KnownFolder::Desktop))
             CreateShortcut(Path::Combine(*desktop, name + L".lnk"), *main, icon, std::nullopt);
         else
             engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка рабочего стола");
     }
     if (options_.StartMenuShortcut) {
-        const auto programs = KnownFolder(options_.PerMachine ? FOLDERID_CommonPrograms : FOLDERID_Programs);
+        const auto programs = FileSystem::KnownFolderPath(options_.PerMachine ? FileSystem::KnownFolder::CommonPrograms
+                                                                              : FileSystem::KnownFolder::Programs);
         if (!programs) {
             engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка меню «Пуск»");
             return;
