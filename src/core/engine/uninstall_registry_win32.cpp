@@ -115,6 +115,8 @@ void Delete(const std::wstring& productId, bool perMachine) {
 }
 
 std::optional<InstalledEntry> FindInstalled(const std::wstring& productId) {
+    // Such an id can name no entry of the product: there is none to find.
+    if (!IsEntryName(productId)) return std::nullopt;
     const std::wstring keyPath = EntryKeyPath(productId);
     for (const HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         try {

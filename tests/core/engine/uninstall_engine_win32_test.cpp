@@ -17,7 +17,7 @@
 #include "core/common/errors.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/file_system.h"
+#include "core/common/file_system.h"
 #include "core/engine/path_variable.h"
 #include "core/engine/shortcut.h"
 #include "core/engine/support/uninstall_timeout_support.h"

@@ -213,7 +213,9 @@ TEST_F(UninstallRegistryWin32Test, BlankOrNestedProductIdsAreRefusedBeforeAnyKey
                 << id;
             EXPECT_THROW(UninstallRegistry::Delete(id, perMachine), ArgumentException) << id;
         }
-        EXPECT_THROW(UninstallRegistry::FindInstalled(id), ArgumentException) << id;
+        // The wizard's start-up asks for an earlier installation of whatever the manifest names:
+        // such an id has none, and the question is no failure.
+        EXPECT_EQ(UninstallRegistry::FindInstalled(id), std::nullopt) << id;
     }
 
     EXPECT_EQ(ReadAll(HKEY_CURRENT_USER, ListKey), listBefore);
