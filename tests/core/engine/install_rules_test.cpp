@@ -115,7 +115,7 @@ TEST(InstallRulesTest, AsideNamesNeverPassTheLengthOfOneName) {
         {L"app.exe", L"app.exe" + suffix},
         {room, room + suffix},
         {room + L"yz", room + suffix},
-        {std::wstring(255, L'n'), room + suffix},
+        {std::wstring(255, L'n'), std::wstring(room.size(), L'n') + suffix},
         // Never half a pair: the high half would be cut from its low half.
         {room.substr(1) + pair, room.substr(1) + suffix},
         {room.substr(2) + pair, room.substr(2) + pair + suffix},
