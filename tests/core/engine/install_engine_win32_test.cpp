@@ -244,9 +244,10 @@ TEST_F(InstallEngineTest, WhatTheDeploymentAndTheLinksAbsorbIsLoggedAndTheRunGoe
 }
 
 TEST_F(InstallEngineTest, APerMachineInstallationUsesTheMachineFoldersEntryAndPath) {
-    const fs::path desktopLink = fs::path(KnownFolderPath(FOLDERID_PublicDesktop)) / (sandbox_.ProductName() + L".lnk");
+    const fs::path desktopLink =
+        KnownFolderDir(FileSystem::KnownFolder::PublicDesktop) / (sandbox_.ProductName() + L".lnk");
     const fs::path startMenu =
-        fs::path(KnownFolderPath(FOLDERID_CommonPrograms)) / sandbox_.Manifest().EffectiveStartMenuFolder();
+        KnownFolderDir(FileSystem::KnownFolder::CommonPrograms) / sandbox_.Manifest().EffectiveStartMenuFolder();
     const std::wstring id = sandbox_.Manifest().ProductId;
     struct MachineCleanup {
         fs::path desktopLink, startMenu;
