@@ -8,6 +8,7 @@
 
 #include "errors.h"
 #include "file_system.h"
+#include "file_system_platform.h"
 #include "path.h"
 #include "posix_error.h"
 #include "text.h"
@@ -32,30 +33,17 @@ bool DirectoryExists(const std::wstring& path) {
     return std::filesystem::is_directory(Text::ToUtf8(path), error);
 }
 
-std::vector<std::wstring> CreateDirectories(const std::wstring& path) {
-    if (path.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
-    std::vector<std::wstring> missing;
-    std::wstring current(Path::TrimEndingSeparators(path));
-    while (!current.empty() && !DirectoryExists(current)) {
-        missing.push_back(current);
-        const std::wstring parent = Path::GetDirectoryName(current);
-        if (parent == current) break;
-        current = parent;
-    }
-    std::vector<std::wstring> made;
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (mkdir(Text::ToUtf8(*it).c_str(), 0777) == 0) {
-            made.push_back(*it);
-            continue;
-        }
-        const int error = errno;
-        // Made meanwhile by someone else: it is not ours to list.
-        if (error == EEXIST && DirectoryExists(*it)) continue;
-        // A folder that cannot be made lies below one that is not there or is a file.
-        ThrowPosixError(error == ENOENT ? ENOTDIR : error, *it);
-    }
-    return made;
+namespace Detail {
+
+bool CreateOneDirectory(const std::wstring& path) {
+    if (mkdir(Text::ToUtf8(path).c_str(), 0777) == 0) return true;
+    const int error = errno;
+    if (error == EEXIST && DirectoryExists(path)) return false;
+    // A folder that cannot be made lies below one that is not there or is a file.
+    ThrowPosixError(error == ENOENT ? ENOTDIR : error, path);
 }
+
+}  // namespace Detail
 
 std::uint64_t FreeBytesAvailable(const std::wstring& directory) {
     if (directory.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");

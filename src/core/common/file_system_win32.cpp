@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "errors.h"
+#include "file_system_platform.h"
 #include "long_path.h"
 #include "path.h"
 #include "unique_handle.h"
@@ -159,29 +160,16 @@ bool IsLinkedDirectory(const std::wstring& path) {
     return IsDirectoryAttributes(attributes) && IsLinkAttributes(attributes);
 }
 
-std::vector<std::wstring> CreateDirectories(const std::wstring& path) {
-    if (path.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
-    std::vector<std::wstring> missing;
-    std::wstring current(Path::TrimEndingSeparators(path));
-    while (!current.empty() && !DirectoryExists(current)) {
-        missing.push_back(current);
-        const std::wstring parent = Path::GetDirectoryName(current);
-        if (parent == current) break;
-        current = parent;
-    }
-    std::vector<std::wstring> made;
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (CreateDirectoryW(LongPath(*it).c_str(), nullptr)) {
-            made.push_back(*it);
-            continue;
-        }
-        const DWORD error = GetLastError();
-        // Made meanwhile by someone else: it is not ours to list.
-        if (error == ERROR_ALREADY_EXISTS && DirectoryExists(*it)) continue;
-        ThrowWin32Error(error, *it);
-    }
-    return made;
+namespace Detail {
+
+bool CreateOneDirectory(const std::wstring& path) {
+    if (CreateDirectoryW(LongPath(path).c_str(), nullptr)) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && DirectoryExists(path)) return false;
+    ThrowWin32Error(error, path);
 }
+
+}  // namespace Detail
 
 void ThrowIfInUse(const std::wstring& path) {
     // A link is the file that a move would take away, so the link itself is opened.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
@@ -157,9 +158,7 @@ TEST(ElevationWin32Test, RelaunchOfTheChoicesGivesTheSameChoices) {
 }
 
 TEST(ElevationWin32Test, RelaunchStartsTheProgramInItsFolderWithTheArguments) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring record = Path::Combine(temp, L"rq-relaunch-record.txt");
+    const std::wstring record = Path::Combine(FileSystem::TempDirectory(), L"rq-relaunch-record.txt");
     DeleteFileW(record.c_str());
     SetEnvironmentVariableW(RecordVariable, record.c_str());
 
