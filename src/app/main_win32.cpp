@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_pending.h"
+#include "app/program.h"
+#include "app/standard_error.h"
 #include "core/common/errors.h"
 #include "core/common/text.h"
 #include "core/common/win32_error.h"
@@ -79,25 +80,13 @@ std::wstring FailureMessage(const std::exception_ptr& failure) {
     }
 }
 
-void WriteErrorLine(const std::wstring& line) noexcept {
-    const HANDLE stream = GetStdHandle(STD_ERROR_HANDLE);
-    if (stream == nullptr || stream == INVALID_HANDLE_VALUE) return;
-    try {
-        const std::string bytes = Text::ToUtf8(line) + "\r\n";
-        DWORD written = 0;
-        WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    } catch (...) {
-        // Out of memory while reporting: the exit code still tells.
-    }
-}
-
 void ReportFailure(const std::exception_ptr& failure) noexcept {
     std::wstring message;
     try {
         message = FailureMessage(failure);
     } catch (...) {
     }
-    WriteErrorLine(L"Ошибка: " + message);
+    WriteStandardErrorLine(L"Ошибка: " + message);
     if (failureNeedsWindow) MessageBoxW(nullptr, message.c_str(), L"Ошибка", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
@@ -114,7 +103,7 @@ void ReportFailure(const std::exception_ptr& failure) noexcept {
     if (const std::exception_ptr failure = std::current_exception())
         ReportFailure(failure);
     else
-        WriteErrorLine(L"Ошибка: непредвиденная ошибка.");
+        WriteStandardErrorLine(L"Ошибка: непредвиденная ошибка.");
     EndProcess(1);
 }
 

@@ -73,7 +73,7 @@ std::wstring Quoted(const std::wstring& argument) {
 
 // Starts the program as a script would, with its standard output and error going to files, and
 // waits for it.
-Finished Run(const fs::path& program, const Args& arguments) {
+Finished RunProgram(const fs::path& program, const Args& arguments) {
     const fs::path base = fs::temp_directory_path() / ("RqInstallerRun-" + TestName());
     Finished result;
     {
@@ -159,14 +159,14 @@ protected:
     fs::path Target() const { return sandbox_.Target(); }
     std::wstring DirArgument(const fs::path& target) const { return L"--dir=" + target.wstring(); }
     fs::path LogPath() const { return fs::temp_directory_path() / L"Ravenquill-RQInstallerTest.log"; }
-    fs::path UserData() const { return fs::path(KnownFolderPath(FOLDERID_RoamingAppData)) / L"RQ Installer Test"; }
+    fs::path UserData() const { return KnownFolderDir(FileSystem::KnownFolder::RoamingAppData) / L"RQ Installer Test"; }
     bool StartMenuLink(const std::wstring& name) const { return fs::exists(sandbox_.StartMenuFolder() / name); }
 
     // Removes an installation through its own copy, as the list of installed programs does.
     void UninstallThroughInstalledCopy(const fs::path& target, const Args& extra = {}) const {
         Args arguments{L"--uninstall", L"--silent"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
-        const Finished uninstalled = Run(target / "uninstall.exe", arguments);
+        const Finished uninstalled = RunProgram(target / "uninstall.exe", arguments);
         EXPECT_EQ(uninstalled.ExitCode, 0u) << uninstalled.Err;
     }
 
@@ -187,7 +187,7 @@ TEST_F(InstallerTest, EmbeddedInstallerInstallsAndItsInstalledCopyTakesEverythin
     // The empty side folder "payload" of the sandbox is not looked at: the embedded package wins.
     const MachineState before = sandbox_.Snapshot();
 
-    const Finished installed = Run(setup, {L"/S", DirArgument(Target()), L"--per-user", L"--add-to-path"});
+    const Finished installed = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user", L"--add-to-path"});
     ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
     EXPECT_EQ(installed.Err, "");
     EXPECT_EQ(PayloadFiles(Target()), DefaultSelection);
@@ -232,7 +232,7 @@ TEST_F(InstallerTest, PlainProgramInstallsFromEachKindOfSideSource) {
         c.Provide(sandbox_.Setup());
         const fs::path target = Target() / c.Name;
 
-        const Finished installed = Run(setup, {L"/S", DirArgument(target), L"--per-user", L"--no-shortcuts"});
+        const Finished installed = RunProgram(setup, {L"/S", DirArgument(target), L"--per-user", L"--no-shortcuts"});
         ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
         EXPECT_EQ(PayloadFiles(target), DefaultSelection);
         EXPECT_EQ(ReadText(target / "docs" / "guide.txt"), ReadText(TestPayload() / "docs" / "guide.txt"));
@@ -274,7 +274,7 @@ TEST_F(InstallerTest, ComponentShortcutAndPathSwitches) {
         Args arguments{L"/S", DirArgument(target), L"--per-user"};
         arguments.insert(arguments.end(), c.Switches.begin(), c.Switches.end());
 
-        const Finished installed = Run(setup, arguments);
+        const Finished installed = RunProgram(setup, arguments);
         ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
         EXPECT_EQ(PayloadFiles(target), c.Files);
         EXPECT_EQ(fs::exists(sandbox_.DesktopLink()), c.Desktop);
@@ -297,7 +297,7 @@ TEST_F(InstallerTest, KeepDataDecidesOverTheUserDataFolder) {
     for (const bool keep : {true, false}) {
         SCOPED_TRACE(keep ? "--keep-data" : "without --keep-data");
         const fs::path target = Target() / (keep ? "kept" : "removed");
-        ASSERT_EQ(Run(setup, {L"/S", DirArgument(target), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
+        ASSERT_EQ(RunProgram(setup, {L"/S", DirArgument(target), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
         WriteText(UserData() / "settings.ini", "[window]\r\n");
 
         UninstallThroughInstalledCopy(target, keep ? Args{L"--keep-data"} : Args{});
@@ -309,7 +309,7 @@ TEST_F(InstallerTest, KeepDataDecidesOverTheUserDataFolder) {
 TEST_F(InstallerTest, NothingToUninstallEndsWithZeroAndChangesNothing) {
     const fs::path setup = PlacePlainWithSideManifest();
     const MachineState before = sandbox_.Snapshot();
-    const Finished finished = Run(setup, {L"--uninstall", L"--silent"});
+    const Finished finished = RunProgram(setup, {L"--uninstall", L"--silent"});
     EXPECT_EQ(finished.ExitCode, 0u) << finished.Err;
     EXPECT_EQ(sandbox_.Snapshot(), before);
     EXPECT_TRUE(fs::exists(LogPath()));
@@ -338,7 +338,7 @@ TEST_F(InstallerTest, DamagedPackageEndsWithOneLogsTheReadersMessageAndLeavesNot
         WriteText(sandbox_.Setup() / "payload.rqpk", c.Damage(package));
         const MachineState before = sandbox_.Snapshot();
 
-        const Finished finished = Run(setup, {L"/S", DirArgument(Target()), L"--per-user"});
+        const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
         EXPECT_EQ(finished.ExitCode, 1u);
         EXPECT_EQ(sandbox_.Snapshot(), before);
         std::string log = ReadText(LogPath());
@@ -356,7 +356,7 @@ TEST_F(InstallerTest, DamagedPackageEndsWithOneLogsTheReadersMessageAndLeavesNot
 TEST_F(InstallerTest, UsageTextReachesARedirectedStandardOutput) {
     const fs::path setup = PlacePlainWithSideManifest();
     const MachineState before = sandbox_.Snapshot();
-    const Finished finished = Run(setup, {L"--help", L"/S", DirArgument(Target())});
+    const Finished finished = RunProgram(setup, {L"--help", L"/S", DirArgument(Target())});
     EXPECT_EQ(finished.ExitCode, 0u);
     EXPECT_EQ(finished.Out, Program::UsageBytes());
     EXPECT_EQ(finished.Err, "");
@@ -371,7 +371,7 @@ TEST_F(InstallerTest, FailureOutsideEveryModeIsOneErrorLineAndExitCodeOne) {
     const HANDLE locked =
         CreateFileW(manifest.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    const Finished finished = Run(setup, {L"/S", DirArgument(Target()), L"--per-user"});
+    const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
     CloseHandle(locked);
 
     EXPECT_EQ(finished.ExitCode, 1u);
