@@ -1,6 +1,5 @@
 #include "float_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -9,31 +8,20 @@
 #include <string_view>
 
 #include "core/common/number_format.h"
+#include "core/common/shortest_digits.h"
 
 namespace Ravenquill::Ui::Detail {
-namespace {
-
-std::string ShortestDigits(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-}  // namespace
 
 std::wstring FormatSingle(float value) {
     if (!std::isfinite(value)) return FormatDouble(value);
     // Widening the float itself would print its binary tail (0.1f → 0.100000001490116); the double
     // nearest to the float's shortest digits prints as those digits.
-    const std::string digits = ShortestDigits(value);
-    double shortest = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), shortest);
-    return FormatDouble(shortest);
+    return FormatDouble(ReadDouble(ShortestText(value)));
 }
 
 std::wstring InvariantSingle(float value) {
     if (std::isnan(value)) return L"NaN";
-    const std::string digits = ShortestDigits(value);
+    const std::string digits = ShortestText(value);
     return std::wstring(digits.begin(), digits.end());
 }
 

@@ -1,6 +1,7 @@
 #include "number_format.h"
 
-#include <charconv>
+#include "shortest_digits.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,13 +11,15 @@ namespace Ravenquill {
 namespace {
 const NumberFormat* g_override = nullptr;
 
-
 std::wstring Localise(std::string_view ascii, const NumberFormat& format) {
     std::wstring out;
     for (char c : ascii) {
-        if (c == '.') out += format.DecimalSeparator;
-        else if (c == '-') out += format.NegativeSign;
-        else out.push_back(static_cast<wchar_t>(c));
+        if (c == '.')
+            out += format.DecimalSeparator;
+        else if (c == '-')
+            out += format.NegativeSign;
+        else
+            out.push_back(static_cast<wchar_t>(c));
     }
     return out;
 }
@@ -38,9 +41,7 @@ std::wstring FormatDouble(double value, const NumberFormat& format) {
     if (std::isnan(value)) return L"NaN";
     if (std::isinf(value)) return value > 0 ? L"\u221E" : format.NegativeSign + L"\u221E";
     if (value == 0) return L"0";  // -0 prints as 0 too
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    std::string sci(buffer, result.ptr);
+    const std::string sci = ShortestScientific(value);
     const auto e = sci.find('e');
     const int exponent = std::atoi(sci.c_str() + e + 1);
     std::string digits;
