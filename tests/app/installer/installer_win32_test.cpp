@@ -45,10 +45,13 @@ struct Finished {
 
 class InheritedFile {
 public:
+    // Deletable while open: the hidden command processor of a self-deletion holds the uninstaller's
+    // standard handles for a few seconds more.
     explicit InheritedFile(const fs::path& path) : path_(path) {
         SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-        handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(handle_, INVALID_HANDLE_VALUE) << path;
     }
     ~InheritedFile() {
