@@ -3,10 +3,14 @@
 // centring of a page's main block, and the text styles of titles, body text and links.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string_view>
+#include <utility>
 
 #include "shell/chrome.h"
 #include "ui/canvas.h"
+#include "ui/geometry.h"
+#include "ui/input.h"
 #include "ui/rect.h"
 #include "ui/text_style.h"
 #include "ui/theme.h"
@@ -41,6 +45,15 @@ inline Ui::Rect FooterRect(const Ui::Rect& content) {
 // Measured sizes that feed a layout are whole pixels, halves to even (the default rounding mode).
 inline float RoundPixel(float value) { return std::nearbyint(value); }
 
+// The width to measure a text at when it must not wrap: its natural width.
+inline constexpr float Unbounded = std::numeric_limits<float>::max();
+
+// A text's measured size as a layout uses it: whole pixels, halves to even.
+inline std::pair<float, float> MeasureRounded(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style,
+                                              float maxWidth) {
+    return Ui::Geometry::RoundSize(canvas.Measure(text, style, maxWidth));
+}
+
 // Button widths from a label's rounded natural width.
 inline float PrimaryButtonWidth(float labelWidth) { return std::max(PrimaryMinWidth, labelWidth + PrimaryPadding); }
 inline float SecondaryButtonWidth(float labelWidth) {
@@ -64,6 +77,16 @@ inline Ui::TextStyle BodyStyle(const Ui::Theme& theme) {
 }
 inline Ui::TextStyle LinkStyle(const Ui::Theme& theme, bool hovered) {
     return Ui::TextStyle(BodyFamily, LinkSize, Regular, hovered ? theme.Text : theme.TextSecondary);
+}
+
+// A text link vertically centred in its rectangle: in the link style, and in the primary text colour
+// with the hand cursor while the pointer is over it. Answers whether it was clicked in this frame.
+inline bool Link(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& rect,
+                 std::wstring_view text) {
+    const bool hovered = input.Hit(rect);
+    if (hovered) input.Hot = true;
+    canvas.DrawTextVCenter(text, rect, LinkStyle(theme, hovered));
+    return hovered && input.Clicked;
 }
 
 }  // namespace Ravenquill::Pages::Layout
