@@ -83,10 +83,9 @@ inline Ui::TextStyle LinkStyle(const Ui::Theme& theme, bool hovered) {
 // with the hand cursor while the pointer is over it. Answers whether it was clicked in this frame.
 inline bool Link(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& rect,
                  std::wstring_view text) {
-    const bool hovered = input.Hit(rect);
-    if (hovered) input.Hot = true;
+    const auto [hovered, clicked] = input.Track(rect);
     canvas.DrawTextVCenter(text, rect, LinkStyle(theme, hovered));
-    return hovered && input.Clicked;
+    return clicked;
 }
 
 }  // namespace Ravenquill::Pages::Layout
