@@ -3,6 +3,7 @@
 // centring of a page's main block, and the text styles of titles, body text and links.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 #include "shell/chrome.h"
@@ -10,6 +11,7 @@
 #include "ui/rect.h"
 #include "ui/text_style.h"
 #include "ui/theme.h"
+#include "ui/widgets.h"
 
 namespace Ravenquill::Pages::Layout {
 
@@ -33,6 +35,9 @@ inline constexpr float BodyLineHeight = 20;
 inline constexpr float BodyWrapInset = 20;  // body text wraps at the content width minus this
 inline constexpr float LinkSize = 13;
 
+// What Canvas::Measure takes as "no width limit".
+inline constexpr float Unlimited = std::numeric_limits<float>::max();
+
 // The footer band: the last 36 px of the content rectangle.
 inline Ui::Rect FooterRect(const Ui::Rect& content) {
     return {content.Left, content.Bottom - FooterHeight, content.Right, content.Bottom};
@@ -55,8 +60,9 @@ inline float MainBlockTop(const Ui::Rect& content, float blockHeight, float gap)
     return std::floor(std::max(content.Top, top));
 }
 
+// Wrapped: a long product name takes a second line rather than running past the content.
 inline Ui::TextStyle TitleStyle(const Ui::Theme& theme, float size = TitleSize) {
-    return Ui::TextStyle(DisplayFamily, size, Semibold, theme.Text);
+    return Ui::TextStyle(DisplayFamily, size, Semibold, theme.Text, true);
 }
 // Wrapped body text; draw it at the content width minus BodyWrapInset.
 inline Ui::TextStyle BodyStyle(const Ui::Theme& theme) {
@@ -65,5 +71,23 @@ inline Ui::TextStyle BodyStyle(const Ui::Theme& theme) {
 inline Ui::TextStyle LinkStyle(const Ui::Theme& theme, bool hovered) {
     return Ui::TextStyle(BodyFamily, LinkSize, Regular, hovered ? theme.Text : theme.TextSecondary);
 }
+
+// A text's width on one line and its height laid out at maxWidth, rounded to whole pixels.
+float NaturalWidth(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style);
+float RoundedHeight(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style, float maxWidth = Unlimited);
+
+// The footer's right-aligned pair: the primary button at the content's right edge and, 12 px to its
+// left, a secondary or text button; each as wide as its label asks.
+struct FooterButtons {
+    Ui::Rect Primary;
+    Ui::Rect Secondary;
+};
+FooterButtons LayoutFooterButtons(Ui::Canvas& canvas, const Ui::Widgets& widgets, const Ui::Rect& content,
+                                  std::wstring_view primaryLabel, std::wstring_view secondaryLabel);
+
+// A link at the footer's left edge: the text vertically centred in the 36-px band, as wide as the
+// text; hovered, it marks the pointer hot and takes the primary text colour. True when clicked.
+bool FooterLink(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& content,
+                std::wstring_view text);
 
 }  // namespace Ravenquill::Pages::Layout
