@@ -11,6 +11,9 @@
 namespace Ravenquill::Pages {
 namespace {
 
+using Layout::MeasureRounded;
+using Layout::Unbounded;
+
 constexpr float BadgeSize = 68;
 constexpr float AfterBadge = 92;
 constexpr float TitleGap = 12;
@@ -84,8 +87,8 @@ void FinishPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     const float w = c.Width();
     const Ui::TextStyle titleStyle = Layout::TitleStyle(Theme);
     const Ui::TextStyle bodyStyle = Layout::BodyStyle(Theme);
-    const float titleH = Layout::RoundedHeight(canvas, Title, titleStyle, w);
-    const float msgH = Layout::RoundedHeight(canvas, Message, bodyStyle, w - Layout::BodyWrapInset);
+    const float titleH = MeasureRounded(canvas, Title, titleStyle, w).second;
+    const float msgH = MeasureRounded(canvas, Message, bodyStyle, w - Layout::BodyWrapInset).second;
     const bool showCard = ShowsCard();
     const bool showLaunch = OffersLaunch();
 
@@ -129,7 +132,7 @@ void FinishPage::DrawInstalledCard(Ui::Canvas& canvas, const Ui::Rect& r) const 
     canvas.FillRoundedRect(r, 8, Theme.Panel);
     canvas.StrokeRoundedRect(r, 8, Theme.Border, 1);
     const Ui::TextStyle label(Layout::BodyFamily, 11.5f, Layout::Regular, Theme.TextMuted);
-    const float lh = Layout::RoundedHeight(canvas, L"Установлено в", label, r.Width() - 32);
+    const float lh = MeasureRounded(canvas, L"Установлено в", label, r.Width() - 32).second;
     canvas.DrawText(L"Установлено в", {r.Left + 16, r.Top + 14, r.Right - 16, r.Top + 14 + lh}, label);
     const Ui::TextStyle value(Layout::BodyFamily, 13, Layout::Regular, Theme.Text, false, 0, true);
     const float top = r.Top + 14 + lh + 4;

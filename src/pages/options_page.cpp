@@ -15,6 +15,9 @@
 namespace Ravenquill::Pages {
 namespace {
 
+using Layout::MeasureRounded;
+using Layout::Unbounded;
+
 constexpr float SectionLabelHeight = 16;
 constexpr float AfterSectionLabel = 23;
 constexpr float BoxHeight = 36;
@@ -83,7 +86,8 @@ float OptionsPage::DrawSettings(Ui::Canvas& canvas, Ui::Input& input, float y) {
 
     SectionLabel(canvas, Theme, L"Каталог установки", y);
     y += AfterSectionLabel;
-    const float bw = Layout::SecondaryButtonWidth(Layout::NaturalWidth(canvas, BrowseLabel, widgets.LabelStyle()));
+    const float bw =
+        Layout::SecondaryButtonWidth(MeasureRounded(canvas, BrowseLabel, widgets.LabelStyle(), Unbounded).first);
     // The box only shows the directory: it cannot be typed into and is not clickable.
     const Ui::Rect box{c.Left, y, c.Right - bw - BrowseGap, y + BoxHeight};
     canvas.FillRoundedRect(box, 6, Theme.Panel);

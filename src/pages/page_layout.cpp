@@ -1,14 +1,13 @@
 #include "page_layout.h"
 
 namespace Ravenquill::Pages::Layout {
+namespace {
 
 float NaturalWidth(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style) {
-    return RoundPixel(canvas.Measure(text, style, Unlimited).first);
+    return MeasureRounded(canvas, text, style, Unbounded).first;
 }
 
-float RoundedHeight(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style, float maxWidth) {
-    return RoundPixel(canvas.Measure(text, style, maxWidth).second);
-}
+}  // namespace
 
 FooterButtons LayoutFooterButtons(Ui::Canvas& canvas, const Ui::Widgets& widgets, const Ui::Rect& content,
                                   std::wstring_view primaryLabel, std::wstring_view secondaryLabel) {
@@ -23,11 +22,8 @@ FooterButtons LayoutFooterButtons(Ui::Canvas& canvas, const Ui::Widgets& widgets
 bool FooterLink(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& content,
                 std::wstring_view text) {
     const Ui::Rect footer = FooterRect(content);
-    const Ui::TextStyle idle = LinkStyle(theme, false);
-    const Ui::Rect rect{footer.Left, footer.Top, footer.Left + NaturalWidth(canvas, text, idle), footer.Bottom};
-    const auto [hovered, clicked] = input.Track(rect);
-    canvas.DrawTextVCenter(text, rect, hovered ? LinkStyle(theme, true) : idle);
-    return clicked;
+    const float width = NaturalWidth(canvas, text, LinkStyle(theme, false));
+    return Link(canvas, input, theme, {footer.Left, footer.Top, footer.Left + width, footer.Bottom}, text);
 }
 
 }  // namespace Ravenquill::Pages::Layout

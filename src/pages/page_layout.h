@@ -5,9 +5,12 @@
 #include <cmath>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "shell/chrome.h"
 #include "ui/canvas.h"
+#include "ui/geometry.h"
+#include "ui/input.h"
 #include "ui/rect.h"
 #include "ui/text_style.h"
 #include "ui/theme.h"
@@ -35,9 +38,6 @@ inline constexpr float BodyLineHeight = 20;
 inline constexpr float BodyWrapInset = 20;  // body text wraps at the content width minus this
 inline constexpr float LinkSize = 13;
 
-// What Canvas::Measure takes as "no width limit".
-inline constexpr float Unlimited = std::numeric_limits<float>::max();
-
 // The footer band: the last 36 px of the content rectangle.
 inline Ui::Rect FooterRect(const Ui::Rect& content) {
     return {content.Left, content.Bottom - FooterHeight, content.Right, content.Bottom};
@@ -45,6 +45,15 @@ inline Ui::Rect FooterRect(const Ui::Rect& content) {
 
 // Measured sizes that feed a layout are whole pixels, halves to even (the default rounding mode).
 inline float RoundPixel(float value) { return std::nearbyint(value); }
+
+// The width to measure a text at when it must not wrap: its natural width.
+inline constexpr float Unbounded = std::numeric_limits<float>::max();
+
+// A text's measured size as a layout uses it: whole pixels, halves to even.
+inline std::pair<float, float> MeasureRounded(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style,
+                                              float maxWidth) {
+    return Ui::Geometry::RoundSize(canvas.Measure(text, style, maxWidth));
+}
 
 // Button widths from a label's rounded natural width.
 inline float PrimaryButtonWidth(float labelWidth) { return std::max(PrimaryMinWidth, labelWidth + PrimaryPadding); }
@@ -72,9 +81,14 @@ inline Ui::TextStyle LinkStyle(const Ui::Theme& theme, bool hovered) {
     return Ui::TextStyle(BodyFamily, LinkSize, Regular, hovered ? theme.Text : theme.TextSecondary);
 }
 
-// A text's width on one line and its height laid out at maxWidth, rounded to whole pixels.
-float NaturalWidth(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style);
-float RoundedHeight(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style, float maxWidth = Unlimited);
+// A text link vertically centred in its rectangle: in the link style, and in the primary text colour
+// with the hand cursor while the pointer is over it. Answers whether it was clicked in this frame.
+inline bool Link(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& rect,
+                 std::wstring_view text) {
+    const auto [hovered, clicked] = input.Track(rect);
+    canvas.DrawTextVCenter(text, rect, LinkStyle(theme, hovered));
+    return clicked;
+}
 
 // The footer's right-aligned pair: the primary button at the content's right edge and, 12 px to its
 // left, a secondary or text button; each as wide as its label asks.
@@ -85,8 +99,7 @@ struct FooterButtons {
 FooterButtons LayoutFooterButtons(Ui::Canvas& canvas, const Ui::Widgets& widgets, const Ui::Rect& content,
                                   std::wstring_view primaryLabel, std::wstring_view secondaryLabel);
 
-// A link at the footer's left edge: the text vertically centred in the 36-px band, as wide as the
-// text; hovered, it marks the pointer hot and takes the primary text colour. True when clicked.
+// A Link at the footer's left edge, the footer's height and as wide as the text.
 bool FooterLink(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& content,
                 std::wstring_view text);
 

@@ -13,6 +13,9 @@
 namespace Ravenquill::Pages {
 namespace {
 
+using Layout::MeasureRounded;
+using Layout::Unbounded;
+
 constexpr float TitleGap = 14;
 constexpr float DescriptionGap = 26;
 constexpr float WarningHeight = 42;
@@ -78,8 +81,8 @@ void WelcomePage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     const std::wstring title = Title();
     const std::wstring description = Description();
 
-    const float titleH = Layout::RoundedHeight(canvas, title, titleStyle, w);
-    const float descH = Layout::RoundedHeight(canvas, description, bodyStyle, w - Layout::BodyWrapInset);
+    const float titleH = MeasureRounded(canvas, title, titleStyle, w).second;
+    const float descH = MeasureRounded(canvas, description, bodyStyle, w - Layout::BodyWrapInset).second;
     const float cardH = MeasureInfoCard(canvas, w);
     const bool missing = PayloadMissing();
     float block = titleH + TitleGap + descH + DescriptionGap + cardH;
@@ -103,12 +106,12 @@ float WelcomePage::MeasureInfoCard(Ui::Canvas& canvas, float width) const {
     Ui::TextStyle wrapped = value;
     wrapped.Wrap = true;
     const float colW = (width - 2 * CardPadding) / 2;
-    const float dirH = Layout::RoundedHeight(canvas, DirectoryLabel, label) + LabelValueGap +
-                       Layout::RoundedHeight(canvas, Wizard.Settings.InstallDir, value);
-    const float scopeH = Layout::RoundedHeight(canvas, ScopeLabel, label) + LabelValueGap +
-                         Layout::RoundedHeight(canvas, ScopeText(), wrapped, colW);
-    const float sizeH = Layout::RoundedHeight(canvas, SizeLabel, label) + LabelValueGap +
-                        Layout::RoundedHeight(canvas, SizeText(), value);
+    const float dirH = MeasureRounded(canvas, DirectoryLabel, label, Unbounded).second + LabelValueGap +
+                       MeasureRounded(canvas, Wizard.Settings.InstallDir, value, Unbounded).second;
+    const float scopeH = MeasureRounded(canvas, ScopeLabel, label, Unbounded).second + LabelValueGap +
+                         MeasureRounded(canvas, ScopeText(), wrapped, colW).second;
+    const float sizeH = MeasureRounded(canvas, SizeLabel, label, Unbounded).second + LabelValueGap +
+                        MeasureRounded(canvas, SizeText(), value, Unbounded).second;
     return CardTopPadding + dirH + DividerGap + 1 + DividerGap + std::max(scopeH, sizeH) + CardTopPadding;
 }
 
@@ -121,14 +124,14 @@ void WelcomePage::DrawInfoCard(Ui::Canvas& canvas, const Ui::Rect& r) const {
     const float right = r.Right - CardPadding;
     const float top = r.Top + CardTopPadding;
     const Ui::TextStyle label = LabelStyle();
-    const float labelH = Layout::RoundedHeight(canvas, DirectoryLabel, label);
+    const float labelH = MeasureRounded(canvas, DirectoryLabel, label, Unbounded).second;
     canvas.DrawText(DirectoryLabel, {textX, top, right, top + labelH}, label);
     // A long directory stays on its one line, cut with an ellipsis.
     Ui::TextStyle value = ValueStyle();
     value.Ellipsis = true;
     const std::wstring& dir = Wizard.Settings.InstallDir;
     const float valueTop = top + labelH + LabelValueGap;
-    const float valueH = Layout::RoundedHeight(canvas, dir, value, right - textX);
+    const float valueH = MeasureRounded(canvas, dir, value, right - textX).second;
     canvas.DrawText(dir, {textX, valueTop, right, valueTop + valueH}, value);
 
     const float d = valueTop + valueH + DividerGap;
@@ -143,11 +146,11 @@ void WelcomePage::DrawInfoCard(Ui::Canvas& canvas, const Ui::Rect& r) const {
 void WelcomePage::DrawLabelValue(Ui::Canvas& canvas, std::wstring_view label, std::wstring_view value, float x, float y,
                                  float width, bool wrap) const {
     const Ui::TextStyle labelStyle = LabelStyle();
-    const float lh = Layout::RoundedHeight(canvas, label, labelStyle);
+    const float lh = MeasureRounded(canvas, label, labelStyle, Unbounded).second;
     canvas.DrawText(label, {x, y, x + width, y + lh}, labelStyle);
     Ui::TextStyle valueStyle = ValueStyle();
     valueStyle.Wrap = wrap;
-    const float vh = Layout::RoundedHeight(canvas, value, valueStyle, width);
+    const float vh = MeasureRounded(canvas, value, valueStyle, width).second;
     const float top = y + lh + LabelValueGap;
     canvas.DrawText(value, {x, top, x + width, top + vh}, valueStyle);
 }
