@@ -14,6 +14,7 @@
 #include "ui/rect.h"
 #include "ui/text_style.h"
 #include "ui/theme.h"
+#include "ui/widgets.h"
 
 namespace Ravenquill::Pages::Layout {
 
@@ -68,8 +69,9 @@ inline float MainBlockTop(const Ui::Rect& content, float blockHeight, float gap)
     return std::floor(std::max(content.Top, top));
 }
 
+// Wrapped: a long product name takes a second line rather than running past the content.
 inline Ui::TextStyle TitleStyle(const Ui::Theme& theme, float size = TitleSize) {
-    return Ui::TextStyle(DisplayFamily, size, Semibold, theme.Text);
+    return Ui::TextStyle(DisplayFamily, size, Semibold, theme.Text, true);
 }
 // Wrapped body text; draw it at the content width minus BodyWrapInset.
 inline Ui::TextStyle BodyStyle(const Ui::Theme& theme) {
@@ -87,5 +89,18 @@ inline bool Link(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, c
     canvas.DrawTextVCenter(text, rect, LinkStyle(theme, hovered));
     return clicked;
 }
+
+// The footer's right-aligned pair: the primary button at the content's right edge and, 12 px to its
+// left, a secondary or text button; each as wide as its label asks.
+struct FooterButtons {
+    Ui::Rect Primary;
+    Ui::Rect Secondary;
+};
+FooterButtons LayoutFooterButtons(Ui::Canvas& canvas, const Ui::Widgets& widgets, const Ui::Rect& content,
+                                  std::wstring_view primaryLabel, std::wstring_view secondaryLabel);
+
+// A Link at the footer's left edge, the footer's height and as wide as the text.
+bool FooterLink(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& content,
+                std::wstring_view text);
 
 }  // namespace Ravenquill::Pages::Layout
