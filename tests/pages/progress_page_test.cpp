@@ -217,8 +217,8 @@ TEST_F(ProgressPageTest, TheHeadingNamesWhatTheRunDoes) {
         SCOPED_TRACE(c.name);
         auto wizard = MakeWizard(c.existing ? std::optional(Core::UninstallRegistry::InstalledEntry{L"C:\\Q", L"3.0"})
                                             : std::nullopt);
-        auto page = ProgressPage::Create(*wizard, engines_,
-                                         c.uninstall ? std::optional(Core::InstallRecord{}) : std::nullopt);
+        auto page =
+            ProgressPage::Create(*wizard, engines_, c.uninstall ? std::optional(Core::InstallRecord{}) : std::nullopt);
         const auto texts = TextsOf(*page);
         ASSERT_GE(texts.size(), 2u);
         EXPECT_EQ(texts[0], c.title);
@@ -389,7 +389,8 @@ TEST_F(ProgressPageTest, EveryEndOfARunHasItsResultPage) {
     };
     const Case cases[] = {
         {{RunResult::Installed, Core::InstallRecord{.ProductName = L"Quillpad", .Version = L"3.1.0"}},
-         L"Quillpad установлен", L""},
+         L"Quillpad установлен",
+         L""},
         {{RunResult::Uninstalled, Core::InstallRecord{.ProductName = L"Quillpad"}}, L"Quillpad удалён", L""},
         {{RunResult::InstallCancelled}, L"Установка отменена", L""},
         {{RunResult::UninstallCancelled}, L"Удаление отменено", L""},

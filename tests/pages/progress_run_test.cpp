@@ -94,12 +94,10 @@ TEST_F(ProgressRunTest, EachEndOfARunIsRoutedToItsResult) {
         {"installed", false, [] {}, RunResult::Installed, L""},
         {"uninstalled", true, [] {}, RunResult::Uninstalled, L""},
         {"install cancelled", false, [] { throw OperationCanceledException(); }, RunResult::InstallCancelled, L""},
-        {"uninstall cancelled", true, [] { throw OperationCanceledException(); }, RunResult::UninstallCancelled,
-         L""},
+        {"uninstall cancelled", true, [] { throw OperationCanceledException(); }, RunResult::UninstallCancelled, L""},
         {"own failure", false, [] { throw Core::InstallFailedException(L"Файл «a.dll» занят."); }, RunResult::Failed,
          L"Файл «a.dll» занят."},
-        {"platform failure", false, [] { throw IOException(L"Диск заполнен."); }, RunResult::Failed,
-         L"Диск заполнен."},
+        {"platform failure", false, [] { throw IOException(L"Диск заполнен."); }, RunResult::Failed, L"Диск заполнен."},
         {"removal failure", true, [] { throw InvalidDataException(L"Запись повреждена."); }, RunResult::Failed,
          L"Запись повреждена."},
         {"foreign failure", false, [] { throw std::runtime_error("out of handles"); }, RunResult::Failed,
@@ -163,8 +161,8 @@ TEST_F(ProgressRunTest, RefusingToCloseTheRunningProgramsCancelsBeforeAnythingIs
         EXPECT_EQ(dialog->Message, c.message);
         EXPECT_EQ(dialog->PrimaryText, L"Закрыть и продолжить");
         EXPECT_EQ(dialog->SecondaryText, L"Отмена");
-        EXPECT_EQ(dialog->Items, (std::vector<std::wstring>{TwoPrograms()[0].DisplayName(),
-                                                            TwoPrograms()[1].DisplayName()}));
+        EXPECT_EQ(dialog->Items,
+                  (std::vector<std::wstring>{TwoPrograms()[0].DisplayName(), TwoPrograms()[1].DisplayName()}));
         dialog->OnSecondary();
         EXPECT_EQ(wizard_->Dialog(), nullptr);
         EXPECT_EQ(End(run).Result, c.expected);
@@ -216,8 +214,8 @@ TEST_F(ProgressRunTest, ALockedFileIsAskedAboutAsItsHoldersAreKnownOrNot) {
     const auto holders =
         std::make_shared<const std::vector<LockingProcess>>(std::vector<LockingProcess>{{7, L"viewer", true}});
     std::vector<FileLockResolution> answers;
-    engines_->OnInstall = [&](const Core::InstallOptions& options, auto&, const Core::InstallEngine::LockHandler& locked,
-                              auto) {
+    engines_->OnInstall = [&](const Core::InstallOptions& options, auto&,
+                              const Core::InstallEngine::LockHandler& locked, auto) {
         answers.push_back(locked(FileLockInfo(L"C:\\Apps\\Quillpad\\bin\\core.dll", holders)));
         answers.push_back(locked(FileLockInfo(L"C:\\Apps\\Quillpad\\readme.txt", nullptr)));
         answers.push_back(locked(FileLockInfo(L"C:\\Apps\\Quillpad\\readme.txt", nullptr)));
@@ -239,8 +237,9 @@ TEST_F(ProgressRunTest, ALockedFileIsAskedAboutAsItsHoldersAreKnownOrNot) {
     const auto unknown = NextDialog(held);
     ASSERT_TRUE(unknown);
     EXPECT_EQ(unknown->Title, L"Файл занят");
-    EXPECT_EQ(unknown->Message, L"Не удаётся записать «readme.txt» — файл используется другой программой. Закройте "
-                                L"её и повторите попытку.");
+    EXPECT_EQ(unknown->Message,
+              L"Не удаётся записать «readme.txt» — файл используется другой программой. Закройте "
+              L"её и повторите попытку.");
     EXPECT_EQ(unknown->PrimaryText, L"Повторить");
     EXPECT_EQ(unknown->SecondaryText, L"Отмена");
     EXPECT_TRUE(unknown->Items.empty());

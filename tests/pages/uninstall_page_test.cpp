@@ -150,8 +150,7 @@ TEST_F(UninstallPageTest, WithoutARecordOnlyTheExplanationAndACloseRemain) {
     ASSERT_EQ(drawn.size(), 4u);
     EXPECT_EQ(drawn[0].Text, L"Установка не найдена");
     ExpectRect(drawn[0].Area, {328, 265, 876, 300}, "title");
-    EXPECT_EQ(drawn[1].Text,
-              L"Не удалось найти сведения об установленной версии. Возможно, приложение уже удалено.");
+    EXPECT_EQ(drawn[1].Text, L"Не удалось найти сведения об установленной версии. Возможно, приложение уже удалено.");
     ExpectRect(canvas.Of(CanvasOp::FillRoundedRect)[0].Area, {328, 173, 396, 241}, "icon tile");
     EXPECT_EQ(canvas.Of(CanvasOp::FillRoundedRect).size(), 2u) << "the tile and the disabled button only";
     EXPECT_EQ(wizard_->CurrentPage(), nullptr) << "a disabled «Удалить» does nothing";

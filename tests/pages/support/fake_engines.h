@@ -19,9 +19,8 @@ namespace Ravenquill::Pages::Testing {
 
 class FakeEngines final : public EngineRuns {
 public:
-    using InstallBehaviour = std::function<Core::InstallRecord(const Core::InstallOptions&, const EngineEvents&,
-                                                               const Core::InstallEngine::LockHandler&,
-                                                               CancellationToken)>;
+    using InstallBehaviour = std::function<Core::InstallRecord(
+        const Core::InstallOptions&, const EngineEvents&, const Core::InstallEngine::LockHandler&, CancellationToken)>;
     using UninstallBehaviour =
         std::function<void(const Core::InstallRecord&, bool, const EngineEvents&, CancellationToken)>;
     using CloseBehaviour =
@@ -39,8 +38,9 @@ public:
     CloseBehaviour OnClose = [](const std::vector<Core::LockingProcess>&, CancellationToken) {
         return std::vector<Core::LockingProcess>{};
     };
-    std::function<std::vector<Core::LockingProcess>(const std::wstring&)> OnFindProcesses =
-        [](const std::wstring&) { return std::vector<Core::LockingProcess>{}; };
+    std::function<std::vector<Core::LockingProcess>(const std::wstring&)> OnFindProcesses = [](const std::wstring&) {
+        return std::vector<Core::LockingProcess>{};
+    };
     std::optional<Core::FoundInstallation> Found;
 
     // What the page asked for.
