@@ -1,0 +1,69 @@
+#pragma once
+// The layout every page shares: the footer band with its right-aligned buttons, the vertical
+// centring of a page's main block, and the text styles of titles, body text and links.
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "shell/chrome.h"
+#include "ui/canvas.h"
+#include "ui/rect.h"
+#include "ui/text_style.h"
+#include "ui/theme.h"
+
+namespace Ravenquill::Pages::Layout {
+
+inline constexpr wchar_t BodyFamily[] = L"Segoe UI Variable Text";
+inline constexpr wchar_t DisplayFamily[] = L"Segoe UI Variable Display";
+inline constexpr wchar_t MonoFamily[] = L"Cascadia Mono";
+inline constexpr unsigned Regular = 400;
+inline constexpr unsigned Semibold = 600;
+
+inline constexpr float FooterHeight = 36;
+inline constexpr float FooterButtonGap = 12;
+inline constexpr float PrimaryMinWidth = 132;
+inline constexpr float PrimaryPadding = 44;
+inline constexpr float SecondaryMinWidth = 112;
+inline constexpr float SecondaryPadding = 36;
+
+inline constexpr float TitleSize = 26;
+inline constexpr float CompactTitleSize = 19;  // options and progress pages
+inline constexpr float BodySize = 13.5f;
+inline constexpr float BodyLineHeight = 20;
+inline constexpr float BodyWrapInset = 20;  // body text wraps at the content width minus this
+inline constexpr float LinkSize = 13;
+
+// The footer band: the last 36 px of the content rectangle.
+inline Ui::Rect FooterRect(const Ui::Rect& content) {
+    return {content.Left, content.Bottom - FooterHeight, content.Right, content.Bottom};
+}
+
+// Measured sizes that feed a layout are whole pixels, halves to even (the default rounding mode).
+inline float RoundPixel(float value) { return std::nearbyint(value); }
+
+// Button widths from a label's rounded natural width.
+inline float PrimaryButtonWidth(float labelWidth) { return std::max(PrimaryMinWidth, labelWidth + PrimaryPadding); }
+inline float SecondaryButtonWidth(float labelWidth) {
+    return std::max(SecondaryMinWidth, labelWidth + SecondaryPadding);
+}
+
+// The top of a page's main block: centred between the content's top and the footer's top minus
+// the page's gap, never above the content's top, rounded down to a whole pixel.
+inline float MainBlockTop(const Ui::Rect& content, float blockHeight, float gap) {
+    const float footerTop = content.Bottom - FooterHeight;
+    const float top = content.Top + (footerTop - gap - content.Top - blockHeight) / 2;
+    return std::floor(std::max(content.Top, top));
+}
+
+inline Ui::TextStyle TitleStyle(const Ui::Theme& theme, float size = TitleSize) {
+    return Ui::TextStyle(DisplayFamily, size, Semibold, theme.Text);
+}
+// Wrapped body text; draw it at the content width minus BodyWrapInset.
+inline Ui::TextStyle BodyStyle(const Ui::Theme& theme) {
+    return Ui::TextStyle(BodyFamily, BodySize, Regular, theme.TextSecondary, true, BodyLineHeight);
+}
+inline Ui::TextStyle LinkStyle(const Ui::Theme& theme, bool hovered) {
+    return Ui::TextStyle(BodyFamily, LinkSize, Regular, hovered ? theme.Text : theme.TextSecondary);
+}
+
+}  // namespace Ravenquill::Pages::Layout

@@ -1,0 +1,79 @@
+#pragma once
+// What the window, the frame and the pages share: manifest, command line, theme, sidebar state,
+// the user's settings, the payload's sizes, an existing installation, the page on show and the
+// modal question over it. A page (or the progress page's worker) replaces the page or the dialog
+// here and asks for a frame; the window reads both when it draws.
+//
+// The page and the dialog are shared pointers replaced as a whole (atomically, no lock): a frame
+// takes its own copy, so a page or dialog replaced by a click in that very frame stays alive until
+// the frame ends.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/engine/uninstall_registry.h"
+#include "core/model/command_line_options.h"
+#include "core/model/install_manifest.h"
+#include "core/payload/payload_summary.h"
+#include "dialog.h"
+#include "live_runs.h"
+#include "page.h"
+#include "settings.h"
+#include "shell_platform.h"
+#include "shell_state.h"
+#include "ui/theme.h"
+
+namespace Ravenquill::Shell {
+
+class Wizard {
+public:
+    // Makes the live progress page of an installation (no uninstall target). The shell never
+    // depends on the pages: the start-up installs the real factory, tests their own.
+    using ProgressPageFactory = std::function<std::shared_ptr<IPage>(Wizard&)>;
+
+    // Loads the payload's sizes and looks up an existing installation through the platform, then
+    // builds the settings. The redraw and close requests do nothing until the window replaces them.
+    Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::CommandLineOptions options, Ui::Theme theme,
+           std::shared_ptr<ShellState> state, std::shared_ptr<ShellPlatform> platform);
+    Wizard(const Wizard&) = delete;
+    Wizard& operator=(const Wizard&) = delete;
+
+    const std::shared_ptr<const Core::InstallManifest> Manifest;
+    Core::CommandLineOptions Options;  // the uninstall page's check box writes KeepData
+    const Ui::Theme Theme;
+    const std::shared_ptr<ShellState> State;
+    const std::shared_ptr<ShellPlatform> Platform;
+    const Core::PayloadSummary Payload;
+    Shell::Settings Settings;
+    const std::optional<Core::UninstallRegistry::InstalledEntry> Existing;
+    // Every live engine run started from this wizard.
+    const std::shared_ptr<LiveRuns> Runs = std::make_shared<LiveRuns>();
+
+    // Both safe from any thread once set; set before any other thread exists.
+    std::function<void()> RequestRedraw = [] {};
+    std::function<void()> RequestClose = [] {};
+    ProgressPageFactory MakeProgressPage;
+
+    bool HasExisting() const noexcept { return Existing.has_value(); }
+
+    // One whole reference each; safe from any thread.
+    std::shared_ptr<IPage> CurrentPage() const;
+    std::shared_ptr<Shell::Dialog> Dialog() const;
+
+    // Page := page; the step rail marks page->Step(); then a redraw request.
+    void Show(std::shared_ptr<IPage> page);
+    // Replaces any open dialog; then a redraw request.
+    void ShowDialog(std::shared_ptr<Shell::Dialog> dialog);
+    void CloseDialog();
+
+    // Starts an installation with the current settings on the UI thread: the progress page at once,
+    // or an elevated relaunch (and then closing), or the per-user offer when elevation was refused.
+    void BeginInstall();
+
+private:
+    std::atomic<std::shared_ptr<IPage>> page_;
+    std::atomic<std::shared_ptr<Shell::Dialog>> dialog_;
+};
+
+}  // namespace Ravenquill::Shell
