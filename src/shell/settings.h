@@ -49,6 +49,10 @@ public:
     void SetPerMachine(bool value);
     // A new object each call; later changes of the settings do not reach it.
     Core::InstallOptions ToInstallOptions() const;
+    // The elevated relaunch's arguments for these choices: options.ToArguments, then the
+    // relaunch-only "--no-add-to-path" when PATH is off while the manifest would turn it on, so the
+    // elevated copy keeps the choice.
+    std::vector<std::wstring> RelaunchArguments(const Core::CommandLineOptions& options) const;
 };
 
 }  // namespace Ravenquill::Shell

@@ -64,6 +64,8 @@ void Apply(CommandLineOptions& options, const std::wstring& key, const std::opti
         options.KeepData = true;
     } else if (IsOneOf(key, {L"addtopath", L"add-to-path"})) {
         options.AddToPath = true;
+    } else if (IsOneOf(key, {L"noaddtopath", L"no-add-to-path"})) {
+        options.NoAddToPath = true;
     } else if (key == L"components") {
         if (!value) return;
         options.ComponentsSpecified = true;

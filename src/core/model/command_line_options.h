@@ -22,6 +22,9 @@ public:
     bool KeepData = false;
     bool ComponentsSpecified = false;
     bool Elevated = false;
+    // Relaunch only, never listed in the usage text: PATH was turned off although the manifest would
+    // turn it on, so the elevated copy must not fall back to that default.
+    bool NoAddToPath = false;
     // Unset: the manifest (and for the scope the administrator test) decides.
     std::optional<bool> PerMachine;
     std::optional<bool> DesktopShortcut;

@@ -18,7 +18,7 @@ TEST(CommandLineOptions, NoArgumentsGiveInitialValues) {
     EXPECT_FALSE(o.Theme);
     EXPECT_TRUE(o.Components.empty());
     EXPECT_FALSE(o.Uninstall || o.Silent || o.ShowHelp || o.AddToPath || o.KeepData || o.ComponentsSpecified ||
-                 o.Elevated);
+                 o.Elevated || o.NoAddToPath);
     EXPECT_FALSE(o.PerMachine);
     EXPECT_FALSE(o.DesktopShortcut);
     EXPECT_FALSE(o.StartMenuShortcut);
@@ -48,6 +48,8 @@ TEST(CommandLineOptions, EveryFlagKeyAndPrefixSetsItsFlag) {
         {L"--Keep-Data", &CommandLineOptions::KeepData},
         {L"/addtopath", &CommandLineOptions::AddToPath},
         {L"--add-to-path=false", &CommandLineOptions::AddToPath},
+        {L"--no-add-to-path", &CommandLineOptions::NoAddToPath},
+        {L"/NoAddToPath", &CommandLineOptions::NoAddToPath},
         {L"  \t--silent  ", &CommandLineOptions::Silent},
     };
     for (const Case& c : cases) {
@@ -160,6 +162,8 @@ TEST(CommandLineOptions, ToArgumentsAlwaysCarriesScopeShortcutsAndComponents) {
     o.Uninstall = true;
     o.Silent = true;
     o.Theme = L"dark";
+    // Relaunch-only: the caller appends it itself when it applies.
+    o.NoAddToPath = true;
     EXPECT_EQ(o.ToArguments(L"", true, false, false, false, {}),
               (Args{L"--elevated", L"--uninstall", L"--silent", L"--dir=\"\"", L"--per-machine", L"--shortcuts=",
                     L"--components="}));
