@@ -228,7 +228,8 @@ TEST(FinishPage, OnlyAnInstallationLaunchesAndAFailingStartStillCloses) {
     EXPECT_TRUE(f.Platform->Starts.empty());
     EXPECT_EQ(f.Closes, 2);
 
-    f.Platform->StartFailure = [] { throw PlatformException(L"The system cannot find the file specified.", 2); };
+    f.Platform->StartFailure =
+        std::make_exception_ptr(PlatformException(L"The system cannot find the file specified.", 2));
     EXPECT_NO_THROW(Testing::ClickOn(*MakeInstalledPage(*f.Wizard, Record()), DoneButton));
     EXPECT_EQ(f.Platform->Starts.size(), 1u);
     EXPECT_EQ(f.Closes, 3);
@@ -257,10 +258,10 @@ TEST(FinishPage, OpenFolderStartsTheFileExplorerOnTheInstallDirectory) {
     Testing::ClickOn(*page, FolderLink);
     ASSERT_EQ(f.Platform->Starts.size(), 1u);
     EXPECT_EQ(f.Platform->Starts[0],
-              (Testing::FakePlatform::Start{L"explorer.exe", L"\"C:\\Apps\\Quill\"", std::nullopt}));
+              (Testing::FakeShellPlatform::ShellStart{L"explorer.exe", L"\"C:\\Apps\\Quill\"", std::nullopt}));
     EXPECT_EQ(f.Closes, 0);
 
-    f.Platform->StartFailure = [] { throw InvalidOperationException(L"No file name."); };
+    f.Platform->StartFailure = std::make_exception_ptr(InvalidOperationException(L"No file name."));
     EXPECT_NO_THROW(Testing::ClickOn(*page, FolderLink));
 }
 

@@ -111,8 +111,8 @@ TEST(OptionsPage, SettingsLayoutTopToBottom) {
         EXPECT_EQ(call.Area, label.Area) << Narrow(label.Text);
         EXPECT_EQ(call.Style, Ui::TextStyle(L"Segoe UI Variable Text", 11.5f, 400, t.TextMuted)) << Narrow(label.Text);
     }
-    const std::wstring space =
-        L"Требуется: " + InstallEngine::FormatSize(3500) + L"   ·   Свободно: " + InstallEngine::FormatSize(0);
+    const std::wstring space = L"Требуется: " + InstallEngine::FormatSize(3500) + L"   ·   Свободно: " +
+                               InstallEngine::FormatSize(100LL << 30);
     EXPECT_EQ(TextOf(canvas, space).Area, (Ui::Rect{330, 204, 878, 220}));
 
     // The fills of everything but the 19-px boxes of the check marks.
@@ -243,32 +243,32 @@ TEST(OptionsPage, FreeSpaceOfTheDirectorysDriveOrADash) {
 #endif
     struct Case {
         const char* Name;
-        std::function<std::int64_t(const std::wstring&)> Answer;
+        std::exception_ptr Failure;
         std::wstring Text;
     };
     const Case cases[] = {
-        {"free", [](const std::wstring&) { return std::int64_t{5} << 30; }, InstallEngine::FormatSize(5LL << 30)},
-        {"argument", [](const std::wstring&) -> std::int64_t { throw ArgumentException(L"bad"); }, L"—"},
-        {"missing drive", [](const std::wstring&) -> std::int64_t { throw DirectoryNotFoundException(L"gone", 3); },
-         L"—"},
-        {"input/output", [](const std::wstring&) -> std::int64_t { throw IOException(L"not ready", 21); }, L"—"},
-        {"access denied", [](const std::wstring&) -> std::int64_t { throw UnauthorizedAccessException(L"no"); }, L"—"},
+        {"free", nullptr, InstallEngine::FormatSize(5LL << 30)},
+        {"argument", std::make_exception_ptr(ArgumentException(L"bad")), L"—"},
+        {"missing drive", std::make_exception_ptr(DirectoryNotFoundException(L"gone", 3)), L"—"},
+        {"input/output", std::make_exception_ptr(IOException(L"not ready", 21)), L"—"},
+        {"access denied", std::make_exception_ptr(UnauthorizedAccessException(L"no")), L"—"},
     };
     for (const Case& c : cases) {
         OptionsFixture f;
         f.Wizard->Settings.InstallDir = dir;
-        f.Platform->FreeBytes = c.Answer;
+        f.Platform->FreeBytes = 5LL << 30;
+        f.Platform->FreeBytesFailure = c.Failure;
         EXPECT_EQ(f.Page->GetFreeSpaceText(), c.Text) << c.Name;
-        EXPECT_EQ(f.Platform->FreeBytesRoots, std::vector<std::wstring>{root}) << c.Name;
+        EXPECT_EQ(f.Platform->FreeSpaceRoots, std::vector<std::wstring>{root}) << c.Name;
     }
 
     OptionsFixture f;
     f.Wizard->Settings.InstallDir = L"";
     EXPECT_EQ(f.Page->GetFreeSpaceText(), L"—");
-    EXPECT_TRUE(f.Platform->FreeBytesRoots.empty());
+    EXPECT_TRUE(f.Platform->FreeSpaceRoots.empty());
     // Any other failure is not the page's to hide.
     f.Wizard->Settings.InstallDir = dir;
-    f.Platform->FreeBytes = [](const std::wstring&) -> std::int64_t { throw InvalidOperationException(L"odd"); };
+    f.Platform->FreeBytesFailure = std::make_exception_ptr(InvalidOperationException(L"odd"));
     EXPECT_THROW(f.Page->GetFreeSpaceText(), InvalidOperationException);
 }
 
@@ -280,11 +280,11 @@ TEST(OptionsPage, BrowseTakesAChosenFolderAndIgnoresACancel) {
     const Case cases[] = {{L"E:\\Tools", L"E:\\Tools"}, {std::nullopt, L"C:\\Apps\\Quill"}, {L"", L"C:\\Apps\\Quill"}};
     for (const Case& c : cases) {
         OptionsFixture f;
-        f.Platform->ChosenFolder = c.Chosen;
+        f.Platform->PickedFolder = c.Chosen;
         Testing::ClickOn(*f.Page, BrowseButton);
-        ASSERT_EQ(f.Platform->Pickers.size(), 1u);
-        EXPECT_EQ(f.Platform->Pickers[0].first, L"Выберите каталог установки");
-        EXPECT_EQ(f.Platform->Pickers[0].second, L"C:\\Apps\\Quill");
+        ASSERT_EQ(f.Platform->FolderRequests.size(), 1u);
+        EXPECT_EQ(f.Platform->FolderRequests[0].Title, L"Выберите каталог установки");
+        EXPECT_EQ(f.Platform->FolderRequests[0].InitialPath, L"C:\\Apps\\Quill");
         EXPECT_EQ(f.Wizard->Settings.InstallDir, c.Dir);
         EXPECT_FALSE(f.Wizard->Settings.PerMachine);
     }
@@ -298,7 +298,7 @@ TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, click);
     EXPECT_FALSE(click.Hot);
-    EXPECT_TRUE(f.Platform->Pickers.empty());
+    EXPECT_TRUE(f.Platform->FolderRequests.empty());
     EXPECT_TRUE(canvas.TextCall(L"Обзор…").has_value());
 }
 

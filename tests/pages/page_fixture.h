@@ -1,7 +1,6 @@
 #pragma once
 // A wizard on a fake machine, and frames drawn on the recording canvas with the pointer where a
 // test puts it.
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,60 +9,14 @@
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
 #include "shell/page.h"
+#include "shell/support/fake_page.h"
+#include "shell/support/fake_shell_platform.h"
 #include "shell/wizard.h"
 #include "ui/canvas_recorder.h"
 #include "ui/input.h"
 #include "ui/theme.h"
 
 namespace Ravenquill::Testing {
-
-// What the pages ask of the machine, answered and written down.
-class FakePlatform : public Shell::ShellPlatform {
-public:
-    struct Start {
-        std::wstring File;
-        std::optional<std::wstring> Arguments;
-        std::optional<std::wstring> WorkingDirectory;
-        bool operator==(const Start&) const = default;
-    };
-
-    Core::PayloadSummary Payload;
-    std::optional<Core::UninstallRegistry::InstalledEntry> Installed;
-    std::optional<std::wstring> ChosenFolder;
-    std::vector<std::pair<std::optional<std::wstring>, std::optional<std::wstring>>> Pickers;
-    std::function<std::int64_t(const std::wstring&)> FreeBytes = [](const std::wstring&) { return 0; };
-    std::vector<std::wstring> FreeBytesRoots;
-    std::function<void()> StartFailure = [] {};
-    std::vector<Start> Starts;
-
-    Core::PayloadSummary LoadPayload(const Core::InstallManifest&) override { return Payload; }
-    std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring&) override {
-        return Installed;
-    }
-    bool RequiresElevation(const std::wstring&) override { return false; }
-    bool RelaunchElevated(std::span<const std::wstring>) override { return false; }
-    std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
-                                           const std::optional<std::wstring>& initialPath) override {
-        Pickers.emplace_back(title, initialPath);
-        return ChosenFolder;
-    }
-    std::int64_t FreeBytesAvailable(const std::wstring& root) override {
-        FreeBytesRoots.push_back(root);
-        return FreeBytes(root);
-    }
-    void StartThroughShell(const std::wstring& file, const std::optional<std::wstring>& arguments,
-                           const std::optional<std::wstring>& workingDirectory) override {
-        Starts.push_back({file, arguments, workingDirectory});
-        StartFailure();
-    }
-};
-
-// A page shown by Wizard::BeginInstall in place of the live progress page.
-class StubPage : public Shell::IPage {
-public:
-    int Step() const override { return 4; }
-    void Draw(Ui::Canvas&, Ui::Input&) override {}
-};
 
 // Templates without environment variables, so both builds expand them alike.
 inline Core::InstallManifest PageManifest() {
@@ -101,10 +54,11 @@ public:
         Wizard->MakeProgressPage = [this](Shell::Wizard&) { return Progress; };
     }
 
-    std::shared_ptr<FakePlatform> Platform = std::make_shared<FakePlatform>();
+    std::shared_ptr<FakeShellPlatform> Platform = std::make_shared<FakeShellPlatform>();
     std::shared_ptr<Shell::ShellState> State = std::make_shared<Shell::ShellState>();
     std::unique_ptr<Shell::Wizard> Wizard;
-    std::shared_ptr<StubPage> Progress = std::make_shared<StubPage>();
+    // Shown by Wizard::BeginInstall in place of the live progress page.
+    std::shared_ptr<FakePage> Progress = std::make_shared<FakePage>(4);
     int Closes = 0;
 };
 

@@ -231,12 +231,13 @@ TEST(WelcomePage, WebsiteLinkHoversAndOpensThroughTheShell) {
 
     Testing::ClickOn(page, link);
     ASSERT_EQ(f.Platform->Starts.size(), 1u);
-    EXPECT_EQ(f.Platform->Starts[0], (Testing::FakePlatform::Start{L"example.org", std::nullopt, std::nullopt}));
+    EXPECT_EQ(f.Platform->Starts[0],
+              (Testing::FakeShellPlatform::ShellStart{L"example.org", std::nullopt, std::nullopt}));
 
     // A start the platform refuses is ignored without a message.
-    f.Platform->StartFailure = [] { throw PlatformException(L"No application is associated.", 1155); };
+    f.Platform->StartFailure = std::make_exception_ptr(PlatformException(L"No application is associated.", 1155));
     EXPECT_NO_THROW(Testing::ClickOn(page, link));
-    f.Platform->StartFailure = [] { throw InvalidOperationException(L"Nothing to start."); };
+    f.Platform->StartFailure = std::make_exception_ptr(InvalidOperationException(L"Nothing to start."));
     EXPECT_NO_THROW(Testing::ClickOn(page, link));
 }
 
