@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/model/model_test_support.h"
+#include "support/fake_host.h"
 #include "ui/canvas_recorder.h"
 #include "ui/png.h"
 
@@ -78,8 +78,8 @@ TEST(ShellStartup, LogoFromTheEmbeddedPngOrNone) {
         {"empty", std::string(), false},
     };
     for (const Case& c : cases) {
-        Core::Testing::FakeHost host(L"C:\\setup.exe");
-        if (c.Resource) host.AddResource(L"Ravenquill.Logo.png", *c.Resource);
+        Testing::FakeHost host(L"C:\\setup.exe");
+        if (c.Resource) host.Embed(L"Ravenquill.Logo.png", *c.Resource);
         ScopedHost scope(host);
         Testing::RecordingCanvas canvas;
         const auto logo = LoadLogo(canvas);
