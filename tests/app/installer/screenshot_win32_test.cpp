@@ -60,8 +60,9 @@ protected:
     void SetUp() override { fs::remove_all(out_.parent_path()); }
     void TearDown() override { fs::remove_all(out_.parent_path()); }
 
-    void Run() {
-        const Finished run = RunProgram(FromEnvironment("RQ_INSTALLER_EMBEDDED"), {L"--self-test=" + out_.wstring()});
+    void Run(std::vector<std::wstring> arguments = {}) {
+        arguments.push_back(L"--self-test=" + out_.wstring());
+        const Finished run = RunProgram(FromEnvironment("RQ_INSTALLER_EMBEDDED"), arguments);
         ASSERT_EQ(run.ExitCode, 0u) << run.Err;
     }
 };
@@ -123,6 +124,24 @@ TEST_F(ScreenshotMode, ASecondRunReplacesTheFilesAndLeavesOthersAlone) {
     EXPECT_EQ(image->Width, 940);
     EXPECT_EQ(ReadText(other), "mine");
     EXPECT_EQ(std::distance(fs::directory_iterator(out_), fs::directory_iterator()), 11);
+}
+
+TEST_F(ScreenshotMode, WithTheUninstallSwitchTheInstallPagesShowUnderTheRemovalRail) {
+    ASSERT_NO_FATAL_FAILURE(Run({L"--uninstall"}));
+    const Ui::Theme t = PaletteOf("dark");
+    // Three steps: the finish page marks the last, and no fourth circle is drawn.
+    const struct {
+        std::string Stem;
+        int Active;
+    } frames[] = {{"1-welcome", 1}, {"3-progress", 2}, {"4-finish", 3}};
+    for (const auto& frame : frames) {
+        const auto image = Load(out_ / (frame.Stem + "-dark.png"));
+        ASSERT_TRUE(image.has_value()) << frame.Stem;
+        for (int step = 1; step <= 4; ++step)
+            EXPECT_EQ(PixelAt(*image, 56, 155 + 42 * (step - 1)), step == frame.Active ? t.Accent : t.Sidebar)
+                << frame.Stem << " step " << step;
+        EXPECT_EQ(PixelAt(*image, 64, 155 + 42 * 3 - 12), t.Sidebar) << frame.Stem;  // the fourth circle's top
+    }
 }
 
 }  // namespace
