@@ -13,9 +13,18 @@ TEST(FormatDouble, ShortestRoundTripInGeneralForm) {
         double value;
         const wchar_t* text;
     } cases[] = {
-        {0.5, L"0.5"}, {1, L"1"}, {-2.25, L"-2.25"}, {0.1, L"0.1"}, {1.0 / 3, L"0.3333333333333333"},
-        {123456789012345.0, L"123456789012345"}, {1e15, L"1E+15"}, {0.0001, L"0.0001"}, {0.00001, L"1E-05"},
-        {-0.0, L"0"}, {1.5e-7, L"1.5E-07"}, {std::numeric_limits<double>::quiet_NaN(), L"NaN"},
+        {0.5, L"0.5"},
+        {1, L"1"},
+        {-2.25, L"-2.25"},
+        {0.1, L"0.1"},
+        {1.0 / 3, L"0.3333333333333333"},
+        {123456789012345.0, L"123456789012345"},
+        {1e15, L"1E+15"},
+        {0.0001, L"0.0001"},
+        {0.00001, L"1E-05"},
+        {-0.0, L"0"},
+        {1.5e-7, L"1.5E-07"},
+        {std::numeric_limits<double>::quiet_NaN(), L"NaN"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatDouble(c.value, invariant), c.text);
 }

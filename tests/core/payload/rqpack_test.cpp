@@ -76,8 +76,8 @@ TEST(Rqpack, ExtractReportsFaultsAndRefusesPathsOutsideTheFolder) {
         ASSERT_EQ(run.Err.size(), 1u);
         EXPECT_NE(run.Err[0].find(L"Entry path refused"), std::wstring::npos) << Utf8(run.Err[0]);
     }
-    EXPECT_FALSE(std::filesystem::exists(Tools::ToFsPath(work.Path("evil.txt"))));
-    EXPECT_FALSE(std::filesystem::exists(Tools::ToFsPath(work.Path("x/nul"))));
+    EXPECT_FALSE(std::filesystem::exists(work.Get("evil.txt")));
+    EXPECT_FALSE(std::filesystem::exists(work.Get("x/nul")));
 
     // Announces 100 bytes, its one block holds 10: fewer bytes than its length is an error.
     std::vector<std::byte> shortPackage;

@@ -1,0 +1,21 @@
+// The program with its real modes.
+#include "app/program.h"
+#include "app/screenshot_mode.h"
+#include "app/silent_run.h"
+#include "app/wizard_startup.h"
+
+namespace Ravenquill::Program {
+
+int Main(std::span<const std::wstring> arguments) {
+    const Modes modes{
+        .LoadManifest = [] { return Core::InstallManifest::Load(); },
+        .PrintUsage = [] { PrintUsage(); },
+        .RenderScreenshots = RenderScreenshots,
+        .RunSilent = [](ManifestPtr manifest,
+                        const Core::CommandLineOptions& options) { return SilentRun::Run(manifest, options); },
+        .ShowWizard = ShowWizard,
+    };
+    return Main(arguments, modes);
+}
+
+}  // namespace Ravenquill::Program

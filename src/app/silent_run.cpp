@@ -1,0 +1,122 @@
+#include "app/silent_run.h"
+
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
+#include "core/common/errors.h"
+#include "shell/settings.h"
+
+namespace Ravenquill::SilentRun {
+namespace {
+
+// The log of one run. A log that cannot be written costs only the log: the run goes on without it.
+class Session {
+public:
+    explicit Session(std::unique_ptr<LogWriter> writer) : writer_(std::move(writer)) {}
+
+    // The engines raise their log events one at a time, so no lock is needed.
+    void Log(const std::wstring& line) {
+        if (!writer_) return;
+        try {
+            writer_->WriteLine(line);
+        } catch (const IOException&) {
+            writer_.reset();
+        } catch (const UnauthorizedAccessException&) {
+            writer_.reset();
+        }
+    }
+
+    LogLine Sink() {
+        return [this](const std::wstring& line) { Log(line); };
+    }
+
+private:
+    std::unique_ptr<LogWriter> writer_;
+};
+
+std::unique_ptr<LogWriter> OpenLog(const Core::InstallManifest& manifest, SilentMachine& machine) {
+    try {
+        std::unique_ptr<LogWriter> writer = machine.OpenLog(LogFileName(manifest));
+        writer->WriteLine(HeaderLine(machine.Now()));
+        return writer;
+    } catch (const IOException&) {
+    } catch (const UnauthorizedAccessException&) {
+    }
+    return nullptr;
+}
+
+int Install(const std::shared_ptr<const Core::InstallManifest>& manifest, const Core::CommandLineOptions& options,
+            SilentMachine& machine, Session& session) {
+    const Shell::Settings settings =
+        Shell::Settings::FromOptions(manifest, options, machine.LoadPayloadSummary(*manifest));
+    // A per-machine installation without rights fails on the machine-wide entry, shortcuts and PATH
+    // even when the folder itself can be written, so it relaunches as well as one the probe refuses.
+    if (!options.Elevated && (settings.NeedsElevation() || machine.RequiresElevation(settings.InstallDir))) {
+        session.Log(L"Требуются права администратора — перезапуск с повышением прав");
+        // The elevated copy appends its own lines to the same log; nothing is written here meanwhile.
+        const std::optional<std::uint32_t> code = machine.RelaunchElevatedAndWait(settings.RelaunchArguments(options));
+        if (!code) {
+            session.Log(L"Повышение прав отклонено");
+            return ExitFailure;
+        }
+        return static_cast<int>(*code);
+    }
+    Core::InstallOptions install = settings.ToInstallOptions();
+    install.MinimumDuration = Core::TickDuration::zero();
+    machine.Install(install, session.Sink());
+    return ExitSuccess;
+}
+
+int Uninstall(const Core::InstallManifest& manifest, const Core::CommandLineOptions& options, SilentMachine& machine,
+              Session& session) {
+    const std::optional<Core::FoundInstallation> found = machine.FindInstallation(manifest, options.InstallDir);
+    if (!found) {
+        session.Log(L"Установленная версия не найдена — нечего удалять");
+        return ExitSuccess;
+    }
+    machine.Uninstall(found->Record, options.KeepData, session.Sink());
+    machine.ScheduleSelfDelete(found->InstallDir);
+    return ExitSuccess;
+}
+
+}  // namespace
+
+std::wstring LogFileName(const Core::InstallManifest& manifest) {
+    return L"Ravenquill-" + manifest.ProductId + L".log";
+}
+
+std::wstring HeaderLine(const Core::OffsetDateTime& now) {
+    using namespace std::chrono;
+    // Ticks of 100 ns from 0001-01-01 to 1970-01-01.
+    constexpr std::int64_t UnixEpochTicks = 621'355'968'000'000'000;
+    constexpr std::int64_t TicksPerSecond = 10'000'000;
+    const std::int64_t seconds = (now.LocalTicks - UnixEpochTicks) / TicksPerSecond -
+                                 ((now.LocalTicks - UnixEpochTicks) % TicksPerSecond < 0 ? 1 : 0);
+    const sys_seconds moment{std::chrono::seconds(seconds)};
+    const sys_days day = floor<days>(moment);
+    const year_month_day date{day};
+    const hh_mm_ss time{moment - day};
+    wchar_t text[48];
+    std::swprintf(text, std::size(text), L"--- %04d-%02u-%02u %02d:%02d:%02d ---", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    return text;
+}
+
+int Run(const std::shared_ptr<const Core::InstallManifest>& manifest, const Core::CommandLineOptions& options,
+        SilentMachine& machine) {
+    Session session(OpenLog(*manifest, machine));
+    try {
+        return options.Uninstall ? Uninstall(*manifest, options, machine, session)
+                                 : Install(manifest, options, machine, session);
+    } catch (const OperationCanceledException&) {
+        return ExitCancelled;
+    } catch (const std::exception& e) {
+        session.Log(L"ОШИБКА: " + MessageOf(e));
+        return ExitFailure;
+    }
+}
+
+}  // namespace Ravenquill::SilentRun

@@ -1,0 +1,404 @@
+#include "app/silent_run.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/common/errors.h"
+#include "core/common/text.h"
+#include "core/engine/elevation.h"
+
+namespace Ravenquill::SilentRun {
+namespace {
+
+using Core::CommandLineOptions;
+using Core::InstallManifest;
+using Lines = std::vector<std::wstring>;
+
+const std::wstring Header = L"--- 2025-03-14 21:05:09 ---";
+const std::wstring AskingRights = L"Требуются права администратора — перезапуск с повышением прав";
+const std::wstring Refused = L"Повышение прав отклонено";
+const std::wstring NothingToRemove = L"Установленная версия не найдена — нечего удалять";
+
+// Every log line and every step of the machine, in the order they happened: log lines as they
+// are, steps in brackets.
+class FakeMachine final : public SilentMachine {
+public:
+    Lines journal;
+    std::function<std::unique_ptr<LogWriter>()> openLog;
+    // Fails the log's writes from this line on (counting the header as 0).
+    std::optional<std::size_t> failWritesFrom;
+    bool probeRefuses = false;
+    std::optional<std::uint32_t> elevatedExitCode;
+    std::vector<Lines> relaunches;
+    std::vector<Core::InstallOptions> installs;
+    std::function<void(const LogLine&)> installRun = [](const LogLine& log) { log(L"Установка завершена"); };
+    std::optional<Core::FoundInstallation> found;
+    std::optional<std::wstring> searchedDir = L"(not searched)";
+    std::function<void(const LogLine&)> uninstallRun = [](const LogLine& log) { log(L"Удаление завершено"); };
+    std::function<void()> summaryRun = [] {};
+
+    class Writer final : public LogWriter {
+    public:
+        explicit Writer(FakeMachine& machine) : machine_(machine) {}
+        void WriteLine(const std::wstring& line) override {
+            if (machine_.failWritesFrom && written_++ >= *machine_.failWritesFrom) throw IOException(L"disk full");
+            machine_.journal.push_back(line);
+        }
+
+    private:
+        FakeMachine& machine_;
+        std::size_t written_ = 0;
+    };
+
+    FakeMachine() {
+        openLog = [this] { return std::make_unique<Writer>(*this); };
+    }
+
+    std::unique_ptr<LogWriter> OpenLog(const std::wstring& fileName) override {
+        journal.push_back(L"[open " + fileName + L"]");
+        return openLog();
+    }
+    Core::OffsetDateTime Now() override { return *Core::OffsetDateTime::ParseIso(L"2025-03-14T21:05:09.75+03:00"); }
+    Core::PayloadSummary LoadPayloadSummary(const InstallManifest&) override {
+        summaryRun();
+        Core::PayloadSummary summary;
+        summary.HasPayload = true;
+        return summary;
+    }
+    bool RequiresElevation(const std::wstring&) override { return probeRefuses; }
+    std::optional<std::uint32_t> RelaunchElevatedAndWait(std::span<const std::wstring> arguments) override {
+        journal.push_back(L"[relaunch]");
+        relaunches.emplace_back(arguments.begin(), arguments.end());
+        return elevatedExitCode;
+    }
+    void Install(const Core::InstallOptions& options, const LogLine& log) override {
+        journal.push_back(L"[install]");
+        installs.push_back(options);
+        installRun(log);
+    }
+    std::optional<Core::FoundInstallation> FindInstallation(const InstallManifest&,
+                                                            const std::optional<std::wstring>& installDir) override {
+        searchedDir = installDir;
+        return found;
+    }
+    void Uninstall(const Core::InstallRecord& record, bool keepData, const LogLine& log) override {
+        journal.push_back(L"[uninstall " + record.InstallDir + (keepData ? L" keep" : L"") + L"]");
+        uninstallRun(log);
+    }
+    void ScheduleSelfDelete(const std::wstring& installDir) override {
+        journal.push_back(L"[self-delete " + installDir + L"]");
+    }
+};
+
+std::string Narrow(const Lines& lines) {
+    std::string text;
+    for (const std::wstring& line : lines) text += Text::ToUtf8(line) + "\n";
+    return text;
+}
+
+std::shared_ptr<const InstallManifest> Manifest() {
+    auto manifest = std::make_shared<InstallManifest>();
+    manifest->ProductId = L"Quill";
+    manifest->DefaultInstallDir = L"C:\\Machine\\{ProductName}";
+    manifest->PerUserInstallDir = L"C:\\User\\{ProductName}";
+    manifest->Components = {Core::ComponentDefinition{L"core", L"Core", std::nullopt, L"bin", true, true},
+                            Core::ComponentDefinition{L"docs", L"Docs", std::nullopt, L"docs", false, false}};
+    return manifest;
+}
+
+int RunWith(FakeMachine& machine, std::initializer_list<std::wstring> arguments, bool administrator = false) {
+    Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
+    return SilentRun::Run(Manifest(), CommandLineOptions::Parse(std::vector<std::wstring>(arguments)), machine);
+}
+
+const std::wstring OpenLine = L"[open Ravenquill-Quill.log]";
+
+TEST(SilentRunLog, FileNameAndHeader) {
+    InstallManifest manifest;
+    manifest.ProductId = L"Acme.Tool";
+    EXPECT_EQ(LogFileName(manifest), L"Ravenquill-Acme.Tool.log");
+    struct Case {
+        const wchar_t* moment;
+        const wchar_t* header;
+    };
+    const Case cases[] = {
+        {L"2025-03-14T09:26:53.9+03:00", L"--- 2025-03-14 09:26:53 ---"},
+        {L"2024-12-31T23:59:59.9999999-08:00", L"--- 2024-12-31 23:59:59 ---"},
+        {L"2000-02-29T00:00:00Z", L"--- 2000-02-29 00:00:00 ---"},
+        {L"1969-07-20T20:17:40.5+00:00", L"--- 1969-07-20 20:17:40 ---"},
+        {L"0001-01-01T00:00:00+00:00", L"--- 0001-01-01 00:00:00 ---"},
+    };
+    for (const Case& c : cases) {
+        const std::optional<Core::OffsetDateTime> moment = Core::OffsetDateTime::ParseIso(c.moment);
+        ASSERT_TRUE(moment) << Text::ToUtf8(c.moment);
+        EXPECT_EQ(HeaderLine(*moment), c.header) << Text::ToUtf8(c.moment);
+    }
+}
+
+TEST(SilentRunInstall, WritableTargetInstallsAtOnceWithoutMinimumDuration) {
+    FakeMachine machine;
+    EXPECT_EQ(RunWith(machine, {L"/S", L"--per-user", L"--shortcuts=startmenu", L"--add-to-path"}), 0);
+    EXPECT_EQ(machine.journal, (Lines{OpenLine, Header, L"[install]", L"Установка завершена"}))
+        << Narrow(machine.journal);
+    ASSERT_EQ(machine.installs.size(), 1u);
+    const Core::InstallOptions& options = machine.installs[0];
+    EXPECT_EQ(options.MinimumDuration, Core::TickDuration::zero());
+    EXPECT_EQ(options.InstallDir, L"C:\\User\\RQ Demo App");
+    EXPECT_FALSE(options.PerMachine);
+    EXPECT_FALSE(options.DesktopShortcut);
+    EXPECT_TRUE(options.StartMenuShortcut);
+    EXPECT_TRUE(options.AddToPath);
+    EXPECT_EQ(options.SelectedComponentIds, (Lines{L"core"}));
+    EXPECT_EQ(options.Manifest->ProductId, L"Quill");
+    EXPECT_TRUE(machine.relaunches.empty());
+}
+
+TEST(SilentRunInstall, ElevationOutcomes) {
+    struct Case {
+        const char* label;
+        std::vector<std::wstring> arguments;
+        bool administrator;
+        bool probeRefuses;
+        std::optional<std::uint32_t> elevatedExitCode;
+        int exitCode;
+        Lines journal;
+    };
+    const Case cases[] = {
+        {"probe refuses, consent declined",
+         {L"/S", L"--per-user"},
+         false,
+         true,
+         std::nullopt,
+         1,
+         {OpenLine, Header, AskingRights, L"[relaunch]", Refused}},
+        {"probe refuses, copy succeeds",
+         {L"/S", L"--per-user"},
+         false,
+         true,
+         0u,
+         0,
+         {OpenLine, Header, AskingRights, L"[relaunch]"}},
+        {"copy cancelled", {L"/S"}, true, true, 1223u, 1223, {OpenLine, Header, AskingRights, L"[relaunch]"}},
+        {"copy failed", {L"/S"}, false, true, 1u, 1, {OpenLine, Header, AskingRights, L"[relaunch]"}},
+        // Per-machine without rights fails on the machine-wide parts even in a writable folder.
+        {"per-machine, not administrator, writable",
+         {L"/S", L"--per-machine"},
+         false,
+         false,
+         0u,
+         0,
+         {OpenLine, Header, AskingRights, L"[relaunch]"}},
+        {"per-machine, administrator, writable",
+         {L"/S", L"--per-machine"},
+         true,
+         false,
+         0u,
+         0,
+         {OpenLine, Header, L"[install]", L"Установка завершена"}},
+        // The elevated copy never relaunches again; what fails is logged.
+        {"elevated copy",
+         {L"--elevated", L"/S", L"--per-machine"},
+         false,
+         true,
+         0u,
+         0,
+         {OpenLine, Header, L"[install]", L"Установка завершена"}},
+    };
+    for (const Case& c : cases) {
+        FakeMachine machine;
+        machine.probeRefuses = c.probeRefuses;
+        machine.elevatedExitCode = c.elevatedExitCode;
+        Core::Elevation::ScopedAdministratorTest rights([&c] { return c.administrator; });
+        const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine);
+        EXPECT_EQ(code, c.exitCode) << c.label;
+        EXPECT_EQ(machine.journal, c.journal) << c.label << "\n" << Narrow(machine.journal);
+    }
+}
+
+TEST(SilentRunInstall, RelaunchCarriesTheEffectiveChoicesAndTheSilentSwitch) {
+    FakeMachine machine;
+    machine.probeRefuses = true;
+    machine.elevatedExitCode = 0;
+    EXPECT_EQ(RunWith(machine, {L"--silent", L"/D=D:\\Quill Apps", L"--components=DOCS", L"--no-shortcuts"}), 0);
+    ASSERT_EQ(machine.relaunches.size(), 1u);
+    EXPECT_EQ(machine.relaunches[0], (Lines{L"--elevated", L"--silent", L"--dir=\"D:\\Quill Apps\"", L"--per-user",
+                                            L"--shortcuts=", L"--components=core,docs"}));
+    EXPECT_TRUE(machine.installs.empty());
+}
+
+TEST(SilentRunInstall, RelaunchKeepsPathOffAgainstTheManifestsDefault) {
+    auto manifest = std::make_shared<InstallManifest>(*Manifest());
+    manifest->OfferAddToPath = true;
+    manifest->AddToPathByDefault = true;
+    FakeMachine machine;
+    machine.probeRefuses = true;
+    machine.elevatedExitCode = 0;
+    Core::Elevation::ScopedAdministratorTest rights([] { return false; });
+    SilentRun::Run(manifest, CommandLineOptions::Parse(Lines{L"/S", L"--no-add-to-path"}), machine);
+    ASSERT_EQ(machine.relaunches.size(), 1u);
+    EXPECT_EQ(machine.relaunches[0].back(), L"--no-add-to-path");
+}
+
+TEST(SilentRunInstall, FailuresAndCancellation) {
+    struct Case {
+        const char* label;
+        std::function<void(const LogLine&)> run;
+        int exitCode;
+        Lines tail;
+    };
+    const Case cases[] = {
+        {"engine failure",
+         [](const LogLine& log) {
+             log(L"Копирование файлов");
+             throw Core::InstallFailedException(L"Файл занят другим процессом: app.exe");
+         },
+         1,
+         {L"[install]", L"Копирование файлов", L"ОШИБКА: Файл занят другим процессом: app.exe"}},
+        {"platform failure",
+         [](const LogLine&) { throw UnauthorizedAccessException(L"Отказано в доступе."); },
+         1,
+         {L"[install]", L"ОШИБКА: Отказано в доступе."}},
+        {"standard failure",
+         [](const LogLine&) { throw std::runtime_error("bad allocation"); },
+         1,
+         {L"[install]", L"ОШИБКА: bad allocation"}},
+        // A cancellation ends without a line of its own.
+        {"cancelled",
+         [](const LogLine& log) {
+             log(L"Копирование файлов");
+             throw OperationCanceledException();
+         },
+         1223,
+         {L"[install]", L"Копирование файлов"}},
+    };
+    for (const Case& c : cases) {
+        FakeMachine machine;
+        machine.installRun = c.run;
+        EXPECT_EQ(RunWith(machine, {L"/S"}), c.exitCode) << c.label;
+        Lines expected{OpenLine, Header};
+        expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+        EXPECT_EQ(machine.journal, expected) << c.label << "\n" << Narrow(machine.journal);
+    }
+}
+
+TEST(SilentRunInstall, AFailureBeforeTheEngineIsLoggedToo) {
+    FakeMachine machine;
+    machine.summaryRun = [] { throw InvalidDataException(L"Пакет повреждён: неверная сигнатура."); };
+    EXPECT_EQ(RunWith(machine, {L"/S"}), 1);
+    EXPECT_EQ(machine.journal, (Lines{OpenLine, Header, L"ОШИБКА: Пакет повреждён: неверная сигнатура."}));
+}
+
+TEST(SilentRunLog, ALogThatCannotBeOpenedOrWrittenCostsOnlyTheLog) {
+    const std::function<std::unique_ptr<LogWriter>()> failures[] = {
+        []() -> std::unique_ptr<LogWriter> { throw IOException(L"The process cannot access the file."); },
+        []() -> std::unique_ptr<LogWriter> { throw UnauthorizedAccessException(L"Access is denied."); },
+        []() -> std::unique_ptr<LogWriter> { throw DirectoryNotFoundException(L"No temporary directory."); },
+    };
+    for (const auto& failure : failures) {
+        FakeMachine machine;
+        machine.openLog = failure;
+        EXPECT_EQ(RunWith(machine, {L"/S"}), 0);
+        EXPECT_EQ(machine.journal, (Lines{OpenLine, L"[install]"})) << Narrow(machine.journal);
+    }
+    // The header cannot be written: no log at all.
+    FakeMachine headerFails;
+    headerFails.failWritesFrom = 0;
+    EXPECT_EQ(RunWith(headerFails, {L"/S"}), 0);
+    EXPECT_EQ(headerFails.journal, (Lines{OpenLine, L"[install]"}));
+    // A write that fails later ends the log there, not the installation.
+    FakeMachine laterFails;
+    laterFails.failWritesFrom = 2;
+    laterFails.installRun = [](const LogLine& log) {
+        log(L"первая");
+        log(L"вторая");
+        log(L"третья");
+    };
+    EXPECT_EQ(RunWith(laterFails, {L"/S"}), 0);
+    EXPECT_EQ(laterFails.journal, (Lines{OpenLine, Header, L"[install]", L"первая"}));
+}
+
+TEST(SilentRunLog, OtherFailuresOfOpeningEndTheRun) {
+    FakeMachine machine;
+    machine.openLog = []() -> std::unique_ptr<LogWriter> { throw ArgumentException(L"Null character in path."); };
+    EXPECT_THROW(RunWith(machine, {L"/S"}), ArgumentException);
+    EXPECT_TRUE(machine.installs.empty());
+}
+
+Core::FoundInstallation Found(const std::wstring& dir, bool perMachine = false) {
+    Core::FoundInstallation found;
+    found.InstallDir = dir;
+    found.Record.InstallDir = dir;
+    found.Record.PerMachine = perMachine;
+    return found;
+}
+
+TEST(SilentRunUninstall, Outcomes) {
+    struct Case {
+        const char* label;
+        std::vector<std::wstring> arguments;
+        std::optional<Core::FoundInstallation> found;
+        std::function<void(const LogLine&)> run;
+        int exitCode;
+        Lines tail;
+    };
+    const auto completes = [](const LogLine& log) { log(L"Удаление завершено"); };
+    const Case cases[] = {
+        {"nothing found", {L"/S", L"--uninstall"}, std::nullopt, completes, 0, {NothingToRemove}},
+        {"found",
+         {L"/S", L"--uninstall"},
+         Found(L"C:\\Apps\\Quill"),
+         completes,
+         0,
+         {L"[uninstall C:\\Apps\\Quill]", L"Удаление завершено", L"[self-delete C:\\Apps\\Quill]"}},
+        {"keep data",
+         {L"/S", L"--uninstall", L"--keep-data"},
+         Found(L"C:\\Apps\\Quill"),
+         completes,
+         0,
+         {L"[uninstall C:\\Apps\\Quill keep]", L"Удаление завершено", L"[self-delete C:\\Apps\\Quill]"}},
+        // Per-machine without rights: the engine refuses, and nothing is reported as done.
+        {"per-machine without rights",
+         {L"/S", L"--uninstall"},
+         Found(L"C:\\Program Files\\Quill", true),
+         [](const LogLine&) {
+             throw UnauthorizedAccessException(L"Недостаточно прав для удаления записи об установке.");
+         },
+         1,
+         {L"[uninstall C:\\Program Files\\Quill]", L"ОШИБКА: Недостаточно прав для удаления записи об установке."}},
+        {"cancelled",
+         {L"/S", L"--uninstall"},
+         Found(L"C:\\Apps\\Quill"),
+         [](const LogLine&) { throw OperationCanceledException(); },
+         1223,
+         {L"[uninstall C:\\Apps\\Quill]"}},
+    };
+    for (const Case& c : cases) {
+        FakeMachine machine;
+        machine.found = c.found;
+        machine.uninstallRun = c.run;
+        // An uninstall never asks for elevation, however the machine would answer.
+        machine.probeRefuses = true;
+        Core::Elevation::ScopedAdministratorTest rights([] { return false; });
+        const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine);
+        EXPECT_EQ(code, c.exitCode) << c.label;
+        Lines expected{OpenLine, Header};
+        expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+        EXPECT_EQ(machine.journal, expected) << c.label << "\n" << Narrow(machine.journal);
+        EXPECT_TRUE(machine.relaunches.empty()) << c.label;
+        EXPECT_EQ(machine.searchedDir, std::nullopt) << c.label;
+    }
+}
+
+TEST(SilentRunUninstall, SearchesTheCommandLinesDirectory) {
+    FakeMachine machine;
+    Core::Elevation::ScopedAdministratorTest rights([] { return false; });
+    EXPECT_EQ(SilentRun::Run(Manifest(), CommandLineOptions::Parse(Lines{L"/S", L"/U", L"/D=E:\\Quill"}), machine), 0);
+    EXPECT_EQ(machine.searchedDir, L"E:\\Quill");
+}
+
+}  // namespace
+}  // namespace Ravenquill::SilentRun
