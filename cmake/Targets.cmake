@@ -11,6 +11,8 @@ function(rq_common_options target)
   if(RQ_WINDOWS)
     target_compile_definitions(${target} PUBLIC UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
                                                  WIDL_EXPLICIT_AGGREGATE_RETURNS)
+    # One section per function and object, so that a program's link drops what it never calls.
+    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
   elseif(RQ_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
                                              -fno-omit-frame-pointer)
@@ -103,13 +105,17 @@ function(rq_split_by_platform prefix ending)
   set(${prefix}_posix ${posix} PARENT_SCOPE)
 endfunction()
 
-# rq_folder_library(NAME [DEPS ...])
+# rq_folder_library(NAME [DEPS ...] [EXCLUDE file...])
 #   A library of every .cpp in the calling folder: files ending _win32.cpp build only for Windows,
 #   files ending _posix.cpp only natively. A folder whose files all end _win32.cpp gives no native
-#   library (check with if(TARGET ...)).
+#   library (check with if(TARGET ...)). EXCLUDE names files (in the folder) that the folder builds
+#   otherwise, such as a process entry.
 function(rq_folder_library name)
-  cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(f ${A_EXCLUDE})
+    list(REMOVE_ITEM all ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+  endforeach()
   if(NOT all)
     return()
   endif()

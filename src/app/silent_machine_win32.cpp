@@ -1,13 +1,9 @@
-// The silent run on the machine itself: the temporary directory, the engines run to their end on
-// the calling thread, the elevation test and the elevated relaunch that is waited for.
-#include <windows.h>
-
-#include <vector>
-
+// The silent run on the machine itself (Windows only, for the elevated relaunch): the log in the
+// temporary directory, the engines run to their end, the write probe and the relaunch waited for.
 #include "app/silent_log.h"
 #include "app/silent_run.h"
+#include "core/common/file_system.h"
 #include "core/common/path.h"
-#include "core/common/win32_error.h"
 #include "core/engine/elevation.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/uninstall_engine.h"
@@ -15,22 +11,10 @@
 namespace Ravenquill::SilentRun {
 namespace {
 
-// The user's temporary directory as the platform names it (TMP, TEMP, USERPROFILE, the Windows
-// directory).
-std::wstring TemporaryDirectory() {
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
-    for (;;) {
-        const DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (length == 0) ThrowLastWin32Error(L"GetTempPathW");
-        if (length < buffer.size()) return std::wstring(buffer.data(), length);
-        buffer.resize(length + 1);
-    }
-}
-
 class MachineSilentRun final : public SilentMachine {
 public:
     std::unique_ptr<LogWriter> OpenLog(const std::wstring& fileName) override {
-        return std::make_unique<LogFile>(Path::Combine(TemporaryDirectory(), fileName));
+        return std::make_unique<LogFile>(Path::Combine(FileSystem::TempDirectory(), fileName));
     }
     Core::OffsetDateTime Now() override { return Core::OffsetDateTime::Now(); }
 

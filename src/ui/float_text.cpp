@@ -8,8 +8,6 @@
 #include <limits>
 #include <string_view>
 
-#include "core/common/number_format.h"
-
 namespace Ravenquill::Ui::Detail {
 namespace {
 
@@ -20,16 +18,6 @@ std::string ShortestDigits(float value) {
 }
 
 }  // namespace
-
-std::wstring FormatSingle(float value) {
-    if (!std::isfinite(value)) return FormatDouble(value);
-    // Widening the float itself would print its binary tail (0.1f → 0.100000001490116); the double
-    // nearest to the float's shortest digits prints as those digits.
-    const std::string digits = ShortestDigits(value);
-    double shortest = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), shortest);
-    return FormatDouble(shortest);
-}
 
 std::wstring InvariantSingle(float value) {
     if (std::isnan(value)) return L"NaN";

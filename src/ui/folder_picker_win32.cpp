@@ -9,30 +9,13 @@
 #include <thread>
 
 #include "core/common/errors.h"
-#include "core/common/long_path.h"
+#include "core/common/file_system.h"
+#include "core/common/unique_handle.h"
 
 namespace Ravenquill::Ui {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-struct CoTaskMemFreer {
-    void operator()(wchar_t* text) const noexcept { CoTaskMemFree(text); }
-};
-using CoTaskMemString = std::unique_ptr<wchar_t, CoTaskMemFreer>;
-
-// Whatever the initial path holds, the picker must still show: a path the platform cannot take
-// (a U+0000 inside, which would cut it short, or a long one it cannot make full) names no folder.
-bool IsDirectory(const std::wstring& path) {
-    if (path.find(L'\0') != std::wstring::npos) return false;
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    try {
-        attributes = GetFileAttributesW(LongPath(path).c_str());
-    } catch (const Exception&) {
-        return false;
-    }
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 // The picker itself, on a thread in a single-threaded apartment. Every COM pointer is released
 // before it returns, also when an error leaves it.
@@ -88,7 +71,9 @@ bool RunInSingleThreadedApartment(const std::function<void()>& work) {
 namespace FolderDialog {
 
 void SetInitialFolder(IFileOpenDialog* dialog, const std::optional<std::wstring>& path) {
-    const std::wstring folder = NearestExistingFolder(path, IsDirectory);
+    // Whatever the initial path holds, the picker must still show: a path the platform cannot take
+    // (a U+0000 inside, which would cut it short, or a long one it cannot make full) names no folder.
+    const std::wstring folder = NearestExistingFolder(path, FileSystem::DirectoryExists);
     if (folder.empty()) return;
     ComPtr<IShellItem> item;
     if (FAILED(SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(&item)))) return;

@@ -15,7 +15,11 @@ using Args = std::vector<std::wstring>;
 
 std::string Narrow(const Args& args) {
     std::string text;
-    for (const std::wstring& arg : args) text += "[" + Text::ToUtf8(arg) + "]";
+    for (const std::wstring& arg : args) {
+        text += '[';
+        text += Text::ToUtf8(arg);
+        text += ']';
+    }
     return text;
 }
 

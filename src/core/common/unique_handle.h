@@ -1,7 +1,10 @@
 #pragma once
-// Owners of Win32 handles. Windows builds only.
+// Owners of Win32 handles and of strings the system allocates for the caller. Windows builds only.
 #include <windows.h>
+// after windows.h, which it needs
+#include <objbase.h>
 
+#include <memory>
 #include <utility>
 
 namespace Ravenquill {
@@ -68,6 +71,13 @@ using UniqueHandle = UniqueAny<NullHandleTraits>;
 using UniqueHKey = UniqueAny<HKeyTraits>;
 using UniqueHModule = UniqueAny<HModuleTraits>;
 using UniqueFindHandle = UniqueAny<FindHandleTraits>;
+
+// A string that a system call allocated with CoTaskMemAlloc and the caller frees (a known folder's
+// path, a shell item's name).
+struct CoTaskMemFreer {
+    void operator()(wchar_t* text) const noexcept { CoTaskMemFree(text); }
+};
+using CoTaskMemString = std::unique_ptr<wchar_t, CoTaskMemFreer>;
 
 // Loads a DLL from the system directory only, so a DLL planted beside the executable is never used.
 inline UniqueHModule LoadSystemLibrary(const wchar_t* name) noexcept {

@@ -22,4 +22,10 @@ inline void ThrowLastWin32ErrorIf(bool failed, std::wstring_view subject = {}) {
     if (failed) ThrowLastWin32Error(subject);
 }
 
+// The check of a registry call, which returns its error code (an LSTATUS) instead of setting the
+// last error: nothing for ERROR_SUCCESS, else the exception for the code.
+inline void ThrowIfRegistryFailed(long status, std::wstring_view subject = {}) {
+    if (status != 0) ThrowWin32Error(static_cast<std::uint32_t>(status), subject);
+}
+
 }  // namespace Ravenquill

@@ -62,7 +62,8 @@ private:
 // in the nearest existing one (the probe is deleted when it is closed).
 bool RequiresElevation(const std::wstring& targetDir);
 
-// The full form of path, or its nearest parent, that exists as a directory; nothing when none does.
+// Windows: the full form of path, or its nearest parent, that exists as a directory; nothing when
+// none does.
 std::optional<std::wstring> FindExistingAncestor(const std::wstring& path);
 // The same with the directory test given (the Windows overload above uses the file system).
 std::optional<std::wstring> FindExistingAncestor(std::wstring_view fullPath,

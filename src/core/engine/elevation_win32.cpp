@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/common/errors.h"
+#include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/long_path.h"
 #include "core/common/path.h"
@@ -16,11 +17,6 @@
 
 namespace Ravenquill::Core::Elevation {
 namespace {
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 std::array<std::uint8_t, 16> NewGuidBytes() {
     GUID guid{};
@@ -125,7 +121,7 @@ bool CheckAdministrator() {
 }
 
 std::optional<std::wstring> FindExistingAncestor(const std::wstring& path) {
-    return FindExistingAncestor(Path::GetFullPath(path), IsDirectory);
+    return FindExistingAncestor(Path::GetFullPath(path), FileSystem::DirectoryExists);
 }
 
 bool RequiresElevation(const std::wstring& targetDir) {

@@ -21,8 +21,6 @@ std::int32_t CurrentProcessId() noexcept;
 // The user's culture's comparison ignoring case (ordinal ignoring case natively).
 int CompareNames(std::wstring_view a, std::wstring_view b);
 
-bool DirectoryExists(const std::wstring& path);
-
 // The path with every short (8.3) component in its long form, so that a folder named in either
 // form matches the module paths; the path as given when that cannot be had.
 std::wstring LongForm(const std::wstring& path);

@@ -1,7 +1,5 @@
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "core/common/text.h"
 #include "core/engine/file_lock_platform.h"
 
@@ -12,11 +10,6 @@ namespace Ravenquill::Core::FileLockPlatform {
 std::int32_t CurrentProcessId() noexcept { return static_cast<std::int32_t>(getpid()); }
 
 int CompareNames(std::wstring_view a, std::wstring_view b) { return Text::CompareIgnoreCase(a, b); }
-
-bool DirectoryExists(const std::wstring& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(std::filesystem::path(Text::ToUtf8(path)), error);
-}
 
 std::wstring LongForm(const std::wstring& path) { return path; }
 

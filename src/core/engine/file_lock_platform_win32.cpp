@@ -2,7 +2,6 @@
 // after windows.h, which it needs
 #include <tlhelp32.h>
 
-#include "core/common/long_path.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
 #include "core/engine/file_lock_platform.h"
@@ -36,11 +35,6 @@ int CompareNames(std::wstring_view a, std::wstring_view b) {
                                  b.data(), static_cast<int>(b.size()), nullptr, nullptr, 0);
     if (result == 0) return Text::CompareIgnoreCase(a, b);
     return result - CSTR_EQUAL;
-}
-
-bool DirectoryExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::wstring LongForm(const std::wstring& path) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/common/async.h"
+#include "core/common/file_system.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/engine/file_lock_platform.h"
@@ -46,7 +47,7 @@ std::vector<LockingProcess> FileLockService::FindProcessesInDirectory(const std:
     } catch (const Exception&) {
         return {};  // a path the platform cannot make full names no directory
     }
-    if (!FileLockPlatform::DirectoryExists(full)) return {};
+    if (!FileSystem::DirectoryExists(full)) return {};
     const std::wstring prefix = FileLockRecords::DirectoryPrefix(FileLockPlatform::LongForm(full));
     const std::int32_t self = FileLockPlatform::CurrentProcessId();
     std::vector<LockingProcess> found;

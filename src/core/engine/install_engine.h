@@ -34,9 +34,10 @@ public:
     // None: a locked file fails the installation at once.
     LockHandler FileLockHandler;
 
-    // Runs Install on the thread pool. The engine must outlive the future.
+    // Windows builds only: runs Install on the thread pool. The engine must outlive the future.
     std::future<InstallRecord> InstallAsync(InstallOptions options, CancellationToken token = {});
-    // The whole installation, blocking; cancellation is tested before every file.
+    // Windows builds only: the whole installation, blocking; cancellation is tested before every
+    // file.
     InstallRecord Install(const InstallOptions& options, CancellationToken token = {});
 
     // The entries of the selected components (and of no or required components), in source order;
@@ -46,10 +47,11 @@ public:
     static bool IsSameOrUnder(std::wstring_view path, std::wstring_view prefix) noexcept;
     static std::wstring FormatSize(std::int64_t bytes);
 
-    // The manifest's main executable under the install directory, else the first "*.exe" directly in
-    // it other than "uninstall.exe".
+    // Windows builds only: the manifest's main executable under the install directory, else the
+    // first "*.exe" directly in it other than "uninstall.exe".
     static std::optional<std::wstring> ResolveMainExecutable(const InstallManifest& manifest,
                                                              const std::wstring& installDir);
+    // Windows builds only: the manifest's icon when that file exists, else the main executable.
     static std::optional<std::wstring> ResolveIcon(const InstallManifest& manifest, const std::wstring& installDir);
 
     // Sharing or lock violation, or access denied.

@@ -1,9 +1,9 @@
 #include <algorithm>
 
 #include "core/common/async.h"
+#include "core/common/file_system.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "file_system.h"
 #include "install_engine.h"
 #include "install_run.h"
 

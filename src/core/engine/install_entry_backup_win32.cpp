@@ -17,10 +17,6 @@ std::wstring KeyPath(const std::wstring& productId) {
 
 HKEY Hive(bool perMachine) { return perMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-void Check(LSTATUS status, const std::wstring& subject) {
-    if (status != ERROR_SUCCESS) ThrowWin32Error(static_cast<std::uint32_t>(status), subject);
-}
-
 }  // namespace
 
 std::optional<Values> Read(const std::wstring& productId, bool perMachine) {
@@ -29,11 +25,11 @@ std::optional<Values> Read(const std::wstring& productId, bool perMachine) {
     UniqueHKey key;
     const LSTATUS opened = RegOpenKeyExW(Hive(perMachine), path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put());
     if (opened == ERROR_FILE_NOT_FOUND) return std::nullopt;
-    Check(opened, path);
+    ThrowIfRegistryFailed(opened, path);
     DWORD count = 0, longestName = 0, longestData = 0;
-    Check(RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
-                           &longestData, nullptr, nullptr),
-          path);
+    ThrowIfRegistryFailed(RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                                           &longestName, &longestData, nullptr, nullptr),
+                          path);
     Values values;
     std::wstring name(longestName + 1, L'\0');
     std::vector<std::byte> data(longestData + 1);
@@ -44,7 +40,7 @@ std::optional<Values> Read(const std::wstring& productId, bool perMachine) {
         const LSTATUS status = RegEnumValueW(key.get(), i, name.data(), &nameLength, nullptr, &type,
                                              reinterpret_cast<BYTE*>(data.data()), &dataLength);
         if (status == ERROR_NO_MORE_ITEMS) break;
-        Check(status, path);
+        ThrowIfRegistryFailed(status, path);
         values.push_back(
             Value{name.substr(0, nameLength), type, std::vector<std::byte>(data.begin(), data.begin() + dataLength)});
     }
@@ -55,22 +51,23 @@ void Restore(const std::wstring& productId, bool perMachine, const Values& value
     if (Text::IsNullOrWhiteSpace(productId)) return;
     const std::wstring path = KeyPath(productId);
     UniqueHKey key;
-    Check(RegCreateKeyExW(Hive(perMachine), path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY,
-                          nullptr, key.put(), nullptr),
-          path);
+    ThrowIfRegistryFailed(RegCreateKeyExW(Hive(perMachine), path.c_str(), 0, nullptr, 0,
+                                          KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr),
+                          path);
     // Values the failed run added go first; deleting while enumerating would skip some.
     if (const std::optional<Values> now = Read(productId, perMachine)) {
         for (const Value& value : *now) {
             const bool earlier = std::any_of(values.begin(), values.end(), [&](const Value& v) {
                 return Text::EqualsIgnoreCase(v.Name, value.Name);
             });
-            if (!earlier) Check(RegDeleteValueW(key.get(), value.Name.c_str()), path);
+            if (!earlier) ThrowIfRegistryFailed(RegDeleteValueW(key.get(), value.Name.c_str()), path);
         }
     }
     for (const Value& value : values)
-        Check(RegSetValueExW(key.get(), value.Name.c_str(), 0, value.Type,
-                             reinterpret_cast<const BYTE*>(value.Data.data()), static_cast<DWORD>(value.Data.size())),
-              path);
+        ThrowIfRegistryFailed(
+            RegSetValueExW(key.get(), value.Name.c_str(), 0, value.Type,
+                           reinterpret_cast<const BYTE*>(value.Data.data()), static_cast<DWORD>(value.Data.size())),
+            path);
 }
 
 }  // namespace Ravenquill::Core::UninstallEntryBackup

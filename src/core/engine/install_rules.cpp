@@ -99,4 +99,11 @@ bool IsPlainFolderName(std::wstring_view name) noexcept {
     return std::none_of(name.begin(), name.end(), [](wchar_t c) { return Path::IsSeparator(c) || c == L':'; });
 }
 
+std::wstring AsideName(std::wstring_view name, std::wstring_view suffix) {
+    std::size_t keep = std::min(name.size(), MaxNameLength - std::min(suffix.size(), MaxNameLength));
+    // A high surrogate left alone at the end would make a name no strict reader takes back.
+    if (keep > 0 && keep < name.size() && name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF) --keep;
+    return std::wstring(name.substr(0, keep)) + std::wstring(suffix);
+}
+
 }  // namespace Ravenquill::Core::InstallRules

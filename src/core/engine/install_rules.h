@@ -2,6 +2,7 @@
 // The pure rules of installing and uninstalling: component membership, which paths lie inside the
 // install directory, the order in which directories are removed, and the texts of sizes and
 // durations. No file system access, so they are tested natively as well.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,6 +38,14 @@ std::wstring FormatSize(std::int64_t bytes);
 
 // Seconds with exactly one decimal, rounded half away from zero, in the user's number format.
 std::wstring FormatSeconds(double seconds);
+
+// The most UTF-16 units that one component of a path may hold.
+inline constexpr std::size_t MaxNameLength = 255;
+
+// The name under which a file is kept aside: the file's own name followed by the suffix, the name
+// cut short (never between the two halves of a surrogate pair) so that the whole stays within
+// MaxNameLength. The suffix must itself be shorter than that.
+std::wstring AsideName(std::wstring_view name, std::wstring_view suffix);
 
 // True when the name can be used as one folder name joined to a parent: not empty or white space,
 // no separator, no drive colon, not "." or "..".

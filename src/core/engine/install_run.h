@@ -21,6 +21,8 @@ inline constexpr std::wstring_view Directory = L"directory";
 inline constexpr std::wstring_view Entry = L"entry";
 inline constexpr std::wstring_view Uninstaller = L"uninstaller";
 inline constexpr std::wstring_view Shortcuts = L"shortcuts";
+// Each link, after an earlier one in its place was moved aside and before the new one is written.
+inline constexpr std::wstring_view Link = L"link";
 inline constexpr std::wstring_view PathEntry = L"path";
 inline constexpr std::wstring_view Record = L"record";
 inline constexpr std::wstring_view Registry = L"registry";
@@ -59,6 +61,9 @@ private:
         bool KeepOnSuccess = false;
     };
 
+    // The record keeps these texts, and a strict JSON reader takes no unpaired surrogate back: such
+    // a record could never be loaded again, so the installation could not be found for removal.
+    void RefuseUnreadableRecordTexts() const;
     void InstallEntries(const std::vector<const PayloadEntry*>& entries);
     void EnsureDirectory(const std::wstring& directory);
     void WriteEntry(const PayloadEntry& entry, const std::wstring& target);
@@ -78,11 +83,15 @@ private:
     void WriteUninstallEntry(const std::wstring& uninstaller);
     void WaitForMinimumDuration();
 
-    // Moves an existing file to its name with the run's suffix; the rollback moves it back.
+    // Where an existing file is kept while the run may still put it back: beside it, under its
+    // name with the run's suffix and a number, within the length one name may have.
+    std::wstring AsidePath(const std::wstring& path);
+    // Moves an existing file aside; the rollback moves it back.
     void MoveAside(const std::wstring& path);
     void MoveAsideAs(const std::wstring& path, const std::wstring& aside, bool keepOnSuccess);
-    // Puts the moved-aside files back, newest first, replacing what this run wrote there.
-    void RestoreMovedAside();
+    // Puts the files moved aside after the first `kept` back, newest first, replacing what this
+    // run wrote there: a step that fails but lets the run go on leaves the earlier file in place.
+    void RestoreMovedAside(std::size_t kept = 0);
     void ListFile(const std::wstring& relative);
     void MarkWritten(const std::wstring& path);
     bool WroteFile(const std::wstring& path) const;
@@ -99,6 +108,7 @@ private:
     std::wstring installDir_;
     std::int64_t total_ = 1;
     std::wstring asideSuffix_;
+    std::size_t asideCount_ = 0;
 
     // Full paths of the files this run wrote (the running uninstaller, kept in place, is not one).
     std::vector<std::wstring> written_;

@@ -1,20 +1,16 @@
 #include "install_run.h"
 
-#include <objbase.h>
-#include <shlobj.h>
-#include <windows.h>
-
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <random>
 
+#include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/common/win32_error.h"
 #include "file_lock_service.h"
-#include "file_system.h"
 #include "install_rules.h"
 #include "path_variable.h"
 #include "shortcut.h"
@@ -64,15 +60,6 @@ std::wstring NewAsideSuffix() {
     return suffix;
 }
 
-std::optional<std::wstring> KnownFolder(const KNOWNFOLDERID& id) {
-    PWSTR path = nullptr;
-    const HRESULT hr = SHGetKnownFolderPath(id, 0, nullptr, &path);
-    std::optional<std::wstring> result;
-    if (SUCCEEDED(hr) && path != nullptr && *path != 0) result = path;
-    CoTaskMemFree(path);
-    return result;
-}
-
 bool SameFullPath(const std::wstring& a, const std::wstring& b) {
     try {
         return Text::EqualsIgnoreCase(Path::TrimEndingSeparators(Path::GetFullPath(a)),
@@ -106,6 +93,14 @@ InstallEngine::Run::Run(InstallEngine& engine, const InstallOptions& options, Ca
 
 InstallRecord InstallEngine::Run::Execute() {
     if (Text::IsNullOrWhiteSpace(options_.InstallDir)) throw ArgumentException(L"Не задан каталог установки.");
+    // The id names the product's key under "Uninstall": a blank one would name the list itself and
+    // a '\' another program's key. Refused before anything is written rather than after every
+    // file is copied.
+    if (Text::IsNullOrWhiteSpace(manifest_.ProductId))
+        throw InstallFailedException(L"В манифесте не задан идентификатор продукта.");
+    if (!UninstallRegistry::IsEntryName(manifest_.ProductId))
+        throw InstallFailedException(L"Идентификатор продукта «" + manifest_.ProductId +
+                                     L"» не может содержать символ «\\».");
     installDir_ = Path::GetFullPath(options_.InstallDir);
 
     record_.ProductName = manifest_.ProductName;
@@ -116,6 +111,7 @@ InstallRecord InstallEngine::Run::Execute() {
     record_.PerMachine = options_.PerMachine;
     record_.Components.assign(options_.SelectedComponentIds.begin(), options_.SelectedComponentIds.end());
     record_.MainExecutable = manifest_.MainExecutable;
+    RefuseUnreadableRecordTexts();
 
     engine_.Report(0, L"Подготовка к установке", installDir_);
     engine_.WriteLog(L"Ravenquill — установка «" + manifest_.ProductName + L"» " + manifest_.Version);
@@ -185,6 +181,19 @@ InstallRecord InstallEngine::Run::Execute() {
     }
     DiscardMovedAside();
     return record_;
+}
+
+void InstallEngine::Run::RefuseUnreadableRecordTexts() const {
+    // An NTFS name may hold such a unit, so a typed or given directory can.
+    if (!Text::IsWellFormedUtf16(installDir_))
+        throw InstallFailedException(L"Путь установки содержит недопустимые символы: " + installDir_);
+    std::vector<const std::wstring*> texts{&record_.ProductName, &record_.Version, &record_.Publisher};
+    if (record_.MainExecutable) texts.push_back(&*record_.MainExecutable);
+    if (manifest_.StartMenuFolder) texts.push_back(&*manifest_.StartMenuFolder);
+    for (const std::wstring& id : record_.Components) texts.push_back(&id);
+    for (const std::wstring* text : texts)
+        if (!Text::IsWellFormedUtf16(*text))
+            throw InstallFailedException(L"Данные установки содержат недопустимые символы: " + *text);
 }
 
 void InstallEngine::Run::InstallEntries(const std::vector<const PayloadEntry*>& entries) {
@@ -315,7 +324,7 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
             const std::wstring old = uninstaller + L".old";
             // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
             // stays as ".old".
-            if (FileSystem::FileExists(old)) MoveAsideAs(old, old + asideSuffix_, false);
+            if (FileSystem::FileExists(old)) MoveAside(old);
             // A payload's own "uninstall.exe" is this run's file under its new name too, so that
             // a clean-up takes it away rather than putting it back as the earlier uninstaller.
             const bool ours = WroteFile(uninstaller);
@@ -341,14 +350,7 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
         }
     } catch (const IOException&) {
         // Without a new copy the earlier uninstaller goes back in place, so the entry still works.
-        while (movedAside_.size() > movedBefore) {
-            const MovedAside moved = movedAside_.back();
-            movedAside_.pop_back();
-            TryRun([&] {
-                FileSystem::DeleteFileIfExists(moved.Original);
-                FileSystem::MoveFileTo(moved.Aside, moved.Original);
-            });
-        }
+        RestoreMovedAside(movedBefore);
         throw;
     }
     MarkWritten(uninstaller);
@@ -360,12 +362,15 @@ void InstallEngine::Run::CopySideManifest() {
     const std::wstring side = Path::Combine(folder, L"installer.json");
     if (!FileSystem::FileExists(side) || SameFullPath(folder, installDir_)) return;
     const std::wstring target = Path::Combine(installDir_, L"installer.json");
+    const std::size_t movedBefore = movedAside_.size();
     if (FileSystem::FileExists(target) && !WroteFile(target)) MoveAside(target);
     try {
         FileSystem::CopyFileTo(side, target);
     } catch (...) {
+        // The installed uninstaller reads this file as its manifest: the earlier copy goes back.
         const std::exception_ptr failure = std::current_exception();
         TryRun([&] { FileSystem::DeleteFileIfExists(target); });
+        RestoreMovedAside(movedBefore);
         std::rethrow_exception(failure);
     }
     MarkWritten(target);
@@ -381,13 +386,15 @@ void InstallEngine::Run::CreateShortcuts(const std::wstring& uninstaller) {
     }
     const std::wstring& name = manifest_.ProductName;
     if (options_.DesktopShortcut) {
-        if (const auto desktop = KnownFolder(options_.PerMachine ? FOLDERID_PublicDesktop : FOLDERID_Desktop))
+        if (const auto desktop = FileSystem::KnownFolderPath(
+                options_.PerMachine ? FileSystem::KnownFolder::PublicDesktop : FileSystem::KnownFolder::Desktop))
             CreateShortcut(Path::Combine(*desktop, name + L".lnk"), *main, icon, std::nullopt);
         else
             engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка рабочего стола");
     }
     if (options_.StartMenuShortcut) {
-        const auto programs = KnownFolder(options_.PerMachine ? FOLDERID_CommonPrograms : FOLDERID_Programs);
+        const auto programs = FileSystem::KnownFolderPath(options_.PerMachine ? FileSystem::KnownFolder::CommonPrograms
+                                                                              : FileSystem::KnownFolder::Programs);
         if (!programs) {
             engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка меню «Пуск»");
             return;
@@ -405,21 +412,26 @@ void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std:
                                         const std::optional<std::wstring>& icon,
                                         const std::optional<std::wstring>& arguments) {
     const std::wstring description = manifest_.Tagline ? *manifest_.Tagline : manifest_.ProductName;
+    const std::size_t movedBefore = movedAside_.size();
+    std::wstring failure;
     try {
         if (FileSystem::FileExists(linkPath) && !WroteFile(linkPath)) MoveAside(linkPath);
+        InstallSteps::Enter(InstallSteps::Link);
         Shortcut::Create(linkPath, target, Path::GetDirectoryName(target), description, icon, arguments);
         record_.Shortcuts.push_back(linkPath);
         engine_.WriteLog(L"Создан ярлык: " + linkPath);
+        return;
     } catch (const IOException& e) {
-        engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
-                         e.Message());
+        failure = e.Message();
     } catch (const UnauthorizedAccessException& e) {
-        engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
-                         e.Message());
+        failure = e.Message();
     } catch (const InvalidOperationException& e) {
-        engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
-                         e.Message());
+        failure = e.Message();
     }
+    // The run goes on without this link: the earlier one stays where it was, since only a
+    // successful save replaces it.
+    RestoreMovedAside(movedBefore);
+    engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " + failure);
 }
 
 void InstallEngine::Run::AddToPath() {
@@ -492,15 +504,21 @@ void InstallEngine::Run::WaitForMinimumDuration() {
     if (remaining > std::chrono::steady_clock::duration::zero()) Delay(remaining, token_);
 }
 
-void InstallEngine::Run::MoveAside(const std::wstring& path) { MoveAsideAs(path, path + asideSuffix_, false); }
+std::wstring InstallEngine::Run::AsidePath(const std::wstring& path) {
+    // The number keeps two long names that are cut to the same beginning apart.
+    const std::wstring suffix = asideSuffix_ + L"-" + std::to_wstring(++asideCount_);
+    return Path::Combine(Path::GetDirectoryName(path), InstallRules::AsideName(Path::GetFileName(path), suffix));
+}
+
+void InstallEngine::Run::MoveAside(const std::wstring& path) { MoveAsideAs(path, AsidePath(path), false); }
 
 void InstallEngine::Run::MoveAsideAs(const std::wstring& path, const std::wstring& aside, bool keepOnSuccess) {
     FileSystem::MoveFileTo(path, aside);
     movedAside_.push_back(MovedAside{path, aside, keepOnSuccess});
 }
 
-void InstallEngine::Run::RestoreMovedAside() {
-    while (!movedAside_.empty()) {
+void InstallEngine::Run::RestoreMovedAside(std::size_t kept) {
+    while (movedAside_.size() > kept) {
         const MovedAside moved = movedAside_.back();
         movedAside_.pop_back();
         TryRun([&] {

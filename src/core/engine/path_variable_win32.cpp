@@ -29,20 +29,20 @@ std::optional<StoredPath> ReadStored(bool machine) {
     const LSTATUS opened =
         RegOpenKeyExW(Hive(machine), KeyPath(machine), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
     if (opened == ERROR_FILE_NOT_FOUND) return std::nullopt;
-    if (opened != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(opened), KeyPath(machine));
+    ThrowIfRegistryFailed(opened, KeyPath(machine));
     for (;;) {
         DWORD kind = 0;
         DWORD bytes = 0;
         LSTATUS status = RegQueryValueExW(key.get(), ValueName, nullptr, &kind, nullptr, &bytes);
         if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
-        if (status != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(status), ValueName);
+        ThrowIfRegistryFailed(status, ValueName);
         // Only text counts as a PATH; a value of another kind reads as missing.
         if (kind != REG_SZ && kind != REG_EXPAND_SZ) return std::nullopt;
         std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD read = static_cast<DWORD>(text.size() * sizeof(wchar_t));
         status = RegQueryValueExW(key.get(), ValueName, nullptr, &kind, reinterpret_cast<BYTE*>(text.data()), &read);
         if (status == ERROR_MORE_DATA) continue;  // grew between the two calls
-        if (status != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(status), ValueName);
+        ThrowIfRegistryFailed(status, ValueName);
         text.resize(read / sizeof(wchar_t));
         while (!text.empty() && text.back() == L'\0') text.pop_back();
         return StoredPath{std::move(text), kind};
@@ -64,7 +64,7 @@ void WriteStored(bool machine, const StoredPath& value) {
         // file-system one, so callers that skip access-denied steps still stop on it.
         throw SecurityException(Win32ErrorMessage(ERROR_ACCESS_DENIED) + L" : HKEY_LOCAL_MACHINE\\" + MachineKey);
     }
-    if (opened != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(opened), KeyPath(machine));
+    ThrowIfRegistryFailed(opened, KeyPath(machine));
     if (value.Text.empty()) {
         const LSTATUS deleted = RegDeleteValueW(key.get(), ValueName);
         if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
@@ -74,7 +74,7 @@ void WriteStored(bool machine, const StoredPath& value) {
         const DWORD bytes = static_cast<DWORD>((value.Text.size() + 1) * sizeof(wchar_t));
         const LSTATUS set = RegSetValueExW(key.get(), ValueName, 0, value.Kind,
                                            reinterpret_cast<const BYTE*>(value.Text.c_str()), bytes);
-        if (set != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(set), ValueName);
+        ThrowIfRegistryFailed(set, ValueName);
     }
     key.reset();
     BroadcastEnvironmentChange();

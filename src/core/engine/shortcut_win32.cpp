@@ -4,9 +4,8 @@
 #include <wrl/client.h>
 
 #include "core/common/errors.h"
-#include "core/common/long_path.h"
+#include "core/common/file_system.h"
 #include "core/common/path.h"
-#include "core/common/win32_error.h"
 #include "core/engine/shortcut.h"
 
 using Microsoft::WRL::ComPtr;
@@ -32,27 +31,6 @@ const LinkIds& Ids() {
     return ids;
 }
 
-bool DirectoryExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// Creates the folder and every missing parent.
-void CreateDirectories(const std::wstring& path) {
-    if (path.empty() || DirectoryExists(path)) return;
-    const std::wstring parent = Path::GetDirectoryName(path);
-    if (!parent.empty() && parent != path) CreateDirectories(parent);
-    if (!CreateDirectoryW(LongPath(path).c_str(), nullptr)) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS || !DirectoryExists(path)) ThrowWin32Error(error, path);
-    }
-}
-
 void Save(IShellLinkW* link, const std::wstring& lnkPath) {
     ComPtr<IPersistFile> file;
     ThrowIfFailed(link->QueryInterface(Ids().PersistFile, reinterpret_cast<void**>(file.GetAddressOf())));
@@ -64,7 +42,7 @@ void Save(IShellLinkW* link, const std::wstring& lnkPath) {
 void Create(const std::wstring& lnkPath, const std::wstring& target, const std::optional<std::wstring>& workingDir,
             const std::optional<std::wstring>& description, const std::optional<std::wstring>& iconPath,
             const std::optional<std::wstring>& arguments) {
-    CreateDirectories(Path::GetDirectoryName(Path::GetFullPath(lnkPath)));
+    FileSystem::CreateDirectories(Path::GetDirectoryName(Path::GetFullPath(lnkPath)));
 
     ComPtr<IShellLinkW> link;
     const HRESULT created = CoCreateInstance(Ids().ShellLink, nullptr, CLSCTX_INPROC_SERVER, Ids().ShellLinkW,
@@ -77,7 +55,7 @@ void Create(const std::wstring& lnkPath, const std::wstring& target, const std::
     if (description && !description->empty()) {
         ThrowIfFailed(link->SetDescription(DescriptionFor(*description).c_str()));
     }
-    if (iconPath && !iconPath->empty() && FileExists(*iconPath)) {
+    if (iconPath && !iconPath->empty() && FileSystem::FileExists(*iconPath)) {
         ThrowIfFailed(link->SetIconLocation(iconPath->c_str(), 0));
     }
     Save(link.Get(), lnkPath);

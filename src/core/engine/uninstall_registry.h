@@ -2,8 +2,8 @@
 // The product's entry in the system's list of installed programs: the key
 // Software\Microsoft\Windows\CurrentVersion\Uninstall\<product id> of HKEY_LOCAL_MACHINE (per
 // machine) or HKEY_CURRENT_USER (per user), always in the 64-bit view. A product id that is blank
-// or holds '\' is refused with ArgumentException before any key is opened, so no call ever touches
-// the list key itself or another program's entry.
+// or holds '\' is refused with ArgumentException before any key is opened (FindInstalled finds no
+// entry for it), so no call ever touches the list key itself or another program's entry.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -66,7 +66,8 @@ void Write(const InstallRecord& record, const std::wstring& uninstallerPath, std
 void Delete(const std::wstring& productId, bool perMachine);
 
 // Windows: the machine's entry, else the user's, when it has an InstallLocation that is a non-blank
-// string. A hive whose entry this process may not read is skipped.
+// string; none for an id that cannot name an entry. A hive whose entry this process may not read
+// is skipped.
 std::optional<InstalledEntry> FindInstalled(const std::wstring& productId);
 
 }  // namespace Ravenquill::Core::UninstallRegistry

@@ -25,7 +25,7 @@ void SetValue(HKEY key, const RegistryValue& value) {
         status = RegSetValueExW(key, value.Name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                                 sizeof(number));
     }
-    if (status != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(status), value.Name);
+    ThrowIfRegistryFailed(status, value.Name);
 }
 
 std::wstring TodayText() {
@@ -73,7 +73,7 @@ std::optional<InstalledEntry> FindInHive(HKEY hive, const std::wstring& keyPath)
     if (opened == ERROR_FILE_NOT_FOUND || opened == ERROR_PATH_NOT_FOUND) return std::nullopt;
     if (opened == ERROR_ACCESS_DENIED)
         throw SecurityException(Win32ErrorMessage(ERROR_ACCESS_DENIED) + L" : " + keyPath);
-    if (opened != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(opened), keyPath);
+    ThrowIfRegistryFailed(opened, keyPath);
     std::optional<std::wstring> location = ReadString(key.get(), L"InstallLocation");
     if (!location || Text::IsNullOrWhiteSpace(*location)) return std::nullopt;
     return InstalledEntry{std::move(*location), ReadString(key.get(), L"DisplayVersion").value_or(L"")};
@@ -89,7 +89,7 @@ void Write(const InstallRecord& record, const std::wstring& uninstallerPath, std
     UniqueHKey key;
     const LSTATUS created = RegCreateKeyExW(Hive(record.PerMachine), keyPath.c_str(), 0, nullptr, 0,
                                             KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
-    if (created != ERROR_SUCCESS) ThrowWin32Error(static_cast<DWORD>(created), keyPath);
+    ThrowIfRegistryFailed(created, keyPath);
     for (const RegistryValue& value : values) SetValue(key.get(), value);
 }
 
@@ -115,6 +115,8 @@ void Delete(const std::wstring& productId, bool perMachine) {
 }
 
 std::optional<InstalledEntry> FindInstalled(const std::wstring& productId) {
+    // Such an id can name no entry of the product: there is none to find.
+    if (!IsEntryName(productId)) return std::nullopt;
     const std::wstring keyPath = EntryKeyPath(productId);
     for (const HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         try {

@@ -2,10 +2,10 @@
 // command processor does it once this process has ended.
 #include <windows.h>
 
+#include "core/common/file_system.h"
 #include "core/common/path.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
-#include "file_system.h"
 #include "uninstall_engine.h"
 
 namespace Ravenquill::Core {

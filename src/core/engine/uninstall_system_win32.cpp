@@ -1,13 +1,12 @@
-#include <shlobj.h>
 #include <windows.h>
 
 #include <optional>
 #include <tuple>
 
+#include "core/common/file_system.h"
 #include "core/common/long_path.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
-#include "file_system.h"
 #include "path_variable.h"
 #include "uninstall_registry.h"
 #include "uninstall_system.h"
@@ -49,10 +48,9 @@ public:
 
     bool UninstallEntryExists(const std::wstring& productId, bool machine) override {
         const std::wstring path = UninstallRegistry::EntryKeyPath(productId);
-        HKEY key = nullptr;
+        UniqueHKey key;
         const LSTATUS status = RegOpenKeyExW(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, path.c_str(), 0,
-                                             KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
-        if (status == ERROR_SUCCESS) RegCloseKey(key);
+                                             KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
         return status != ERROR_FILE_NOT_FOUND;
     }
 
@@ -62,12 +60,7 @@ public:
     }
 
     std::optional<std::wstring> RoamingAppData() override {
-        PWSTR raw = nullptr;
-        const HRESULT hr = SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &raw);
-        std::optional<std::wstring> path;
-        if (SUCCEEDED(hr) && raw != nullptr) path = std::wstring(raw);
-        CoTaskMemFree(raw);
-        return path;
+        return FileSystem::KnownFolderPath(FileSystem::KnownFolder::RoamingAppData);
     }
 
     void Wait(std::chrono::nanoseconds duration, const CancellationToken& token) override { Delay(duration, token); }

@@ -1,13 +1,13 @@
 #pragma once
-// Existence tests as the loaders need them: a side file counts only as a file, a payload folder
-// only as a folder. A path holding U+0000 names nothing (the platform would cut it short there).
+// The existence tests under their earlier names, for the packing tool until it takes them from the
+// file-system layer itself.
 #include <string>
+
+#include "core/common/file_system.h"
 
 namespace Ravenquill::Core::Detail {
 
-// An existing file (not a directory).
-bool FileExists(const std::wstring& path);
-// An existing directory.
-bool DirectoryExists(const std::wstring& path);
+inline bool FileExists(const std::wstring& path) { return FileSystem::FileExists(path); }
+inline bool DirectoryExists(const std::wstring& path) { return FileSystem::DirectoryExists(path); }
 
 }  // namespace Ravenquill::Core::Detail

@@ -1,13 +1,13 @@
 #include "core/model/install_manifest.h"
 
 #include "core/common/errors.h"
+#include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/read_stream.h"
 #include "core/common/text.h"
 #include "core/model/core_json.h"
 #include "core/model/environment_expansion.h"
-#include "core/model/file_probe.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -46,7 +46,7 @@ InstallManifest InstallManifest::Load() {
     const std::wstring directory = ExecutableDirectory();
     if (directory.empty()) return InstallManifest();
     const std::wstring path = Path::Combine(directory, SideManifestName);
-    if (!Detail::FileExists(path)) return InstallManifest();
+    if (!FileSystem::FileExists(path)) return InstallManifest();
     const std::unique_ptr<ReadStream> stream = OpenFileForRead(path);
     // A file too large to be a manifest is not read into memory; it counts as invalid text.
     if (stream->Length() > static_cast<std::int64_t>(CoreJson::MaxTextBytes)) return InstallManifest();

@@ -2,9 +2,9 @@
 
 #include "buffered_read_stream.h"
 #include "checked_math.h"
+#include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
-#include "core/model/file_probe.h"
 #include "folder_payload_source.h"
 #include "packed_payload_source.h"
 #include "zip_payload_source.h"
@@ -25,11 +25,11 @@ std::unique_ptr<PayloadSource> PayloadSource::Open() {
         return std::make_unique<ZipPayloadSource>(std::make_unique<MemoryReadStream>(*zip));
 
     const std::wstring directory = ExecutableDirectory();
-    if (const std::wstring path = Path::Combine(directory, L"payload.rqpk"); Detail::FileExists(path))
+    if (const std::wstring path = Path::Combine(directory, L"payload.rqpk"); FileSystem::FileExists(path))
         return std::make_unique<PackedPayloadSource>(OpenPayloadFile(path));
-    if (const std::wstring path = Path::Combine(directory, L"payload.zip"); Detail::FileExists(path))
+    if (const std::wstring path = Path::Combine(directory, L"payload.zip"); FileSystem::FileExists(path))
         return std::make_unique<ZipPayloadSource>(OpenPayloadFile(path));
-    if (const std::wstring path = Path::Combine(directory, L"payload"); Detail::DirectoryExists(path))
+    if (const std::wstring path = Path::Combine(directory, L"payload"); FileSystem::DirectoryExists(path))
         return std::make_unique<FolderPayloadSource>(path);
     return nullptr;
 }

@@ -12,14 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/engine/elevation.h"
 #include "core/model/command_line_options.h"
+#include "support/fake_host.h"
+#include "support/temp_folder.h"
 
 namespace Ravenquill::Core {
 namespace {
+
+using Ravenquill::Testing::FakeHost;
+using Ravenquill::Testing::TempFolder;
 
 constexpr wchar_t RecordVariable[] = L"RQ_RELAUNCH_RECORD";
 constexpr char ChildTest[] = "ElevationRelaunchChild.DISABLED_RecordsItsCommandLine";
@@ -31,14 +37,6 @@ std::vector<std::wstring> Split(const std::wstring& commandLine) {
     std::vector<std::wstring> arguments(argv, argv + count);
     LocalFree(argv);
     return arguments;
-}
-
-std::wstring TempFolder(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = Path::Combine(temp, name);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
 }
 
 std::vector<std::wstring> Entries(const std::wstring& folder) {
@@ -63,18 +61,6 @@ std::wstring MissingDrive() {
     return {};
 }
 
-class FixedHost : public HostEnvironment {
-public:
-    explicit FixedHost(std::wstring path) : path_(std::move(path)) {}
-    std::wstring ExecutablePath() const override { return path_; }
-    std::optional<std::span<const std::byte>> FindEmbeddedResource(std::wstring_view) const override {
-        return std::nullopt;
-    }
-
-private:
-    std::wstring path_;
-};
-
 TEST(ElevationWin32Test, TheTestPlatformRunsAsAdministrator) {
     EXPECT_TRUE(Elevation::CheckAdministrator());
     EXPECT_TRUE(Elevation::IsAdministrator());
@@ -83,14 +69,16 @@ TEST(ElevationWin32Test, TheTestPlatformRunsAsAdministrator) {
 TEST(ElevationWin32Test, AnAdministratorNeverNeedsElevation) {
     const std::wstring missing = MissingDrive();
     ASSERT_FALSE(missing.empty());
-    for (const std::wstring& target : {missing + L"Rq", std::wstring(L""), TempFolder(L"RqElevationAdmin")}) {
+    const TempFolder existing;
+    for (const std::wstring& target : {missing + L"Rq", std::wstring(L""), existing.Path()}) {
         EXPECT_FALSE(Elevation::RequiresElevation(target)) << target;
     }
 }
 
 TEST(ElevationWin32Test, WithoutAdministratorRightsTheNearestExistingFolderIsProbed) {
     Elevation::ScopedAdministratorTest notAdministrator([] { return false; });
-    const std::wstring folder = TempFolder(L"RqElevationProbe");
+    const TempFolder temp;
+    const std::wstring folder = temp.Path();
     const std::wstring missing = MissingDrive();
     ASSERT_FALSE(missing.empty());
     const struct {
@@ -110,11 +98,11 @@ TEST(ElevationWin32Test, WithoutAdministratorRightsTheNearestExistingFolderIsPro
         EXPECT_EQ(Elevation::RequiresElevation(c.target), c.expected) << c.target;
         EXPECT_EQ(Entries(folder), std::vector<std::wstring>{}) << c.target;
     }
-    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(ElevationWin32Test, ExistingAncestorIsAFullPathOfADirectory) {
-    const std::wstring folder = TempFolder(L"RqElevationAncestor");
+    const TempFolder temp;
+    const std::wstring folder = temp.Path();
     const std::wstring file = folder + L"\\plain.txt";
     std::ofstream(file.c_str()).put('x');
     wchar_t current[MAX_PATH];
@@ -123,12 +111,10 @@ TEST(ElevationWin32Test, ExistingAncestorIsAFullPathOfADirectory) {
 
     EXPECT_EQ(Elevation::FindExistingAncestor(L"relative\\child"), folder);
     EXPECT_EQ(Elevation::FindExistingAncestor(folder + L"\\plain.txt\\below"), folder);
-    EXPECT_EQ(Elevation::FindExistingAncestor(folder + L"\\..\\RqElevationAncestor\\x"), folder);
+    EXPECT_EQ(Elevation::FindExistingAncestor(folder + L"\\..\\" + temp.Get().filename().wstring() + L"\\x"), folder);
     EXPECT_EQ(Elevation::FindExistingAncestor(MissingDrive() + L"a\\b"), std::nullopt);
 
     SetCurrentDirectoryW(current);
-    DeleteFileW(file.c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(ElevationWin32Test, RelaunchArgumentsParseBackToTheSameList) {
@@ -172,9 +158,7 @@ TEST(ElevationWin32Test, RelaunchOfTheChoicesGivesTheSameChoices) {
 }
 
 TEST(ElevationWin32Test, RelaunchStartsTheProgramInItsFolderWithTheArguments) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring record = Path::Combine(temp, L"rq-relaunch-record.txt");
+    const std::wstring record = Path::Combine(FileSystem::TempDirectory(), L"rq-relaunch-record.txt");
     DeleteFileW(record.c_str());
     SetEnvironmentVariableW(RecordVariable, record.c_str());
 
@@ -208,7 +192,7 @@ TEST(ElevationWin32Test, RelaunchStartsTheProgramInItsFolderWithTheArguments) {
 
 TEST(ElevationWin32Test, RelaunchWithoutAStartableProgramGivesNothing) {
     for (const std::wstring path : {L"", L"C:\\RqMissing\\not-there.exe"}) {
-        FixedHost host(path);
+        FakeHost host(path);
         ScopedHost scope(host);
         EXPECT_FALSE(Elevation::RelaunchElevated(std::vector<std::wstring>{L"--elevated"}).has_value()) << path;
     }

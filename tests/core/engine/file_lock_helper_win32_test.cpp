@@ -167,18 +167,6 @@ const bool isTestProcess = [] {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    path_ = std::wstring(temp) + UniqueName(L"test");
-    std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 HelperProcess::HelperProcess(const std::wstring& exePath, HelperMode mode, const std::wstring& argument) {
     (void)isTestProcess;
     std::filesystem::create_directories(std::filesystem::path(exePath).parent_path());

@@ -14,6 +14,7 @@
 #include "core/engine/file_lock_records.h"
 #include "core/engine/file_lock_service.h"
 #include "core/engine/file_lock_test_helper.h"
+#include "support/temp_folder.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -29,7 +30,7 @@ class FileLockServiceWin32Test : public testing::Test {
 protected:
     std::wstring In(const std::wstring& relative) const { return Path::Combine(folder_.Path(), relative); }
 
-    FileLockTest::TempFolder folder_;  // declared first: the helpers end before it is deleted
+    Ravenquill::Testing::TempFolder folder_;  // declared first: the helpers end before it is deleted
 };
 
 TEST_F(FileLockServiceWin32Test, HolderOfAFileIsFoundThroughItsFolder) {
@@ -113,7 +114,7 @@ TEST_F(FileLockServiceWin32Test, FolderNamedInItsShortFormStillFindsItsProcesses
 
 TEST_F(FileLockServiceWin32Test, ProcessNameIsKnownOnlyWhileTheProcessRuns) {
     EXPECT_EQ(FileLockService::TryGetProcessName(static_cast<std::int32_t>(GetCurrentProcessId())),
-              L"rq_engine_platform_tests");
+              L"rq_engine_tests");
     auto helper = std::make_unique<HelperProcess>(In(L"App\\Named Tool.exe"), HelperMode::Sleep);
     const std::int32_t id = IdOf(*helper);
     EXPECT_EQ(FileLockService::TryGetProcessName(id), L"Named Tool");

@@ -28,19 +28,6 @@ constexpr DWORD ClosedExitCode = 0;      // its window was closed
 constexpr DWORD TerminatedExitCode = 1;  // the code the service terminates processes with
 constexpr DWORD ExpiredExitCode = 3;     // it ended itself after a minute
 
-// A folder of its own under the temporary directory, deleted with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::wstring& Path() const noexcept { return path_; }
-
-private:
-    std::wstring path_;
-};
-
 class HelperProcess {
 public:
     // Copies the test executable to exePath (folders made as needed), starts it and waits until

@@ -6,6 +6,7 @@
 #include "core/common/errors.h"
 #include "core/common/number_format.h"
 #include "core/common/text.h"
+#include "core/common/unique_handle.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/install_run.h"
 #include "core/engine/support/shell_link_reader_win32.h"
@@ -243,9 +244,10 @@ TEST_F(InstallEngineTest, WhatTheDeploymentAndTheLinksAbsorbIsLoggedAndTheRunGoe
 }
 
 TEST_F(InstallEngineTest, APerMachineInstallationUsesTheMachineFoldersEntryAndPath) {
-    const fs::path desktopLink = fs::path(KnownFolderPath(FOLDERID_PublicDesktop)) / (sandbox_.ProductName() + L".lnk");
+    const fs::path desktopLink =
+        KnownFolderDir(FileSystem::KnownFolder::PublicDesktop) / (sandbox_.ProductName() + L".lnk");
     const fs::path startMenu =
-        fs::path(KnownFolderPath(FOLDERID_CommonPrograms)) / sandbox_.Manifest().EffectiveStartMenuFolder();
+        KnownFolderDir(FileSystem::KnownFolder::CommonPrograms) / sandbox_.Manifest().EffectiveStartMenuFolder();
     const std::wstring id = sandbox_.Manifest().ProductId;
     struct MachineCleanup {
         fs::path desktopLink, startMenu;
@@ -465,6 +467,102 @@ TEST_F(InstallEngineTest, ASetupInsideTheInstallDirectoryCopiesItselfButNotItsOw
     EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup inside");
     EXPECT_EQ(ReadText(sandbox_.Target() / "installer.json"), "{\"productName\": \"x\"}");
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"installer.json"), 0);
+}
+
+TEST_F(InstallEngineTest, AnUpdateWhoseLinkCannotBeWrittenKeepsTheEarlierLink) {
+    InstallEarlierVersion();
+    const std::string earlierLink = ReadText(sandbox_.DesktopLink());
+    int links = 0;
+    // The desktop link is the run's first: it fails once the earlier one is out of its way.
+    InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+        if (step == InstallSteps::Link && ++links == 1) throw IOException(L"Сбой для проверки");
+    });
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    const InstallRecord record = engine.Install(FullOptions());
+    EXPECT_TRUE(journal.Logged(L"Не удалось создать ярлык " + sandbox_.ProductName() + L".lnk: Сбой для проверки"));
+    ASSERT_TRUE(fs::exists(sandbox_.DesktopLink()));
+    EXPECT_EQ(ReadText(sandbox_.DesktopLink()), earlierLink);
+    EXPECT_TRUE(AsidesIn(sandbox_.DesktopLink().parent_path()).empty());
+    // Still the product's, for the uninstall to take away.
+    EXPECT_EQ(std::count(record.Shortcuts.begin(), record.Shortcuts.end(), sandbox_.DesktopLink().wstring()), 1);
+    EXPECT_EQ(record.Shortcuts.size(), 3u);
+}
+
+TEST_F(InstallEngineTest, AnUpdateWhoseSideManifestCannotBeCopiedKeepsTheEarlierCopy) {
+    InstallEarlierVersion();
+    const fs::path installed = sandbox_.Target() / "installer.json";
+    WriteText(installed, "{\"version\": \"1.0\"}");
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    {
+        // Held by another program that shares it with nobody: the copy cannot read it.
+        const UniqueFileHandle holder(CreateFileW((sandbox_.Setup() / "installer.json").c_str(), GENERIC_READ, 0,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        engine.Install(FullOptions());
+    }
+    EXPECT_TRUE(journal.Logged(L"Не удалось скопировать деинсталлятор: "));
+    EXPECT_EQ(ReadText(installed), "{\"version\": \"1.0\"}");
+    EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
+    // The uninstaller copied before the failure stays.
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program " + TestName());
+}
+
+TEST_F(InstallEngineTest, AnUpdateReplacesFilesWhoseNamesAreAsLongAsANameMayBe) {
+    // 250 and 255 characters: the earlier file is kept aside under a name that still fits.
+    const std::string names[] = {std::string(246, 'a') + ".txt", std::string(251, 'b') + ".txt"};
+    for (const std::string& name : names) sandbox_.AddPayload(name, "v1");
+    InstallEngine().Install(FullOptions());
+    for (const std::string& name : names) sandbox_.AddPayload(name, "v2");
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(FullOptions());
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadText(sandbox_.Target() / name), "v2") << name.size();
+        EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), fs::path(name).wstring()), 1) << name.size();
+    }
+    EXPECT_TRUE(AsidesIn(sandbox_.Root()).empty());
+}
+
+TEST_F(InstallEngineTest, WhatNoEntryOrRecordCouldHoldIsRefusedBeforeAnythingIsWritten) {
+    const std::wstring blankId = L"В манифесте не задан идентификатор продукта.";
+    const struct {
+        const char* name;
+        std::function<void(InstallOptions&, InstallManifest&)> change;
+        std::wstring message;
+    } cases[] = {
+        {"empty id", [](InstallOptions&, InstallManifest& m) { m.ProductId.clear(); }, blankId},
+        {"blank id", [](InstallOptions&, InstallManifest& m) { m.ProductId = L" \t"; }, blankId},
+        {"nested id", [](InstallOptions&, InstallManifest& m) { m.ProductId = L"Rq\\Other"; },
+         L"Идентификатор продукта «Rq\\Other» не может содержать символ «\\»."},
+        // Unpaired surrogates: a record holding one could never be read back.
+        {"directory",
+         [this](InstallOptions& o, InstallManifest&) { o.InstallDir = (sandbox_.Target() / L"x\xD800y").wstring(); },
+         L"Путь установки содержит недопустимые символы: " + (sandbox_.Target() / L"x\xD800y").wstring()},
+        {"component", [](InstallOptions& o, InstallManifest&) { o.SelectedComponentIds.push_back(L"\xDC00"); },
+         L"Данные установки содержат недопустимые символы: \xDC00"},
+        {"product name", [](InstallOptions&, InstallManifest& m) { m.ProductName = L"Rq \xD800"; },
+         L"Данные установки содержат недопустимые символы: Rq \xD800"},
+    };
+    for (const auto& c : cases) {
+        // A copy: the sandbox cleans up by the product id of its own manifest.
+        InstallOptions options = FullOptions();
+        auto manifest = std::make_shared<InstallManifest>(*options.Manifest);
+        c.change(options, *manifest);
+        options.Manifest = manifest;
+        const MachineState before = sandbox_.Snapshot();
+        InstallEngine engine;
+        try {
+            engine.Install(options);
+            ADD_FAILURE() << c.name;
+        } catch (const InstallFailedException& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.name;
+        }
+        EXPECT_EQ(sandbox_.Snapshot(), before) << c.name;
+        EXPECT_FALSE(fs::exists(sandbox_.Target().parent_path())) << c.name;
+    }
 }
 
 TEST_F(InstallEngineTest, AnEntryShorterThanItsLengthFailsTheRunAndLeavesNothing) {

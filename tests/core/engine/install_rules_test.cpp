@@ -103,5 +103,30 @@ TEST(InstallRulesTest, OnlyPlainNamesServeAsOneFolderName) {
         EXPECT_FALSE(InstallRules::IsPlainFolderName(name)) << name;
 }
 
+TEST(InstallRulesTest, AsideNamesNeverPassTheLengthOfOneName) {
+    const std::wstring suffix = L".rq-aside-0123456789ab-7";
+    struct Case {
+        std::wstring name;
+        std::wstring expected;
+    };
+    const std::wstring pair = L"\xD83D\xDE00";  // one character outside the basic plane
+    const std::wstring room(255 - suffix.size(), L'x');
+    const Case cases[] = {
+        {L"app.exe", L"app.exe" + suffix},
+        {room, room + suffix},
+        {room + L"yz", room + suffix},
+        {std::wstring(255, L'n'), std::wstring(room.size(), L'n') + suffix},
+        // Never half a pair: the high half would be cut from its low half.
+        {room.substr(1) + pair, room.substr(1) + suffix},
+        {room.substr(2) + pair, room.substr(2) + pair + suffix},
+        {L"", suffix},
+    };
+    for (const Case& c : cases) {
+        const std::wstring aside = InstallRules::AsideName(c.name, suffix);
+        EXPECT_EQ(aside, c.expected) << c.name.size();
+        EXPECT_LE(aside.size(), InstallRules::MaxNameLength) << c.name.size();
+    }
+}
+
 }  // namespace
 }  // namespace Ravenquill::Core

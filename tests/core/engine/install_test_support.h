@@ -3,7 +3,6 @@
 // package and side manifest), a target folder, the product's own id and name, and a snapshot of
 // everything an installation may touch (files below the sandbox, the uninstall entry, the user's
 // PATH, the desktop link and the Start-menu folder) to compare before and after.
-#include <shlobj.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,26 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "core/common/file_system.h"
 #include "core/common/host.h"
+#include "core/common/unique_handle.h"
 #include "core/engine/install_engine.h"
 #include "core/engine/install_entry_backup.h"
 #include "core/engine/path_variable.h"
+#include "support/fake_host.h"
 
 namespace Ravenquill::Core::Testing {
 
 namespace fs = std::filesystem;
 
-class SetupHost final : public HostEnvironment {
-public:
-    explicit SetupHost(std::wstring path) : path_(std::move(path)) {}
-    std::wstring ExecutablePath() const override { return path_; }
-    std::optional<std::span<const std::byte>> FindEmbeddedResource(std::wstring_view) const override {
-        return std::nullopt;
-    }
-
-private:
-    std::wstring path_;
-};
+using Ravenquill::Testing::FakeHost;
 
 inline std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -50,22 +42,17 @@ inline void WriteText(const fs::path& path, const std::string& text) {
     out << text;
 }
 
-inline std::wstring KnownFolderPath(const KNOWNFOLDERID& id) {
-    PWSTR path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) result = path;
-    CoTaskMemFree(path);
-    return result;
+inline fs::path KnownFolderDir(FileSystem::KnownFolder folder) {
+    return fs::path(FileSystem::KnownFolderPath(folder).value_or(L""));
 }
 
 inline std::optional<std::wstring> UserPath() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
     wchar_t buffer[32768];
     DWORD size = sizeof(buffer);
     DWORD type = 0;
-    const LSTATUS status = RegQueryValueExW(key, L"PATH", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
+    const LSTATUS status = RegQueryValueExW(key.get(), L"PATH", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     if (status != ERROR_SUCCESS) return std::nullopt;
     std::wstring value(buffer, size / sizeof(wchar_t));
     while (!value.empty() && value.back() == L'\0') value.pop_back();
@@ -135,7 +122,7 @@ public:
         Clean();
         fs::create_directories(setup_ / "payload");
         WriteText(setup_ / "setup.exe", "setup program " + name);
-        host_ = std::make_unique<SetupHost>((setup_ / "setup.exe").wstring());
+        host_ = std::make_unique<FakeHost>((setup_ / "setup.exe").wstring());
         scope_ = std::make_unique<ScopedHost>(*host_);
     }
     ~InstallSandbox() {
@@ -156,7 +143,7 @@ public:
     // Runs the installer from another file, as if it were that program.
     void RunFrom(const fs::path& program) {
         scope_.reset();
-        host_ = std::make_unique<SetupHost>(program.wstring());
+        host_ = std::make_unique<FakeHost>(program.wstring());
         scope_ = std::make_unique<ScopedHost>(*host_);
     }
 
@@ -168,9 +155,11 @@ public:
         return options;
     }
 
-    fs::path DesktopLink() const { return fs::path(KnownFolderPath(FOLDERID_Desktop)) / (ProductName() + L".lnk"); }
+    fs::path DesktopLink() const {
+        return KnownFolderDir(FileSystem::KnownFolder::Desktop) / (ProductName() + L".lnk");
+    }
     fs::path StartMenuFolder() const {
-        return fs::path(KnownFolderPath(FOLDERID_Programs)) / manifest_->EffectiveStartMenuFolder();
+        return KnownFolderDir(FileSystem::KnownFolder::Programs) / manifest_->EffectiveStartMenuFolder();
     }
     std::wstring ProductName() const { return manifest_->ProductName; }
 
@@ -207,7 +196,7 @@ private:
     fs::path setup_;
     fs::path target_;
     std::shared_ptr<InstallManifest> manifest_;
-    std::unique_ptr<SetupHost> host_;
+    std::unique_ptr<FakeHost> host_;
     std::unique_ptr<ScopedHost> scope_;
 };
 

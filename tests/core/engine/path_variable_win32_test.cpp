@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/common/errors.h"
+#include "core/common/unique_handle.h"
 #include "core/engine/path_variable.h"
 
 namespace Ravenquill::Core {
@@ -39,16 +40,15 @@ std::optional<RawValue> ReadRaw(bool machine) {
 }
 
 void WriteRaw(bool machine, const std::optional<RawValue>& raw) {
-    HKEY key = nullptr;
+    UniqueHKey key;
     ASSERT_EQ(RegCreateKeyExW(Hive(machine), Key(machine), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
-                              &key, nullptr),
+                              key.put(), nullptr),
               ERROR_SUCCESS);
     if (raw) {
-        RegSetValueExW(key, L"PATH", 0, raw->Kind, raw->Bytes.data(), static_cast<DWORD>(raw->Bytes.size()));
+        RegSetValueExW(key.get(), L"PATH", 0, raw->Kind, raw->Bytes.data(), static_cast<DWORD>(raw->Bytes.size()));
     } else {
-        RegDeleteValueW(key, L"PATH");
+        RegDeleteValueW(key.get(), L"PATH");
     }
-    RegCloseKey(key);
 }
 
 RawValue TextValue(DWORD kind, const std::wstring& text) {

@@ -11,6 +11,7 @@
 #include "core/common/errors.h"
 #include "core/engine/shortcut.h"
 #include "core/engine/support/shell_link_reader_win32.h"
+#include "support/temp_folder.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -18,20 +19,15 @@ namespace {
 class ShortcutWin32Test : public testing::Test {
 protected:
     void SetUp() override {
-        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        root_ = std::filesystem::temp_directory_path() / (std::string("RqShortcut-") + test->name());
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_ / L"App Folder");
-        target_ = (root_ / L"App Folder" / L"app.exe").wstring();
-        icon_ = (root_ / L"App Folder" / L"app.ico").wstring();
-        std::ofstream(std::filesystem::path(target_)) << "MZ";
-        std::ofstream(std::filesystem::path(icon_)) << "icon";
+        root_.Write("App Folder/app.exe", "MZ");
+        root_.Write("App Folder/app.ico", "icon");
+        target_ = root_.Path("App Folder/app.exe");
+        icon_ = root_.Path("App Folder/app.ico");
     }
-    void TearDown() override { std::filesystem::remove_all(root_); }
 
-    std::wstring In(const std::wstring& relative) const { return (root_ / relative).wstring(); }
+    std::wstring In(const std::wstring& relative) const { return (root_.Get() / relative).wstring(); }
 
-    std::filesystem::path root_;
+    Ravenquill::Testing::TempFolder root_;
     std::wstring target_;
     std::wstring icon_;
 };
@@ -53,7 +49,7 @@ TEST_F(ShortcutWin32Test, DefaultsLeaveTheLinkPlain) {
     const std::wstring lnk = In(L"plain.lnk");
     Shortcut::Create(lnk, target_, std::nullopt, std::wstring(), In(L"no-such.ico"), std::wstring());
     const Testing::ShellLinkContents link = Testing::ReadShellLink(lnk);
-    EXPECT_TRUE(_wcsicmp(link.WorkingDirectory.c_str(), (root_ / L"App Folder").wstring().c_str()) == 0)
+    EXPECT_TRUE(_wcsicmp(link.WorkingDirectory.c_str(), (root_.Get() / L"App Folder").wstring().c_str()) == 0)
         << link.WorkingDirectory;
     EXPECT_EQ(link.Arguments, L"");
     EXPECT_EQ(link.Description, L"");

@@ -15,11 +15,11 @@
 #include "core/common/text.h"
 #include "core/engine/support/uninstall_fake_system.h"
 #include "core/model/install_manifest.h"
+#include "support/fake_host.h"
 
 namespace Ravenquill::Core {
 namespace {
 
-using Testing::FakeExecutable;
 using Testing::FakeUninstallSystem;
 
 constexpr bool Windows = Path::Separator == L'\\';
@@ -55,7 +55,7 @@ protected:
         return out;
     }
 
-    FakeExecutable host_;
+    Ravenquill::Testing::FakeHost host_;
     ScopedHost scope_;
     std::shared_ptr<FakeUninstallSystem> system_ = std::make_shared<FakeUninstallSystem>();
     UninstallEngine engine_{system_};
@@ -296,7 +296,7 @@ TEST_F(UninstallEngineTest, KeepingUserDataLeavesTheRoamingFolderAlone) {
 }
 
 TEST_F(UninstallEngineTest, TheRunningExecutableStaysSilentlyAndStillCounts) {
-    FakeExecutable running(Under(L"uninstall.exe"));
+    Ravenquill::Testing::FakeHost running(Under(L"uninstall.exe"));
     ScopedHost scope(running);
     for (int i = 1; i <= 15; ++i) record_.Files.push_back(L"f" + std::to_wstring(i));
     record_.Files.push_back(L"UNINSTALL.EXE");

@@ -1,6 +1,5 @@
 // The uninstall engine on the test prefix itself: real folders, links, shortcuts, the user's PATH,
 // the uninstall entry and the roaming folder. Each test has its own product id, name and folders.
-#include <shlobj.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,9 +14,10 @@
 #include <vector>
 
 #include "core/common/errors.h"
+#include "core/common/file_system.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/file_system.h"
+#include "core/common/unique_handle.h"
 #include "core/engine/path_variable.h"
 #include "core/engine/shortcut.h"
 #include "core/engine/support/uninstall_timeout_support.h"
@@ -29,12 +29,10 @@ namespace fs = std::filesystem;
 namespace Ravenquill::Core {
 namespace {
 
-std::wstring KnownFolder(const KNOWNFOLDERID& id) {
-    PWSTR raw = nullptr;
-    EXPECT_HRESULT_SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &raw));
-    std::wstring path = raw != nullptr ? raw : L"";
-    CoTaskMemFree(raw);
-    return path;
+std::wstring KnownFolder(FileSystem::KnownFolder folder) {
+    const std::optional<std::wstring> path = FileSystem::KnownFolderPath(folder);
+    EXPECT_TRUE(path.has_value());
+    return path.value_or(L"");
 }
 
 void WriteFile(const fs::path& path, const std::string& text = "data") {
@@ -43,11 +41,9 @@ void WriteFile(const fs::path& path, const std::string& text = "data") {
 }
 
 bool KeyExists(HKEY hive, const std::wstring& productId) {
-    HKEY key = nullptr;
+    UniqueHKey key;
     const auto path = UninstallRegistry::EntryKeyPath(productId);
-    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS;
 }
 
 void DeleteKey(HKEY hive, const std::wstring& productId) {
@@ -68,16 +64,16 @@ std::optional<std::wstring> UserPath() {
 }
 
 void SetUserPath(const std::optional<std::wstring>& value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Environment", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    UniqueHKey key;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Environment", 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
+        ERROR_SUCCESS);
     if (value) {
-        RegSetValueExW(key, L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+        RegSetValueExW(key.get(), L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
                        static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
     } else {
-        RegDeleteValueW(key, L"PATH");
+        RegDeleteValueW(key.get(), L"PATH");
     }
-    RegCloseKey(key);
 }
 
 // Everything under the folder, relative with '\', directories included.
@@ -103,9 +99,9 @@ protected:
         installDir_ = (root_ / L"App").wstring();
         productId_ = L"RqUninstallTest-" + wide;
         productName_ = L"Rq Uninstall " + wide;
-        roamingFolder_ = Path::Combine(KnownFolder(FOLDERID_RoamingAppData), productName_);
-        menuFolder_ = Path::Combine(KnownFolder(FOLDERID_Programs), productName_);
-        desktopLink_ = Path::Combine(KnownFolder(FOLDERID_Desktop), productName_ + L".lnk");
+        roamingFolder_ = Path::Combine(KnownFolder(FileSystem::KnownFolder::RoamingAppData), productName_);
+        menuFolder_ = Path::Combine(KnownFolder(FileSystem::KnownFolder::Programs), productName_);
+        desktopLink_ = Path::Combine(KnownFolder(FileSystem::KnownFolder::Desktop), productName_ + L".lnk");
         savedPath_ = UserPath();
         engine_.Log.Subscribe([this](UninstallEngine&, const std::wstring& line) { log_.push_back(line); });
     }

@@ -11,6 +11,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/text.h"
+#include "core/common/unique_handle.h"
 #include "core/engine/uninstall_registry.h"
 
 namespace Ravenquill::Core {
@@ -41,8 +42,9 @@ std::wstring KeyOf(const std::wstring& id) { return std::wstring(ListKey) + L"\\
 
 // Every value of the key, or nothing when the key is missing.
 std::optional<RawValues> ReadAll(HKEY hive, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return std::nullopt;
+    UniqueHKey key;
+    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
     RawValues values;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
@@ -50,20 +52,18 @@ std::optional<RawValues> ReadAll(HKEY hive, const std::wstring& path) {
         DWORD kind = 0;
         BYTE data[4096];
         DWORD size = sizeof(data);
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &kind, data, &size) != ERROR_SUCCESS) break;
+        if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &kind, data, &size) != ERROR_SUCCESS) break;
         values[std::wstring(name, nameLength)] = RawValue{kind, std::vector<BYTE>(data, data + size)};
     }
-    RegCloseKey(key);
     return values;
 }
 
 void SetRaw(HKEY hive, const std::wstring& path, const wchar_t* name, const RawValue& value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    RegSetValueExW(key, name, 0, value.Kind, value.Bytes.data(), static_cast<DWORD>(value.Bytes.size()));
-    RegCloseKey(key);
+    UniqueHKey key;
+    ASSERT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(),
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key.get(), name, 0, value.Kind, value.Bytes.data(), static_cast<DWORD>(value.Bytes.size()));
 }
 
 std::wstring Today() {
@@ -213,7 +213,9 @@ TEST_F(UninstallRegistryWin32Test, BlankOrNestedProductIdsAreRefusedBeforeAnyKey
                 << id;
             EXPECT_THROW(UninstallRegistry::Delete(id, perMachine), ArgumentException) << id;
         }
-        EXPECT_THROW(UninstallRegistry::FindInstalled(id), ArgumentException) << id;
+        // The wizard's start-up asks for an earlier installation of whatever the manifest names:
+        // such an id has none, and the question is no failure.
+        EXPECT_EQ(UninstallRegistry::FindInstalled(id), std::nullopt) << id;
     }
 
     EXPECT_EQ(ReadAll(HKEY_CURRENT_USER, ListKey), listBefore);

@@ -6,21 +6,22 @@
 
 #include "core/common/errors.h"
 #include "core/model/core_json.h"
-#include "model_test_support.h"
+#include "support/fake_host.h"
+#include "support/temp_folder.h"
 
 namespace Ravenquill::Core {
 namespace {
 
 using Testing::FakeHost;
-using Testing::TempDirectory;
+using Testing::TempFolder;
 
 // An executable in a scratch directory, optionally with installer.json beside it.
 class ManifestLoad : public ::testing::Test {
 protected:
-    ManifestLoad() : host_(dir_.Text() + L"/installer.exe"), scope_(host_) {}
-    void WriteSideFile(const std::string& bytes) { dir_.WriteFile("installer.json", bytes); }
+    ManifestLoad() : host_(dir_.Path() + L"/installer.exe"), scope_(host_) {}
+    void WriteSideFile(const std::string& bytes) { dir_.Write("installer.json", bytes); }
 
-    TempDirectory dir_;
+    TempFolder dir_;
     FakeHost host_;
     ScopedHost scope_;
 };
@@ -118,10 +119,10 @@ TEST_F(ManifestLoad, NullVersionIsAbsentAndNullThemeAutomatic) {
 
 TEST_F(ManifestLoad, EmbeddedManifestWinsEvenWhenBlank) {
     WriteSideFile("{\"productName\": \"Side\"}");
-    host_.AddResource(L"Ravenquill.Manifest.json", "\xEF\xBB\xBF{\"productName\": \"Embedded\"}");
+    host_.Embed(L"Ravenquill.Manifest.json", "\xEF\xBB\xBF{\"productName\": \"Embedded\"}");
     EXPECT_EQ(InstallManifest::Load().ProductName, L"Embedded");
 
-    host_.AddResource(L"Ravenquill.Manifest.json", "  ");
+    host_.Embed(L"Ravenquill.Manifest.json", "  ");
     EXPECT_EQ(InstallManifest::Load().ProductName, L"RQ Demo App");
 }
 
@@ -130,7 +131,7 @@ TEST_F(ManifestLoad, Utf16ByteOrderMarkSelectsTheEncoding) {
     for (const char c : std::string("{\"productName\": \"")) utf16 += std::string{c, '\0'};
     utf16 += std::string("\x2F\x04", 2);
     for (const char c : std::string("\"}")) utf16 += std::string{c, '\0'};
-    host_.AddResource(L"Ravenquill.Manifest.json", utf16);
+    host_.Embed(L"Ravenquill.Manifest.json", utf16);
     EXPECT_EQ(InstallManifest::Load().ProductName, L"\u042F");
     EXPECT_EQ(InstallManifest::ReadEmbeddedText(L"Ravenquill.Manifest.json"), L"{\"productName\": \"\u042F\"}");
     EXPECT_FALSE(InstallManifest::ReadEmbeddedText(L"Ravenquill.Logo.png"));

@@ -7,17 +7,18 @@
 #include "core/common/errors.h"
 #include "core/common/unique_handle.h"
 #include "core/model/install_manifest.h"
-#include "model_test_support.h"
+#include "support/fake_host.h"
+#include "support/temp_folder.h"
 
 namespace Ravenquill::Core {
 namespace {
 
 TEST(ManifestLoadWin32, LockedSideFileReachesTheCaller) {
-    Testing::TempDirectory dir;
-    dir.WriteFile("installer.json", "{\"productName\": \"Locked\"}");
-    Testing::FakeHost host(dir.Text() + L"\\installer.exe");
+    Testing::TempFolder dir;
+    dir.Write("installer.json", "{\"productName\": \"Locked\"}");
+    Testing::FakeHost host(dir.Path() + L"\\installer.exe");
     ScopedHost scope(host);
-    const std::wstring path = dir.Text() + L"\\installer.json";
+    const std::wstring path = dir.Path() + L"\\installer.json";
     {
         // Opened without sharing: every other open fails with a sharing violation.
         const UniqueFileHandle locked(

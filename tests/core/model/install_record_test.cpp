@@ -5,12 +5,12 @@
 #include "core/common/errors.h"
 #include "core/common/path.h"
 #include "core/model/core_json.h"
-#include "model_test_support.h"
+#include "support/temp_folder.h"
 
 namespace Ravenquill::Core {
 namespace {
 
-using Testing::TempDirectory;
+using Testing::TempFolder;
 
 InstallRecord SampleRecord() {
     InstallRecord r;
@@ -55,8 +55,8 @@ TEST(InstallRecord, PathForJoinsRecordFolderAndFile) {
 }
 
 TEST(InstallRecord, WrittenBytesAreExact) {
-    TempDirectory dir;
-    InstallRecord::Save(SampleRecord(), dir.Text());
+    TempFolder dir;
+    InstallRecord::Save(SampleRecord(), dir.Path());
     const std::string expected =
         "\xEF\xBB\xBF{\r\n"
         "  \"productName\": \"Tolvane \\u0412\",\r\n"
@@ -84,7 +84,7 @@ TEST(InstallRecord, WrittenBytesAreExact) {
         "  \"pathEntryAdded\": true,\r\n"
         "  \"mainExecutable\": \"Tolvane.exe\"\r\n"
         "}";
-    EXPECT_EQ(dir.ReadFile(".ravenquill/record.json"), expected);
+    EXPECT_EQ(dir.Read(".ravenquill/record.json"), expected);
 }
 
 TEST(InstallRecord, AbsentTextsAreLeftOutAndEmptyListsWrittenEmpty) {
@@ -112,8 +112,8 @@ TEST(InstallRecord, StrictEscapes) {
 }
 
 TEST(InstallRecord, SaveCreatesFolderAndReplacesEarlierRecord) {
-    TempDirectory dir;
-    const std::wstring installDir = Path::Combine(dir.Text(), L"Product");
+    TempFolder dir;
+    const std::wstring installDir = Path::Combine(dir.Path(), L"Product");
     InstallRecord first = SampleRecord();
     first.Files.assign(50, L"a-long-file-name-that-makes-the-first-record-longer.bin");
     InstallRecord::Save(first, installDir);
@@ -126,63 +126,63 @@ TEST(InstallRecord, SaveCreatesFolderAndReplacesEarlierRecord) {
     const std::optional<InstallRecord> loaded = InstallRecord::Load(installDir);
     ASSERT_TRUE(loaded);
     ExpectSameRecord(*loaded, second);
-    EXPECT_EQ(dir.ReadFile("Product/.ravenquill/record.json").substr(0, 6), "\xEF\xBB\xBF{\r\n");
+    EXPECT_EQ(dir.Read("Product/.ravenquill/record.json").substr(0, 6), "\xEF\xBB\xBF{\r\n");
 }
 
 TEST(InstallRecord, SavedAndLoadedRecordIsEqual) {
-    TempDirectory dir;
+    TempFolder dir;
     InstallRecord r = SampleRecord();
     r.Files.push_back(std::wstring(L"odd\0name\u00E9", 9) + L"\xD83D\xDE00");
     r.InstalledAt = OffsetDateTime{r.InstalledAt.LocalTicks + 1, -(9 * 60 + 30)};
-    InstallRecord::Save(r, dir.Text());
-    const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Text());
+    InstallRecord::Save(r, dir.Path());
+    const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Path());
     ASSERT_TRUE(loaded);
     ExpectSameRecord(*loaded, r);
 
     InstallRecord fresh;
-    InstallRecord::Save(fresh, dir.Text());
-    ExpectSameRecord(*InstallRecord::Load(dir.Text()), fresh);
+    InstallRecord::Save(fresh, dir.Path());
+    ExpectSameRecord(*InstallRecord::Load(dir.Path()), fresh);
 }
 
 TEST(InstallRecord, MalformedOrMissingRecordLoadsAsAbsent) {
-    TempDirectory dir;
-    EXPECT_FALSE(InstallRecord::Load(dir.Text()));
-    EXPECT_FALSE(InstallRecord::Load(Path::Combine(dir.Text(), L"missing")));
+    TempFolder dir;
+    EXPECT_FALSE(InstallRecord::Load(dir.Path()));
+    EXPECT_FALSE(InstallRecord::Load(Path::Combine(dir.Path(), L"missing")));
     for (const std::string text :
          {"", "\xEF\xBB\xBF", "null", "\xEF\xBB\xBFnull", "{\"perMachine\": \"true\"}", "{\"perMachine\": null}", "[]",
           "{\"files\": [1]}", "{\"files\": \"a\"}", "{\"installedAt\": \"yesterday\"}", "{\"installedAt\": null}",
           "{\"installDir\": 5}", "{\"productName\": \"x\",", "\xFF\xFE{\x00"}) {
-        dir.WriteFile(".ravenquill/record.json", text);
-        EXPECT_FALSE(InstallRecord::Load(dir.Text())) << text;
+        dir.Write(".ravenquill/record.json", text);
+        EXPECT_FALSE(InstallRecord::Load(dir.Path())) << text;
     }
 }
 
 TEST(InstallRecord, DirectoryInPlaceOfTheFileIsNoRecord) {
-    TempDirectory dir;
+    TempFolder dir;
     std::filesystem::create_directories(dir.Get() / ".ravenquill" / "record.json");
-    EXPECT_FALSE(InstallRecord::Load(dir.Text()));
+    EXPECT_FALSE(InstallRecord::Load(dir.Path()));
 }
 
 // U+0000 would cut the path short at the platform: "<dir>\0x" must not write or read "<dir>".
 TEST(InstallRecord, InstallDirectoryWithNulCharacterIsRefused) {
-    TempDirectory dir;
-    InstallRecord::Save(SampleRecord(), dir.Text());
-    const std::wstring cut = dir.Text() + std::wstring(1, L'\0') + L"x";
+    TempFolder dir;
+    InstallRecord::Save(SampleRecord(), dir.Path());
+    const std::wstring cut = dir.Path() + std::wstring(1, L'\0') + L"x";
     EXPECT_FALSE(InstallRecord::Load(cut)) << "the record of the shortened path must not be found";
-    const std::string before = dir.ReadFile(".ravenquill/record.json");
+    const std::string before = dir.Read(".ravenquill/record.json");
     InstallRecord other = SampleRecord();
     other.ProductName = L"Other";
     EXPECT_THROW(InstallRecord::Save(other, cut), ArgumentException);
-    EXPECT_EQ(dir.ReadFile(".ravenquill/record.json"), before);
+    EXPECT_EQ(dir.Read(".ravenquill/record.json"), before);
 }
 
 TEST(InstallRecord, LenientReading) {
-    TempDirectory dir;
-    dir.WriteFile(".ravenquill/record.json",
-                  "// written by hand\n{\"PRODUCTNAME\": \"A\", \"productName\": \"B\", \"extra\": {\"k\": [true]},"
-                  " \"files\": [\"x\", null], \"directories\": null, \"installedAt\": \"2025-03-14T09:26:53-05:30\","
-                  " \"mainExecutable\": null,}");
-    const std::optional<InstallRecord> r = InstallRecord::Load(dir.Text());
+    TempFolder dir;
+    dir.Write(".ravenquill/record.json",
+              "// written by hand\n{\"PRODUCTNAME\": \"A\", \"productName\": \"B\", \"extra\": {\"k\": [true]},"
+              " \"files\": [\"x\", null], \"directories\": null, \"installedAt\": \"2025-03-14T09:26:53-05:30\","
+              " \"mainExecutable\": null,}");
+    const std::optional<InstallRecord> r = InstallRecord::Load(dir.Path());
     ASSERT_TRUE(r);
     EXPECT_EQ(r->ProductName, L"B");
     EXPECT_EQ(r->Files, std::vector<std::wstring>{L"x"});

@@ -164,7 +164,7 @@ TEST_F(PayloadSourceOpen, TakesTheFirstCandidateInOrder) {
     EXPECT_EQ(FirstPath(), L"from-folder.txt");
     folder.Write("payload.zip", zip);
     EXPECT_EQ(FirstPath(), L"bin\\tool.exe");
-    std::filesystem::remove(Tools::ToFsPath(folder.Path("payload.rqpk")));
+    std::filesystem::remove(folder.Get("payload.rqpk"));
     folder.Write("payload.rqpk", package);
     EXPECT_EQ(FirstPath(), L"from-package.txt");
     host.Embed(L"Ravenquill.Payload.zip", zip);

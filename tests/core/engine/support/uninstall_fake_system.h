@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/common/host.h"
 #include "core/engine/uninstall_system.h"
 
 namespace Ravenquill::Core::Testing {
@@ -61,18 +60,6 @@ private:
         Calls.push_back(verb + L" " + subject);
         if (auto failure = Failures.find(subject); failure != Failures.end()) std::rethrow_exception(failure->second);
     }
-};
-
-class FakeExecutable final : public HostEnvironment {
-public:
-    explicit FakeExecutable(std::wstring path) : path_(std::move(path)) {}
-    std::wstring ExecutablePath() const override { return path_; }
-    std::optional<std::span<const std::byte>> FindEmbeddedResource(std::wstring_view) const override {
-        return std::nullopt;
-    }
-
-private:
-    std::wstring path_;
 };
 
 }  // namespace Ravenquill::Core::Testing

@@ -1,8 +1,9 @@
 #pragma once
-// The engines' one thin layer over the file system. Failures are the exception kinds of
-// core/common/errors.h carrying the system error code (sharing violation, access denied, path too
-// long, not found), so the engines can route them. Deletions never follow a junction or a symbolic
-// link: a link is removed as a link and what it points to is left alone. Windows builds only.
+// The system's one thin layer over the file system, for every layer: existence tests, folders,
+// the drive's free space, the temporary and the known folders, and the engines' file operations.
+// Failures are the exception kinds of errors.h carrying the system error code (sharing violation,
+// access denied, path too long, not found), so callers can route them. Deletions never follow a
+// junction or a symbolic link: a link is removed as a link and what it points to is left alone.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -11,17 +12,45 @@
 #include <string>
 #include <vector>
 
-namespace Ravenquill::Core::FileSystem {
+namespace Ravenquill::FileSystem {
 
+// ---- Both builds ----
+
+// An existing file (not a directory). An empty path, or one holding U+0000 (the platform would
+// cut it short there), names nothing.
 bool FileExists(const std::wstring& path);
+// An existing directory; the same paths name nothing.
 bool DirectoryExists(const std::wstring& path);
+
+// Creates the directory and its missing parents; returns the directories it made, outermost
+// first. A file in the way fails with the platform's error.
+std::vector<std::wstring> CreateDirectories(const std::wstring& path);
+
+// The bytes on the drive of the directory that the current user may still use (quotas
+// counted): GetDiskFreeSpaceExW's bytes available to the caller. A missing drive or directory
+// fails with the platform's error.
+std::uint64_t FreeBytesAvailable(const std::wstring& directory);
+
+// The user's temporary directory as the platform names it, with a separator at the end.
+std::wstring TempDirectory();
+
+// ---- Windows builds only (no native definitions) ----
+
+enum class KnownFolder {
+    Desktop,
+    PublicDesktop,
+    Programs,
+    CommonPrograms,
+    RoamingAppData,
+};
+
+// The folder's path; none when the system has no such folder (or names it empty).
+std::optional<std::wstring> KnownFolderPath(KnownFolder folder);
+
 // The size of the file; none when there is no file.
 std::optional<std::int64_t> FileSize(const std::wstring& path);
 // True for a directory that is a junction or a symbolic link.
 bool IsLinkedDirectory(const std::wstring& path);
-
-// Creates the directory and its missing parents; returns the directories it made, outermost first.
-std::vector<std::wstring> CreateDirectories(const std::wstring& path);
 
 // Opens the file for reading, shared with nobody, and closes it again: fails with the sharing
 // violation while any other program holds it open, also one that would let it be renamed (as a
@@ -67,4 +96,4 @@ private:
     std::unique_ptr<State> state_;
 };
 
-}  // namespace Ravenquill::Core::FileSystem
+}  // namespace Ravenquill::FileSystem

@@ -1,21 +1,52 @@
 #include "file_system.h"
 
 #include <windows.h>
+// after windows.h, which they need
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
-#include "core/common/errors.h"
-#include "core/common/long_path.h"
-#include "core/common/path.h"
-#include "core/common/unique_handle.h"
-#include "core/common/win32_error.h"
+#include "errors.h"
+#include "file_system_platform.h"
+#include "long_path.h"
+#include "path.h"
+#include "unique_handle.h"
+#include "win32_error.h"
 
-namespace Ravenquill::Core::FileSystem {
+namespace Ravenquill::FileSystem {
 namespace {
 
 constexpr DWORD NoAttributes = INVALID_FILE_ATTRIBUTES;
 
-DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(LongPath(path).c_str()); }
+// GetLastError() tells why when there are none.
+DWORD RawAttributesOf(const std::wstring& path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+// A path the platform cannot take (U+0000 inside, or too odd to be made full) names nothing.
+DWORD AttributesOf(const std::wstring& path) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos) return NoAttributes;
+    try {
+        return GetFileAttributesW(LongPath(path).c_str());
+    } catch (const Exception&) {
+        return NoAttributes;
+    }
+}
+
+const KNOWNFOLDERID& IdOf(KnownFolder folder) {
+    switch (folder) {
+        case KnownFolder::Desktop:
+            return FOLDERID_Desktop;
+        case KnownFolder::PublicDesktop:
+            return FOLDERID_PublicDesktop;
+        case KnownFolder::Programs:
+            return FOLDERID_Programs;
+        case KnownFolder::CommonPrograms:
+            return FOLDERID_CommonPrograms;
+        case KnownFolder::RoamingAppData:
+            break;
+    }
+    return FOLDERID_RoamingAppData;
+}
 
 bool IsDirectoryAttributes(DWORD attributes) {
     return attributes != NoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -77,6 +108,39 @@ void DeleteContents(const std::wstring& directory) {
 
 }  // namespace
 
+std::optional<std::wstring> KnownFolderPath(KnownFolder folder) {
+    PWSTR raw = nullptr;
+    const HRESULT hr = SHGetKnownFolderPath(IdOf(folder), 0, nullptr, &raw);
+    // The string is the caller's to free also when the lookup fails.
+    const CoTaskMemString owned(raw);
+    if (FAILED(hr) || !owned || *owned == 0) return std::nullopt;
+    return std::wstring(owned.get());
+}
+
+std::uint64_t FreeBytesAvailable(const std::wstring& directory) {
+    if (directory.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
+    ULARGE_INTEGER available{};
+    ThrowLastWin32ErrorIf(!GetDiskFreeSpaceExW(LongPath(directory).c_str(), &available, nullptr, nullptr), directory);
+    return available.QuadPart;
+}
+
+std::wstring TempDirectory() {
+    // Asked for its length first: the path may be longer than MAX_PATH.
+    std::wstring path;
+    for (;;) {
+        const DWORD needed = GetTempPathW(0, nullptr);
+        ThrowLastWin32ErrorIf(needed == 0, L"GetTempPathW");
+        path.assign(needed, L'\0');
+        const DWORD written = GetTempPathW(needed, path.data());
+        ThrowLastWin32ErrorIf(written == 0, L"GetTempPathW");
+        if (written < needed) {
+            path.resize(written);
+            return path;
+        }
+        // The variable grew between the two calls.
+    }
+}
+
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = AttributesOf(path);
     return attributes != NoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -96,28 +160,16 @@ bool IsLinkedDirectory(const std::wstring& path) {
     return IsDirectoryAttributes(attributes) && IsLinkAttributes(attributes);
 }
 
-std::vector<std::wstring> CreateDirectories(const std::wstring& path) {
-    std::vector<std::wstring> missing;
-    std::wstring current(Path::TrimEndingSeparators(path));
-    while (!current.empty() && !DirectoryExists(current)) {
-        missing.push_back(current);
-        const std::wstring parent = Path::GetDirectoryName(current);
-        if (parent == current) break;
-        current = parent;
-    }
-    std::vector<std::wstring> made;
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (CreateDirectoryW(LongPath(*it).c_str(), nullptr)) {
-            made.push_back(*it);
-            continue;
-        }
-        const DWORD error = GetLastError();
-        // Made meanwhile by someone else: it is not ours to list.
-        if (error == ERROR_ALREADY_EXISTS && DirectoryExists(*it)) continue;
-        ThrowWin32Error(error, *it);
-    }
-    return made;
+namespace Detail {
+
+bool CreateOneDirectory(const std::wstring& path) {
+    if (CreateDirectoryW(LongPath(path).c_str(), nullptr)) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && DirectoryExists(path)) return false;
+    ThrowWin32Error(error, path);
 }
+
+}  // namespace Detail
 
 void ThrowIfInUse(const std::wstring& path) {
     // A link is the file that a move would take away, so the link itself is opened.
@@ -131,7 +183,7 @@ void SetNormalAttributes(const std::wstring& path) {
 }
 
 void DeleteFileIfExists(const std::wstring& path) {
-    const DWORD attributes = AttributesOf(path);
+    const DWORD attributes = RawAttributesOf(path);
     if (attributes == NoAttributes) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return;
@@ -144,14 +196,14 @@ void DeleteFileIfExists(const std::wstring& path) {
 }
 
 void DeleteDirectoryIfEmpty(const std::wstring& path) {
-    const DWORD attributes = AttributesOf(path);
+    const DWORD attributes = RawAttributesOf(path);
     if (!IsDirectoryAttributes(attributes) || IsLinkAttributes(attributes)) return;
     if (HasEntries(path)) return;
     RemoveDirectoryOrThrow(path);
 }
 
 void DeleteTree(const std::wstring& path) {
-    const DWORD attributes = AttributesOf(path);
+    const DWORD attributes = RawAttributesOf(path);
     if (!IsDirectoryAttributes(attributes) || IsLinkAttributes(attributes)) return;
     DeleteContents(path);
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetNormalAttributes(path);
@@ -211,4 +263,4 @@ void FileWriter::Close() {
     ThrowLastWin32ErrorIf(!CloseHandle(handle), state_->path);
 }
 
-}  // namespace Ravenquill::Core::FileSystem
+}  // namespace Ravenquill::FileSystem

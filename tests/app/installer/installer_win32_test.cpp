@@ -1,0 +1,367 @@
+// The built installer as administrators and scripts run it: a separate process started from a
+// setup folder, with its exit code, its standard output and error, and what it leaves on the
+// machine. Two programs are under test: the one with an embedded package, manifest and logo, and
+// the plain one that finds its payload and manifest beside itself.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/installer/installer_process_win32.h"
+#include "app/program.h"
+#include "core/engine/install_test_support.h"
+#include "core/engine/support/uninstall_timeout_support.h"
+
+namespace Ravenquill::Core::Testing {
+namespace {
+
+using Args = std::vector<std::wstring>;
+
+const std::string Bom = "\xEF\xBB\xBF";
+
+fs::path PlainProgram() { return FromEnvironment("RQ_INSTALLER_PLAIN"); }
+fs::path EmbeddedProgram() { return FromEnvironment("RQ_INSTALLER_EMBEDDED"); }
+fs::path Fixtures() { return FromEnvironment("RQ_INSTALLER_FIXTURES"); }
+fs::path TestPayload() { return FromEnvironment("RQ_TEST_DATA") / "app" / "payload"; }
+
+bool WaitUntilGone(const fs::path& path) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (fs::exists(path) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return !fs::exists(path);
+}
+
+// The files below a folder, without the ones every installation adds.
+std::vector<std::wstring> PayloadFiles(const fs::path& root) {
+    std::vector<std::wstring> files;
+    for (const auto& [path, content] : Tree(root)) {
+        if (content == "<dir>" || path == L"uninstall.exe" || path == L"installer.json" ||
+            path.starts_with(L".ravenquill"))
+            continue;
+        files.push_back(path);
+    }
+    return files;
+}
+
+const std::vector<std::wstring> DefaultSelection = {L"app\\core.txt", L"app\\rqtest.cmd", L"docs\\guide.txt",
+                                                    L"notes.txt"};
+
+// A setup folder for one test, with the test payload's product (the one the embedded manifest
+// describes) and what that product may leave on the machine taken away before and after.
+class InstallerTest : public testing::Test {
+protected:
+    InstallerTest() : sandbox_(TestName()) {
+        InstallManifest& manifest = sandbox_.Manifest();
+        manifest.ProductId = L"RQInstallerTest";
+        manifest.ProductName = L"RQ Installer Test";
+        manifest.StartMenuFolder = L"RQ Installer Test";
+    }
+
+    void SetUp() override {
+        ProvideTimeout();
+        Forget();
+        // The folders above the target exist already: an uninstall never takes those.
+        fs::create_directories(sandbox_.Target().parent_path());
+    }
+    void TearDown() override { Forget(); }
+
+    // The setup folder's program, copied there from the build.
+    fs::path Place(const fs::path& built) const {
+        const fs::path setup = sandbox_.Setup() / "setup.exe";
+        fs::copy_file(built, setup, fs::copy_options::overwrite_existing);
+        return setup;
+    }
+    fs::path PlacePlainWithSideManifest() const {
+        fs::copy_file(FromEnvironment("RQ_TEST_DATA") / "app" / "installer.json", sandbox_.Setup() / "installer.json",
+                      fs::copy_options::overwrite_existing);
+        return Place(PlainProgram());
+    }
+
+    fs::path Target() const { return sandbox_.Target(); }
+    std::wstring DirArgument(const fs::path& target) const { return L"--dir=" + target.wstring(); }
+    fs::path LogPath() const { return fs::temp_directory_path() / L"Ravenquill-RQInstallerTest.log"; }
+    fs::path UserData() const { return KnownFolderDir(FileSystem::KnownFolder::RoamingAppData) / L"RQ Installer Test"; }
+    bool StartMenuLink(const std::wstring& name) const { return fs::exists(sandbox_.StartMenuFolder() / name); }
+
+    // Removes an installation through its own copy, as the list of installed programs does.
+    void UninstallThroughInstalledCopy(const fs::path& target, const Args& extra = {}) const {
+        Args arguments{L"--uninstall", L"--silent"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const Finished uninstalled = RunProgram(target / "uninstall.exe", arguments);
+        EXPECT_EQ(uninstalled.ExitCode, 0u) << uninstalled.Err;
+    }
+
+    void Forget() const {
+        std::error_code ignored;
+        fs::remove(LogPath(), ignored);
+        fs::remove_all(UserData(), ignored);
+        fs::remove(sandbox_.DesktopLink(), ignored);
+        fs::remove_all(sandbox_.StartMenuFolder(), ignored);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest");
+    }
+
+    InstallSandbox sandbox_;
+};
+
+TEST_F(InstallerTest, EmbeddedInstallerInstallsAndItsInstalledCopyTakesEverythingAway) {
+    const fs::path setup = Place(EmbeddedProgram());
+    // The empty side folder "payload" of the sandbox is not looked at: the embedded package wins.
+    const MachineState before = sandbox_.Snapshot();
+
+    const Finished installed = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user", L"--add-to-path"});
+    ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
+    EXPECT_EQ(installed.Err, "");
+    EXPECT_EQ(PayloadFiles(Target()), DefaultSelection);
+    EXPECT_EQ(ReadText(Target() / "app" / "core.txt"), ReadText(TestPayload() / "app" / "core.txt"));
+    EXPECT_TRUE(fs::exists(Target() / "uninstall.exe"));
+    EXPECT_TRUE(fs::exists(Target() / ".ravenquill" / "record.json"));
+    EXPECT_FALSE(fs::exists(Target() / "installer.json")) << "no manifest lay beside the installer";
+
+    const MachineState state = sandbox_.Snapshot();
+    EXPECT_TRUE(state.DesktopLink);
+    EXPECT_TRUE(StartMenuLink(L"RQ Installer Test.lnk"));
+    EXPECT_TRUE(StartMenuLink(L"Удалить RQ Installer Test.lnk"));
+    ASSERT_TRUE(state.Entry) << "the embedded manifest's product id names the uninstall entry";
+    ASSERT_TRUE(state.Path);
+    EXPECT_NE(state.Path->find(Target().wstring()), std::wstring::npos);
+    const std::string log = ReadText(LogPath());
+    EXPECT_EQ(log.rfind(Bom + "--- ", 0), 0u) << log;
+
+    UninstallThroughInstalledCopy(Target());
+    EXPECT_TRUE(WaitUntilGone(Target())) << "the uninstaller's self-deletion leaves no folder";
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+}
+
+TEST_F(InstallerTest, PlainProgramInstallsFromEachKindOfSideSource) {
+    struct Case {
+        const char* Name;
+        void (*Provide)(const fs::path& setup);
+    };
+    const Case cases[] = {
+        {"package", [](const fs::path& setup) { fs::copy_file(Fixtures() / "payload.rqpk", setup / "payload.rqpk"); }},
+        {"zip", [](const fs::path& setup) { fs::copy_file(Fixtures() / "payload.zip", setup / "payload.zip"); }},
+        {"folder",
+         [](const fs::path& setup) { fs::copy(TestPayload(), setup / "payload", fs::copy_options::recursive); }},
+    };
+    const fs::path setup = PlacePlainWithSideManifest();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::error_code ignored;
+        fs::remove_all(sandbox_.Payload(), ignored);
+        fs::remove(sandbox_.Setup() / "payload.rqpk", ignored);
+        fs::remove(sandbox_.Setup() / "payload.zip", ignored);
+        c.Provide(sandbox_.Setup());
+        const fs::path target = Target() / c.Name;
+
+        const Finished installed = RunProgram(setup, {L"/S", DirArgument(target), L"--per-user", L"--no-shortcuts"});
+        ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
+        EXPECT_EQ(PayloadFiles(target), DefaultSelection);
+        EXPECT_EQ(ReadText(target / "docs" / "guide.txt"), ReadText(TestPayload() / "docs" / "guide.txt"));
+        EXPECT_EQ(ReadText(target / "installer.json"), ReadText(sandbox_.Setup() / "installer.json"))
+            << "the side manifest travels with the installation";
+
+        UninstallThroughInstalledCopy(target);
+        EXPECT_TRUE(WaitUntilGone(target));
+    }
+}
+
+TEST_F(InstallerTest, ComponentShortcutAndPathSwitches) {
+    struct Case {
+        Args Switches;
+        std::vector<std::wstring> Files;
+        bool Desktop;
+        bool StartMenu;
+        bool Path;
+    };
+    const std::vector<Case> cases = {
+        {{L"--components=extras"},
+         {L"app\\core.txt", L"app\\rqtest.cmd", L"extras\\sample.txt", L"notes.txt"},
+         true,
+         true,
+         false},
+        {{L"--components=docs,extras", L"--no-shortcuts"},
+         {L"app\\core.txt", L"app\\rqtest.cmd", L"docs\\guide.txt", L"extras\\sample.txt", L"notes.txt"},
+         false,
+         false,
+         false},
+        {{L"--shortcuts=desktop"}, DefaultSelection, true, false, false},
+        {{L"--shortcuts=startmenu", L"--add-to-path"}, DefaultSelection, false, true, true},
+    };
+    const fs::path setup = Place(EmbeddedProgram());
+    int number = 0;
+    for (const Case& c : cases) {
+        const fs::path target = Target() / std::to_wstring(++number);
+        SCOPED_TRACE(target.string());
+        Args arguments{L"/S", DirArgument(target), L"--per-user"};
+        arguments.insert(arguments.end(), c.Switches.begin(), c.Switches.end());
+
+        const Finished installed = RunProgram(setup, arguments);
+        ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
+        EXPECT_EQ(PayloadFiles(target), c.Files);
+        EXPECT_EQ(fs::exists(sandbox_.DesktopLink()), c.Desktop);
+        EXPECT_EQ(StartMenuLink(L"RQ Installer Test.lnk"), c.StartMenu);
+        EXPECT_EQ(StartMenuLink(L"Удалить RQ Installer Test.lnk"), c.StartMenu);
+        const std::optional<std::wstring> path = UserPath();
+        EXPECT_EQ(path && path->find(target.wstring()) != std::wstring::npos, c.Path);
+
+        UninstallThroughInstalledCopy(target);
+        EXPECT_FALSE(fs::exists(sandbox_.DesktopLink()));
+        EXPECT_FALSE(fs::exists(sandbox_.StartMenuFolder()));
+        const std::optional<std::wstring> after = UserPath();
+        EXPECT_FALSE(after && after->find(target.wstring()) != std::wstring::npos);
+        EXPECT_TRUE(WaitUntilGone(target));
+    }
+}
+
+TEST_F(InstallerTest, KeepDataDecidesOverTheUserDataFolder) {
+    const fs::path setup = Place(EmbeddedProgram());
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep ? "--keep-data" : "without --keep-data");
+        const fs::path target = Target() / (keep ? "kept" : "removed");
+        ASSERT_EQ(RunProgram(setup, {L"/S", DirArgument(target), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
+        WriteText(UserData() / "settings.ini", "[window]\r\n");
+
+        UninstallThroughInstalledCopy(target, keep ? Args{L"--keep-data"} : Args{});
+        EXPECT_EQ(fs::exists(UserData() / "settings.ini"), keep);
+        EXPECT_TRUE(WaitUntilGone(target));
+    }
+}
+
+TEST_F(InstallerTest, NothingToUninstallEndsWithZeroAndChangesNothing) {
+    const fs::path setup = PlacePlainWithSideManifest();
+    const MachineState before = sandbox_.Snapshot();
+    const Finished finished = RunProgram(setup, {L"--uninstall", L"--silent"});
+    EXPECT_EQ(finished.ExitCode, 0u) << finished.Err;
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+    EXPECT_TRUE(fs::exists(LogPath()));
+}
+
+TEST_F(InstallerTest, DamagedPackageEndsWithOneLogsTheReadersMessageAndLeavesNothing) {
+    struct Case {
+        const char* Name;
+        std::string (*Damage)(std::string package);
+        const char* LastLine;  // the log's last line, or its beginning when it ends in "..."
+    };
+    const Case cases[] = {
+        {"wrong signature",
+         [](std::string package) {
+             package[0] = 'X';
+             return package;
+         },
+         "ОШИБКА: Пакет повреждён: неверная сигнатура."},
+        {"cut inside its index", [](std::string package) { return package.substr(0, 20); }, "ОШИБКА: ..."},
+    };
+    const fs::path setup = PlacePlainWithSideManifest();
+    const std::string package = ReadText(Fixtures() / "payload.rqpk");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Forget();
+        WriteText(sandbox_.Setup() / "payload.rqpk", c.Damage(package));
+        const MachineState before = sandbox_.Snapshot();
+
+        const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
+        EXPECT_EQ(finished.ExitCode, 1u);
+        EXPECT_EQ(sandbox_.Snapshot(), before);
+        std::string log = ReadText(LogPath());
+        ASSERT_TRUE(log.ends_with("\r\n")) << log;
+        log.resize(log.size() - 2);
+        const std::string last = log.substr(log.rfind("\r\n") + 2);
+        const std::string expected = c.LastLine;
+        if (expected.ends_with("..."))
+            EXPECT_EQ(last.rfind(expected.substr(0, expected.size() - 3), 0), 0u) << last;
+        else
+            EXPECT_EQ(last, expected);
+    }
+}
+
+TEST_F(InstallerTest, UsageTextReachesARedirectedStandardOutput) {
+    const fs::path setup = PlacePlainWithSideManifest();
+    const MachineState before = sandbox_.Snapshot();
+    const Finished finished = RunProgram(setup, {L"--help", L"/S", DirArgument(Target())});
+    EXPECT_EQ(finished.ExitCode, 0u);
+    EXPECT_EQ(finished.Out, Program::UsageBytes());
+    EXPECT_EQ(finished.Err, "");
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+}
+
+TEST_F(InstallerTest, FailureOutsideEveryModeIsOneErrorLineAndExitCodeOne) {
+    // A side manifest that cannot be read is no manifest to replace by defaults: the failure
+    // leaves the entry routine before any mode runs.
+    const fs::path setup = PlacePlainWithSideManifest();
+    const fs::path manifest = sandbox_.Setup() / "installer.json";
+    const HANDLE locked =
+        CreateFileW(manifest.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
+    CloseHandle(locked);
+
+    EXPECT_EQ(finished.ExitCode, 1u);
+    EXPECT_EQ(finished.Err.rfind("Ошибка: ", 0), 0u) << finished.Err;
+    EXPECT_GT(finished.Err.size(), std::string("Ошибка: \r\n").size()) << "the failure's own message follows";
+    EXPECT_TRUE(finished.Err.ends_with("\r\n"));
+    EXPECT_EQ(finished.Err.find('\n'), finished.Err.size() - 1) << "one line";
+    EXPECT_FALSE(fs::exists(Target()));
+}
+
+// The resources of a built program, read as the loader sees them.
+class ProgramResources {
+public:
+    explicit ProgramResources(const fs::path& program)
+        : module_(LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {
+        EXPECT_NE(module_, nullptr) << program;
+    }
+    ~ProgramResources() {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+    ProgramResources(const ProgramResources&) = delete;
+    ProgramResources& operator=(const ProgramResources&) = delete;
+
+    std::optional<std::string> Find(const wchar_t* name, const wchar_t* type) const {
+        const HRSRC info = module_ != nullptr ? FindResourceW(module_, name, type) : nullptr;
+        if (info == nullptr) return std::nullopt;
+        const HGLOBAL loaded = LoadResource(module_, info);
+        const char* data = static_cast<const char*>(LockResource(loaded));
+        return std::string(data, SizeofResource(module_, info));
+    }
+    bool Has(const wchar_t* name) const { return Find(name, MAKEINTRESOURCEW(10) /* RT_RCDATA */).has_value(); }
+
+private:
+    HMODULE module_;
+};
+
+TEST(BuiltPrograms, CarryTheApplicationManifestAndOnlyTheInputsGiven) {
+    const ProgramResources plain(PlainProgram());
+    const ProgramResources embedded(EmbeddedProgram());
+    for (const ProgramResources* program : {&plain, &embedded}) {
+        const std::optional<std::string> manifest = program->Find(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        ASSERT_TRUE(manifest);
+        for (const char* expected : {
+                 R"(level="asInvoker" uiAccess="false")",
+                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+                 "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // Windows 8
+                 "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
+                 "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
+                 ">true/pm</dpiAware>",
+                 ">PerMonitorV2</dpiAwareness>",
+                 ">true</longPathAware>",
+             })
+            EXPECT_NE(manifest->find(expected), std::string::npos) << expected;
+    }
+    for (const wchar_t* name :
+         {L"Ravenquill.Payload.rqpk", L"Ravenquill.Payload.zip", L"Ravenquill.Manifest.json", L"Ravenquill.Logo.png"})
+        EXPECT_FALSE(plain.Has(name)) << fs::path(name);
+    EXPECT_EQ(embedded.Find(L"Ravenquill.Payload.rqpk", MAKEINTRESOURCEW(10)), ReadText(Fixtures() / "payload.rqpk"));
+    EXPECT_FALSE(embedded.Has(L"Ravenquill.Payload.zip"));
+    EXPECT_EQ(embedded.Find(L"Ravenquill.Manifest.json", MAKEINTRESOURCEW(10)),
+              ReadText(FromEnvironment("RQ_TEST_DATA") / "app" / "installer.json"));
+    EXPECT_TRUE(embedded.Has(L"Ravenquill.Logo.png"));
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core::Testing
