@@ -104,11 +104,13 @@ protected:
         EXPECT_TRUE(wizard_->Runs->WaitForAll(30s)) << "a run did not end";
     }
 
-    RecordingCanvas Draw(Shell::IPage& page, Ui::Input input = {}) {
+    // Draws one frame with the input, which the page may mark Hot.
+    static RecordingCanvas Draw(Shell::IPage& page, Ui::Input& input) {
         RecordingCanvas canvas;
         page.Draw(canvas, input);
         return canvas;
     }
+    static RecordingCanvas Draw(Shell::IPage& page, Ui::Input&& input = {}) { return Draw(page, input); }
 
     // Waits until the worker has shown its result page and ended; the titles that page draws.
     std::vector<std::wstring> ResultTexts(const std::shared_ptr<Shell::IPage>& progress) {
@@ -194,7 +196,9 @@ TEST_F(ProgressPageTest, TheSpinnerIsAnArcOfTwentyTwoEqualDotsOnItsRing) {
         const double y = (dots[i].Area.Top + dots[i].Area.Bottom) / 2 - cy;
         EXPECT_NEAR(std::hypot(x, y), 21.5, 1e-3);
         const double angle = std::atan2(y, x) * 180 / std::numbers::pi;
-        if (i > 0) EXPECT_NEAR(std::remainder(angle - previous, 360.0), 1.4, 1e-3) << i;
+        if (i > 0) {
+            EXPECT_NEAR(std::remainder(angle - previous, 360.0), 1.4, 1e-3) << i;
+        }
         previous = angle;
     }
 }
@@ -282,7 +286,9 @@ TEST_F(ProgressPageTest, ProgressMovesTheStatusBarAndDetailWithinTheTrack) {
         const auto bars = canvas.Of(CanvasOp::FillRoundedRect);
         const bool filled = bars.size() > 2 && bars[1].Color == wizard_->Theme.Accent;
         EXPECT_EQ(filled, c.fill > 0) << c.fraction;
-        if (filled) EXPECT_FLOAT_EQ(bars[1].Area.Right - bars[1].Area.Left, c.fill) << c.fraction;
+        if (filled) {
+            EXPECT_FLOAT_EQ(bars[1].Area.Right - bars[1].Area.Left, c.fill) << c.fraction;
+        }
     }
     EXPECT_GT(redraws_.load(), 0);
 }
@@ -400,7 +406,9 @@ TEST_F(ProgressPageTest, EveryEndOfARunHasItsResultPage) {
         SCOPED_TRACE(testing::PrintToString(c.title));
         const auto texts = TextsOf(*MakeResultPage(*wizard_, c.outcome));
         EXPECT_TRUE(Holds(texts, c.title));
-        if (!c.message.empty()) EXPECT_TRUE(Holds(texts, c.message));
+        if (!c.message.empty()) {
+            EXPECT_TRUE(Holds(texts, c.message));
+        }
     }
 }
 

@@ -16,6 +16,7 @@ namespace Ravenquill::Pages {
 namespace {
 
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 using Core::Testing::InstallSandbox;
 using Core::Testing::ReadText;
 using Ravenquill::Testing::CanvasOp;
@@ -47,7 +48,7 @@ protected:
         auto state = std::make_shared<Shell::ShellState>();
         state->SetSteps({{1, L"Начало"}, {2, L"Параметры"}, {3, L"Установка"}, {4, L"Готово"}});
         wizard_ = std::make_unique<Shell::Wizard>(sandbox_.Options().Manifest, options, Ui::Theme::Dark(), state,
-                                                  std::make_shared<Shell::Testing::FakeShellPlatform>());
+                                                  std::make_shared<Ravenquill::Testing::FakeShellPlatform>());
     }
     ~ProgressPageRunTest() override { EXPECT_TRUE(wizard_->Runs->WaitForAll(60s)); }
 
@@ -115,7 +116,12 @@ TEST_F(ProgressPageRunTest, ALockedFileAnsweredCancelEndsOnTheFailedPageWithTheE
 TEST_F(ProgressPageRunTest, CancellingEndsOnTheCancelledPageAndLeavesNothingBehind) {
     const auto before = sandbox_.Snapshot();
     const auto result = Run([&](Shell::IPage& page) {
-        // Within the run's minimum duration: the engine sees the stop before it completes.
+        // Once everything is in place, while the run holds out its minimum duration: the engine
+        // sees the stop there and takes it all away again.
+        const fs::path record = Core::InstallRecord::PathFor(sandbox_.Target().wstring());
+        const auto end = std::chrono::steady_clock::now() + 30s;
+        while (!fs::exists(record) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(2ms);
+        ASSERT_TRUE(fs::exists(record));
         Ui::Input click;
         click.X = 800;
         click.Y = 500;
@@ -125,6 +131,32 @@ TEST_F(ProgressPageRunTest, CancellingEndsOnTheCancelledPageAndLeavesNothingBehi
     ASSERT_TRUE(result);
     EXPECT_TRUE(Holds(TextsOf(*result), L"Установка отменена"));
     EXPECT_EQ(sandbox_.Snapshot(), before);
+}
+
+TEST_F(ProgressPageRunTest, TheUninstallPageRemovesTheInstallationItFound) {
+    const auto before = sandbox_.Snapshot();
+    {
+        Core::InstallEngine earlier;
+        earlier.Install(sandbox_.Options());
+    }
+    auto confirm = MakeUninstallPage(*wizard_);
+    Ui::Input remove;
+    remove.X = 800;
+    remove.Y = 500;
+    remove.Clicked = true;
+    TextsOf(*confirm, remove);
+    auto progress = wizard_->CurrentPage();
+    ASSERT_NE(progress, confirm) << "«Удалить» shows the progress page";
+    TextsOf(*progress);
+    ASSERT_TRUE(wizard_->Runs->WaitForAll(60s));
+    const auto result = wizard_->CurrentPage();
+    ASSERT_NE(result, progress);
+    EXPECT_TRUE(Holds(TextsOf(*result), sandbox_.ProductName() + L" удалён"));
+    EXPECT_FALSE(fs::exists(sandbox_.Target() / "app.exe"));
+    EXPECT_FALSE(Core::InstallRecord::Load(sandbox_.Target().wstring()));
+    auto after = sandbox_.Snapshot();
+    EXPECT_FALSE(after.Entry);
+    EXPECT_EQ(after.StartMenu, before.StartMenu);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ protected:
 
     // A wizard of its own; with an existing installation of the product when one is given.
     std::unique_ptr<Shell::Wizard> MakeWizard(std::optional<Core::UninstallRegistry::InstalledEntry> existing = {}) {
-        auto platform = std::make_shared<Shell::Testing::FakeShellPlatform>();
+        auto platform = std::make_shared<Ravenquill::Testing::FakeShellPlatform>();
         platform->Installed = std::move(existing);
         Core::CommandLineOptions options;
         options.InstallDir = L"C:\\Apps\\Quillpad";
