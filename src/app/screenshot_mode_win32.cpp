@@ -1,12 +1,89 @@
+// The screenshot mode: the install pages and a dialog drawn in both palettes, without a window,
+// through the same frame drawing and surface as the window, and written as PNG files.
 #include "app/screenshot_mode.h"
 
-#include "app/standard_error.h"
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "app/shell_startup.h"
+#include "core/common/file_system.h"
+#include "core/common/path.h"
+#include "pages/pages.h"
+#include "shell/chrome.h"
+#include "shell/frame.h"
+#include "shell/shell_platform.h"
+#include "shell/surface_win32.h"
+#include "shell/wizard.h"
+#include "ui/graphics_win32.h"
+#include "ui/png.h"
+#include "ui/theme.h"
 
 namespace Ravenquill::Program {
+namespace {
 
-int RenderScreenshots(ManifestPtr, const Core::CommandLineOptions&, const std::wstring&) {
-    WriteStandardErrorLine(L"Режим снимков экрана недоступен в этой сборке.");
-    return 1;
+// One frame with nothing hovered or clicked, written to the file.
+void Render(Shell::Surface& surface, Shell::Chrome& chrome, const Shell::ShellState& state,
+            std::shared_ptr<Shell::IPage> page, std::shared_ptr<const Shell::Dialog> dialog, const std::wstring& path) {
+    surface.BeginDraw();
+    Ui::Input inert = Ui::Input::Inert();
+    Shell::DrawFrame(surface.Canvas(), chrome, state, std::move(page), std::move(dialog), inert);
+    surface.EndDraw();
+    Ui::Png::Save(path, surface.CopyPixels(), surface.PixelWidth, surface.PixelHeight);
+}
+
+void RenderPalette(ManifestPtr manifest, const Core::CommandLineOptions& options, const std::wstring& directory,
+                   ID2D1Factory* d2d, IDWriteFactory* dwrite, bool light) {
+    // The palette alone decides: the theme settings of the command line and the manifest play no part.
+    Ui::Theme theme = light ? Ui::Theme::Light() : Ui::Theme::Dark();
+    theme.ApplyAccent(manifest->EffectiveAccent());
+    const std::wstring themeName = light ? L"light" : L"dark";
+
+    // Declared first, so that the bitmaps made on its target (logo, shadow) go before it does.
+    Shell::Surface surface(d2d, dwrite, static_cast<std::int32_t>(Shell::Chrome::WindowWidth),
+                           static_cast<std::int32_t>(Shell::Chrome::WindowHeight), 1);
+    const std::shared_ptr<Shell::ShellState> state = BuildShellState(*manifest, options);
+    state->Logo = LoadLogo(surface.Canvas());
+    state->SetCurrentStep(1);
+    // Its redraw and close requests stay the do-nothing ones: nothing is posted anywhere.
+    Shell::Wizard wizard(manifest, options, theme, state, Shell::ShellPlatform::System());
+    Shell::Chrome chrome(theme);
+    const auto file = [&](const wchar_t* stem) {
+        return Path::Combine(directory, stem + (L"-" + themeName + L".png"));
+    };
+
+    const std::pair<const wchar_t*, std::shared_ptr<Shell::IPage>> pages[] = {
+        {L"1-welcome", Pages::MakeWelcomePage(wizard)},
+        {L"2-options", Pages::MakeOptionsPage(wizard)},
+        // The preview state never starts a run.
+        {L"3-progress", Pages::MakePreviewProgressPage(wizard)},
+        {L"4-finish", Pages::MakeFailedPage(wizard, L"Файл «app.asar» занят другим приложением.")},
+    };
+    for (const auto& [stem, page] : pages) {
+        wizard.Show(page);
+        Render(surface, chrome, *state, page, nullptr, file(stem));
+    }
+
+    // The dialog is drawn over the welcome page without being put on the wizard.
+    auto dialog = std::make_shared<Shell::Dialog>(
+        manifest->ProductName + L" сейчас запущен",
+        L"Установка не может заменить файлы, пока приложение работает. Закройте его, чтобы продолжить.",
+        L"Закрыть и продолжить", L"Отмена");
+    dialog->Items = {manifest->ProductName + L" (PID 4242)"};
+    const std::shared_ptr<Shell::IPage> welcome = Pages::MakeWelcomePage(wizard);
+    wizard.Show(welcome);
+    Render(surface, chrome, *state, welcome, std::move(dialog), file(L"5-dialog"));
+}
+
+}  // namespace
+
+int RenderScreenshots(ManifestPtr manifest, const Core::CommandLineOptions& options, const std::wstring& directory) {
+    FileSystem::CreateDirectories(directory);
+    // One pair of factories for the whole run; like the window's, they are never released.
+    ID2D1Factory* d2d = Interop::Graphics::CreateD2DFactory().Detach();
+    IDWriteFactory* dwrite = Interop::Graphics::CreateDWriteFactory().Detach();
+    for (const bool light : {false, true}) RenderPalette(manifest, options, directory, d2d, dwrite, light);
+    return 0;
 }
 
 }  // namespace Ravenquill::Program

@@ -3,13 +3,18 @@
 // centring of a page's main block, and the text styles of titles, body text and links.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string_view>
+#include <utility>
 
 #include "shell/chrome.h"
 #include "ui/canvas.h"
+#include "ui/geometry.h"
+#include "ui/input.h"
 #include "ui/rect.h"
 #include "ui/text_style.h"
 #include "ui/theme.h"
+#include "ui/widgets.h"
 
 namespace Ravenquill::Pages::Layout {
 
@@ -41,6 +46,15 @@ inline Ui::Rect FooterRect(const Ui::Rect& content) {
 // Measured sizes that feed a layout are whole pixels, halves to even (the default rounding mode).
 inline float RoundPixel(float value) { return std::nearbyint(value); }
 
+// The width to measure a text at when it must not wrap: its natural width.
+inline constexpr float Unbounded = std::numeric_limits<float>::max();
+
+// A text's measured size as a layout uses it: whole pixels, halves to even.
+inline std::pair<float, float> MeasureRounded(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style,
+                                              float maxWidth) {
+    return Ui::Geometry::RoundSize(canvas.Measure(text, style, maxWidth));
+}
+
 // Button widths from a label's rounded natural width.
 inline float PrimaryButtonWidth(float labelWidth) { return std::max(PrimaryMinWidth, labelWidth + PrimaryPadding); }
 inline float SecondaryButtonWidth(float labelWidth) {
@@ -55,8 +69,9 @@ inline float MainBlockTop(const Ui::Rect& content, float blockHeight, float gap)
     return std::floor(std::max(content.Top, top));
 }
 
+// Wrapped: a long product name takes a second line rather than running past the content.
 inline Ui::TextStyle TitleStyle(const Ui::Theme& theme, float size = TitleSize) {
-    return Ui::TextStyle(DisplayFamily, size, Semibold, theme.Text);
+    return Ui::TextStyle(DisplayFamily, size, Semibold, theme.Text, true);
 }
 // Wrapped body text; draw it at the content width minus BodyWrapInset.
 inline Ui::TextStyle BodyStyle(const Ui::Theme& theme) {
@@ -65,5 +80,27 @@ inline Ui::TextStyle BodyStyle(const Ui::Theme& theme) {
 inline Ui::TextStyle LinkStyle(const Ui::Theme& theme, bool hovered) {
     return Ui::TextStyle(BodyFamily, LinkSize, Regular, hovered ? theme.Text : theme.TextSecondary);
 }
+
+// A text link vertically centred in its rectangle: in the link style, and in the primary text colour
+// with the hand cursor while the pointer is over it. Answers whether it was clicked in this frame.
+inline bool Link(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& rect,
+                 std::wstring_view text) {
+    const auto [hovered, clicked] = input.Track(rect);
+    canvas.DrawTextVCenter(text, rect, LinkStyle(theme, hovered));
+    return clicked;
+}
+
+// The footer's right-aligned pair: the primary button at the content's right edge and, 12 px to its
+// left, a secondary or text button; each as wide as its label asks.
+struct FooterButtons {
+    Ui::Rect Primary;
+    Ui::Rect Secondary;
+};
+FooterButtons LayoutFooterButtons(Ui::Canvas& canvas, const Ui::Widgets& widgets, const Ui::Rect& content,
+                                  std::wstring_view primaryLabel, std::wstring_view secondaryLabel);
+
+// A Link at the footer's left edge, the footer's height and as wide as the text.
+bool FooterLink(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Ui::Rect& content,
+                std::wstring_view text);
 
 }  // namespace Ravenquill::Pages::Layout

@@ -12,6 +12,8 @@ namespace Ravenquill::Pages {
 
 // The first page of an installation or an update.
 std::shared_ptr<Shell::IPage> MakeWelcomePage(Shell::Wizard& wizard);
+// The settings of the installation, scrolled to the top.
+std::shared_ptr<Shell::IPage> MakeOptionsPage(Shell::Wizard& wizard);
 // The removal confirmation, for the installation found on this machine.
 std::shared_ptr<Shell::IPage> MakeUninstallPage(Shell::Wizard& wizard);
 

@@ -34,6 +34,10 @@ public:
     // frame object must always be drawn on the same canvas.
     void Draw(Ui::Canvas& canvas, const ShellState& state, const std::function<void(Ui::Canvas&)>& content);
 
+    // Forgets the shadow bitmap after its render target was lost; the next Draw makes it anew on the
+    // canvas's new target.
+    void ReleaseShadow() noexcept { shadow_.reset(); }
+
     // The scrim and the dialog box with its buttons; runs OnPrimary / OnSecondary on a click.
     static void DrawDialog(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& theme, const Dialog& dialog);
 

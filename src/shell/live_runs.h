@@ -17,22 +17,32 @@ class LiveRuns {
 public:
     class Entry {
     public:
+        explicit Entry(std::stop_source cancellation) : Cancellation(std::move(cancellation)) {}
+
         // The run's cancellation; CancelAll requests a stop on it.
         std::stop_source Cancellation;
 
         // While a question waits for the user: the action that answers it "no". Cleared when
-        // answered; CancelAll runs it (once) after requesting the stop.
+        // answered; CancelAll runs it (once) after requesting the stop. Set after CancelAll has
+        // already reached this run, it runs at once, on the calling thread, so that a question
+        // asked while the window closes is never left waiting.
         void SetPendingAnswer(std::function<void()> answerNo);
         void ClearPendingAnswer();
 
     private:
         friend class LiveRuns;
+        // Stops the run and answers its open question, if any.
+        void CancelAndAnswer();
+
         std::mutex mutex_;
         std::function<void()> pendingAnswer_;
+        bool cancelled_ = false;
     };
 
-    // A new live run. The run calls Finish with it when its clean-up is over (also on failure).
-    std::shared_ptr<Entry> Start();
+    // A new live run that stops through the given source (the run's own). The run calls Finish with
+    // it when its clean-up is over (also on failure). A run started after CancelAll is cancelled at
+    // once: the window that would show it is closing.
+    std::shared_ptr<Entry> Start(std::stop_source cancellation = std::stop_source());
     void Finish(const std::shared_ptr<Entry>& entry);
 
     bool Any() const;
@@ -45,6 +55,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable_any finished_;
     std::vector<std::shared_ptr<Entry>> entries_;
+    bool closing_ = false;
 };
 
 }  // namespace Ravenquill::Shell

@@ -36,8 +36,11 @@ public:
     // Bytes available to the caller on the drive of the root path. Failures are raised as the
     // platform words them (ArgumentException, IOException kinds, UnauthorizedAccessException, ...).
     virtual std::int64_t FreeBytesAvailable(const std::wstring& root) = 0;
-    // Starts a file, URL or program through the shell; a refused start is ignored without a message.
-    virtual void StartThroughShell(const std::wstring& file, const std::optional<std::wstring>& arguments) = 0;
+    // Starts a file, URL or program through the shell, in the working directory when one is given
+    // (the installed program starts in its install directory); a refused start is ignored without
+    // a message.
+    virtual void StartThroughShell(const std::wstring& file, const std::optional<std::wstring>& arguments,
+                                   const std::optional<std::wstring>& workingDirectory) = 0;
 
     // The real machine. In the native build only LoadPayload and FindInstalled (none) work.
     static std::shared_ptr<ShellPlatform> System();

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/common/errors.h"
+#include "font_fallback.h"
 #include "geometry_d2d_win32.h"
 
 namespace Ravenquill::Ui {
@@ -34,6 +35,7 @@ void D2DCanvas::Dispose() noexcept {
     geometries_.clear();
     clips_.clear();
     strokeStyle_.Reset();
+    fonts_.Reset();
 }
 
 ID2D1DCRenderTarget* D2DCanvas::Target() const {
@@ -51,7 +53,7 @@ IDWriteTextFormat* D2DCanvas::GetTextFormat(const TextStyle& style) {
     TextFormatKey key = TextFormatKey::Of(style);
     if (auto found = textFormats_.find(key); found != textFormats_.end()) return found->second.Get();
     ComPtr<IDWriteTextFormat> format =
-        Graphics::CreateTextFormat(dwriteFactory_, style.Family.c_str(), style.Size,
+        Graphics::CreateTextFormat(dwriteFactory_, InstalledFamily(style.Family).c_str(), style.Size,
                                    static_cast<DWRITE_FONT_WEIGHT>(style.Weight), DWRITE_FONT_STYLE_NORMAL);
     Graphics::ThrowIfFailed(
         format->SetWordWrapping(style.Wrap ? DWRITE_WORD_WRAPPING_EMERGENCY_BREAK : DWRITE_WORD_WRAPPING_NO_WRAP));
@@ -68,6 +70,16 @@ IDWriteTextFormat* D2DCanvas::GetTextFormat(const TextStyle& style) {
     else if (style.Align == TextAlign::Right)
         Graphics::ThrowIfFailed(format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_TRAILING));
     return textFormats_.emplace(std::move(key), std::move(format)).first->second.Get();
+}
+
+const std::wstring& D2DCanvas::InstalledFamily(const std::wstring& family) {
+    if (auto found = families_.find(family); found != families_.end()) return found->second;
+    if (!fonts_) fonts_ = Graphics::GetSystemFontCollection(dwriteFactory_);
+    IDWriteFontCollection* fonts = fonts_.Get();
+    std::wstring chosen = ChooseFontFamily(
+        family, [fonts](const std::wstring& name) { return Graphics::HasFontFamily(fonts, name.c_str()); },
+        [fonts] { return Graphics::FirstFontFamilyName(fonts); });
+    return families_.emplace(family, std::move(chosen)).first->second;
 }
 
 IDWriteTextLayout* D2DCanvas::GetTextLayout(std::wstring_view text, const TextStyle& style, float maxWidth,

@@ -86,6 +86,8 @@ public:
 private:
     ID2D1DCRenderTarget* Target() const;
     IDWriteTextFormat* GetTextFormat(const TextStyle& style);
+    // The installed family that text asked for in family is drawn in; decided once per family.
+    const std::wstring& InstalledFamily(const std::wstring& family);
 
     ID2D1Factory* d2dFactory_;
     IDWriteFactory* dwriteFactory_;
@@ -98,6 +100,9 @@ private:
     // for a clip.
     std::unordered_map<std::wstring, Interop::ComPtr<ID2D1Geometry>> clips_;
     Interop::ComPtr<ID2D1StrokeStyle> strokeStyle_;
+    Interop::ComPtr<IDWriteFontCollection> fonts_;
+    // Family asked for → family drawn in. Names only: kept across Dispose.
+    std::unordered_map<std::wstring, std::wstring> families_;
 };
 
 }  // namespace Ravenquill::Ui

@@ -8,7 +8,7 @@ using namespace WidgetParts;
 
 bool Canvas::Checkbox(Input& input, const Theme& theme, const Rect& rect, std::wstring_view label, bool checked,
                       bool enabled) {
-    const bool hovered = enabled && input.Hit(rect);
+    const auto [hovered, clicked] = input.Track(rect, enabled);
     const Rect box{rect.Left, rect.Top + 1, rect.Left + BoxSize, rect.Top + 1 + BoxSize};
     if (checked) FillRoundedRect(box, BoxRadius, hovered ? theme.AccentHover : theme.Accent);
     const std::uint32_t outline = checked ? theme.Accent : hovered ? theme.TextSecondary : theme.StrongBorder;
@@ -19,8 +19,7 @@ bool Canvas::Checkbox(Input& input, const Theme& theme, const Rect& rect, std::w
     }
     const TextStyle style(BodyFamily, LabelSize, Regular, enabled ? theme.Text : theme.TextMuted);
     DrawTextVCenter(label, Rect{rect.Left + 31, rect.Top, rect.Right, rect.Bottom}, style);
-    if (hovered) input.Hot = true;
-    return hovered && input.Clicked;
+    return clicked;
 }
 
 }  // namespace Ravenquill::Ui

@@ -29,7 +29,7 @@ bool Canvas::ComponentRow(Input& input, const Theme& theme, const Rect& rect, st
     DrawText(sizeText, Rect{rect.Right - 114, rect.Top + 13, rect.Right - 14, rect.Top + 29}, sizeStyle);
 
     // A locked component (one that is always installed) ignores the pointer.
-    const bool hovered = !locked && input.Hit(rect);
+    const auto [hovered, clicked] = input.Track(rect, !locked);
     const Rect box{rect.Left + 14, rect.Top + 13, rect.Left + 14 + BoxSize, rect.Top + 13 + BoxSize};
     if (checked) {
         FillRoundedRect(box, BoxRadius, locked ? theme.AccentSoft : hovered ? theme.AccentHover : theme.Accent);
@@ -53,8 +53,7 @@ bool Canvas::ComponentRow(Input& input, const Theme& theme, const Rect& rect, st
         DrawText(description, Rect{left, top, left + w, top + dh}, descriptionStyle);
     }
 
-    if (hovered) input.Hot = true;
-    return hovered && input.Clicked;
+    return clicked;
 }
 
 float Canvas::ComponentRowHeight(const Theme& theme, std::wstring_view description, float width) {

@@ -7,18 +7,9 @@
 #include <limits>
 #include <string_view>
 
-#include "core/common/number_format.h"
 #include "core/common/shortest_digits.h"
 
 namespace Ravenquill::Ui::Detail {
-
-std::wstring FormatSingle(float value) {
-    if (!std::isfinite(value)) return FormatDouble(value);
-    // Widening the float itself would print its binary tail (0.1f → 0.100000001490116); the double
-    // nearest to the float's shortest digits prints as those digits.
-    return FormatDouble(ReadDouble(ShortestText(value)));
-}
-
 std::wstring InvariantSingle(float value) {
     if (std::isnan(value)) return L"NaN";
     const std::string digits = ShortestText(value);

@@ -1,13 +1,11 @@
 #pragma once
-// Float texts of the toolkit: the user's number format for text forms shown to people, and an
-// invariant form for keys.
+// Floats of the toolkit's records: an invariant text for cache keys, equality and hash. Text forms
+// shown to people use FormatSingle (core/common/number_format.h).
 #include <cstddef>
 #include <string>
 
 namespace Ravenquill::Ui::Detail {
 
-// The shortest digits that read back to the same float, in the user's number format.
-std::wstring FormatSingle(float value);
 // The shortest digits that read back to the same float, always with '.' and '-'.
 std::wstring InvariantSingle(float value);
 // Equality of float members in records: equal numbers, or both NaN.

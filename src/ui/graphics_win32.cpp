@@ -226,5 +226,37 @@ DWRITE_TEXT_METRICS GetMetrics(IDWriteTextLayout* layout) {
     return metrics;
 }
 
+ComPtr<IDWriteFontCollection> GetSystemFontCollection(IDWriteFactory* factory) {
+    ComPtr<IDWriteFontCollection> fonts;
+    ThrowIfFailed(factory->GetSystemFontCollection(fonts.GetAddressOf(), FALSE));
+    return fonts;
+}
+
+bool HasFontFamily(IDWriteFontCollection* fonts, const wchar_t* family) {
+    UINT32 index = 0;
+    BOOL exists = FALSE;
+    ThrowIfFailed(fonts->FindFamilyName(family, &index, &exists));
+    return exists != FALSE;
+}
+
+std::optional<std::wstring> FirstFontFamilyName(IDWriteFontCollection* fonts) {
+    if (fonts->GetFontFamilyCount() == 0) return std::nullopt;
+    ComPtr<IDWriteFontFamily> family;
+    ThrowIfFailed(fonts->GetFontFamily(0, family.GetAddressOf()));
+    ComPtr<IDWriteLocalizedStrings> names;
+    ThrowIfFailed(family->GetFamilyNames(names.GetAddressOf()));
+    UINT32 index = 0;
+    BOOL exists = FALSE;
+    ThrowIfFailed(names->FindLocaleName(L"en-us", &index, &exists));
+    if (!exists) index = 0;
+    if (names->GetCount() == 0) return std::nullopt;
+    UINT32 length = 0;
+    ThrowIfFailed(names->GetStringLength(index, &length));
+    std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
+    ThrowIfFailed(names->GetString(index, name.data(), length + 1));
+    name.resize(length);
+    return name;
+}
+
 }  // namespace Graphics
 }  // namespace Ravenquill::Interop

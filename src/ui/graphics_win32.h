@@ -7,7 +7,9 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/common/errors.h"
@@ -125,6 +127,13 @@ ComPtr<IDWriteTextLayout> CreateTextLayout(IDWriteFactory* factory, std::wstring
 ComPtr<IDWriteInlineObject> CreateEllipsisTrimmingSign(IDWriteFactory* factory, IDWriteTextFormat* format);
 void SetTrimming(IDWriteTextFormat* format, DWRITE_TRIMMING_GRANULARITY granularity, IDWriteInlineObject* sign);
 DWRITE_TEXT_METRICS GetMetrics(IDWriteTextLayout* layout);
+// The system's font collection, as it is now.
+ComPtr<IDWriteFontCollection> GetSystemFontCollection(IDWriteFactory* factory);
+// Whether the collection holds a family of that name.
+bool HasFontFamily(IDWriteFontCollection* fonts, const wchar_t* family);
+// The name of the collection's first family ("en-us", else its first name); none when the
+// collection is empty.
+std::optional<std::wstring> FirstFontFamilyName(IDWriteFontCollection* fonts);
 
 }  // namespace Graphics
 }  // namespace Ravenquill::Interop

@@ -6,6 +6,12 @@
 
 namespace Ravenquill::Ui {
 
+// What the pointer does to one clickable area in this frame.
+struct PointerOver {
+    bool Hovered = false;
+    bool Clicked = false;
+};
+
 struct Input {
     float X = -1;          // pointer x in logical pixels; -1 outside the window
     float Y = -1;          // pointer y in logical pixels; -1 outside the window
@@ -18,6 +24,15 @@ struct Input {
     // coordinates hit nothing.
     constexpr bool Hit(const Rect& r) const noexcept {
         return X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom;
+    }
+
+    // The one sequence every clickable area follows: an enabled area under the pointer is hovered
+    // and marks the pointer Hot (hand cursor, no window drag); it is clicked when this is the
+    // release frame. A disabled area ignores the pointer.
+    constexpr PointerOver Track(const Rect& r, bool enabled = true) noexcept {
+        const bool hovered = enabled && Hit(r);
+        if (hovered) Hot = true;
+        return {hovered, hovered && Clicked};
     }
 
     static constexpr Input Inert() noexcept { return Input{}; }

@@ -10,7 +10,7 @@ using namespace WidgetParts;
 
 bool Canvas::RadioCard(Input& input, const Theme& theme, const Rect& rect, std::wstring_view title,
                        std::wstring_view description, bool selected) {
-    const bool hovered = input.Hit(rect);
+    const auto [hovered, clicked] = input.Track(rect);
     FillRoundedRect(rect, CardRadius, selected ? theme.AccentSoft : theme.Panel);
     const std::uint32_t outline = selected ? theme.Accent : hovered ? theme.StrongBorder : theme.Border;
     StrokeRoundedRect(rect, CardRadius, outline, 1);
@@ -31,8 +31,7 @@ bool Canvas::RadioCard(Input& input, const Theme& theme, const Rect& rect, std::
     DrawText(title, Rect{left, top, left + w, top + th}, titleStyle);
     DrawText(description, Rect{left, top + th + 2, left + w, top + th + 2 + dh}, descriptionStyle);
 
-    if (hovered) input.Hot = true;
-    return hovered && input.Clicked;
+    return clicked;
 }
 
 }  // namespace Ravenquill::Ui

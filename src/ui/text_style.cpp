@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "core/common/number_format.h"
 #include "float_text.h"
 
 namespace Ravenquill::Ui {
@@ -34,10 +35,10 @@ bool operator==(const TextStyle& a, const TextStyle& b) noexcept {
 }
 
 std::wstring TextStyle::ToString() const {
-    return L"TextStyle { Family = " + Family + L", Size = " + Detail::FormatSingle(Size) + L", Weight = " +
+    return L"TextStyle { Family = " + Family + L", Size = " + FormatSingle(Size) + L", Weight = " +
            std::to_wstring(Weight) + L", Color = " + std::to_wstring(Color) + L", Wrap = " + BooleanText(Wrap) +
-           L", LineHeight = " + Detail::FormatSingle(LineHeight) + L", Ellipsis = " + BooleanText(Ellipsis) +
-           L", Align = " + Ui::ToString(Align) + L" }";
+           L", LineHeight = " + FormatSingle(LineHeight) + L", Ellipsis = " + BooleanText(Ellipsis) + L", Align = " +
+           Ui::ToString(Align) + L" }";
 }
 
 std::size_t TextStyleHash::operator()(const TextStyle& s) const noexcept {

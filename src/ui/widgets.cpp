@@ -11,7 +11,7 @@ TextStyle Widgets::PrimaryLabelStyle() const { return TextStyle(BodyFamily, Labe
 TextStyle Widgets::LabelStyle() const { return TextStyle(BodyFamily, LabelSize, Regular, Theme.Text); }
 
 bool Widgets::PrimaryButton(const Rect& rect, std::wstring_view label, bool enabled) {
-    const bool hovered = enabled && Input.Hit(rect);
+    const auto [hovered, clicked] = Input.Track(rect, enabled);
     const bool pressed = hovered && Input.Down;
     // A press dragged off the button shows the idle accent: releasing there does nothing.
     const std::uint32_t fill = !enabled  ? Theme.Hover
@@ -23,33 +23,28 @@ bool Widgets::PrimaryButton(const Rect& rect, std::wstring_view label, bool enab
     style.Color = enabled ? Theme.OnAccent : Theme.TextMuted;
     style.Align = TextAlign::Center;
     Canvas.DrawTextVCenter(label, rect, style);
-    if (hovered) Input.Hot = true;
-    return hovered && Input.Clicked;
+    return clicked;
 }
 
 bool Widgets::SecondaryButton(const Rect& rect, std::wstring_view label, bool enabled) {
-    const bool hovered = enabled && Input.Hit(rect);
+    const auto [hovered, clicked] = Input.Track(rect, enabled);
     const std::uint32_t fill = hovered && Input.Down ? Theme.Panel : hovered ? Theme.Hover : Theme.Control;
     Canvas.FillRoundedRect(rect, ButtonRadius, fill);
     Canvas.StrokeRoundedRect(rect, ButtonRadius, Theme.StrongBorder, 1);
     TextStyle style = LabelStyle();
     style.Align = TextAlign::Center;
     Canvas.DrawTextVCenter(label, rect, style);
-    if (hovered) Input.Hot = true;
-    return hovered && Input.Clicked;
+    return clicked;
 }
 
 bool Widgets::TextButton(const Rect& rect, std::wstring_view label) {
-    const bool hovered = Input.Hit(rect);
-    if (hovered) {
-        Canvas.FillRoundedRect(rect, ButtonRadius, Theme.Hover);
-        Input.Hot = true;
-    }
+    const auto [hovered, clicked] = Input.Track(rect);
+    if (hovered) Canvas.FillRoundedRect(rect, ButtonRadius, Theme.Hover);
     TextStyle style = LabelStyle();
     style.Color = hovered ? Theme.Text : Theme.TextSecondary;
     style.Align = TextAlign::Center;
     Canvas.DrawTextVCenter(label, rect, style);
-    return hovered && Input.Clicked;
+    return clicked;
 }
 
 }  // namespace Ravenquill::Ui

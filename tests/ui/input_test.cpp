@@ -45,5 +45,39 @@ TEST(Input, InertInputHitsNothingOnTheWindow) {
     EXPECT_TRUE(inert.Hit(Rect{-2, -2, 0, 0}));
 }
 
+TEST(Input, TrackHoversMarksHotAndClicksOnlyWhenEnabledAndUnderThePointer) {
+    const Rect r{10, 10, 20, 20};
+    struct Case {
+        const char* Name;
+        float X;
+        bool Clicked, Enabled;
+        bool Hovered, Click, Hot;
+    };
+    const Case cases[] = {
+        {"over it", 15, false, true, true, false, true},
+        {"released over it", 15, true, true, true, true, true},
+        {"released elsewhere", 25, true, true, false, false, false},
+        {"elsewhere", 25, false, true, false, false, false},
+        {"disabled under the pointer", 15, true, false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        Input input;
+        input.X = c.X;
+        input.Y = 15;
+        input.Clicked = c.Clicked;
+        const PointerOver over = input.Track(r, c.Enabled);
+        EXPECT_EQ(over.Hovered, c.Hovered) << c.Name;
+        EXPECT_EQ(over.Clicked, c.Click) << c.Name;
+        EXPECT_EQ(input.Hot, c.Hot) << c.Name;
+    }
+    // Hot stays set by an earlier area of the same frame: another area elsewhere never clears it.
+    Input input;
+    input.X = 15;
+    input.Y = 15;
+    input.Track(r);
+    input.Track(Rect{30, 30, 40, 40});
+    EXPECT_TRUE(input.Hot);
+}
+
 }  // namespace
 }  // namespace Ravenquill::Ui

@@ -67,6 +67,24 @@ TEST(TextStyle, TextFormFollowsTheUserNumberFormat) {
     EXPECT_EQ(ToString(TextAlign::Center), L"Center");
 }
 
+TEST(TextStyle, TextFormPrintsSizesAsThirtyTwoBitFloats) {
+    const struct {
+        float size;
+        const wchar_t* text;
+    } cases[] = {
+        {9999999.0f, L"9999999"},
+        {1e7f, L"1E+07"},
+        {16777216.0f, L"16777216"},
+        {1e-5f, L"1E-05"},
+    };
+    for (const auto& c : cases) {
+        const TextStyle style(L"Cascadia Mono", c.size, 400, 0);
+        EXPECT_EQ(style.ToString(), std::wstring(L"TextStyle { Family = Cascadia Mono, Size = ") + c.text +
+                                        L", Weight = 400, Color = 0, Wrap = False, LineHeight = 0, Ellipsis = False, "
+                                        L"Align = Left }");
+    }
+}
+
 TEST(TextLayoutKey, KeysLeaveOutColourAndKeepTheWidthAsPassed) {
     TextStyle recoloured = Body;
     recoloured.Color = 0xFF000000;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "block_compressor.h"
 #include "core/common/errors.h"
 #include "core/common/read_stream.h"
 #include "core/common/text.h"
@@ -25,6 +26,22 @@ std::int32_t BlockCountFor(std::int64_t length, std::int32_t blockSize) {
     const std::int64_t count = (length + blockSize - 1) / blockSize;
     if (count > INT32_MAX) throw ArgumentException(L"The file is too large for this block size.");
     return static_cast<std::int32_t>(count);
+}
+
+// Blocks that a quick pass cannot shrink by even 1% (images, archives, media that are compressed
+// already) gain nothing from the slow qualities, which spend seconds on each such block to find
+// nothing: the quick pass's stream is kept for them.
+constexpr int ProbeQuality = 5;
+
+std::vector<std::byte> CompressAt(std::span<const std::byte> input, int quality) {
+    std::vector<std::byte> out(BrotliEncoderMaxCompressedSize(input.size()) + 16);
+    std::size_t size = out.size();
+    if (!BrotliEncoderCompress(quality, WindowBitsFor(input.size()), BROTLI_MODE_GENERIC, input.size(),
+                               reinterpret_cast<const std::uint8_t*>(input.data()), &size,
+                               reinterpret_cast<std::uint8_t*>(out.data())))
+        throw InvalidOperationException(L"Brotli compression failed.");
+    out.resize(size);
+    return out;
 }
 
 struct PendingFile {
@@ -68,14 +85,11 @@ void AppendIndexRecord(std::vector<std::byte>& out, const std::string& path, std
 }
 
 std::vector<std::byte> CompressBlock(std::span<const std::byte> input, int quality) {
-    std::vector<std::byte> out(BrotliEncoderMaxCompressedSize(input.size()) + 16);
-    std::size_t size = out.size();
-    if (!BrotliEncoderCompress(quality, WindowBitsFor(input.size()), BROTLI_MODE_GENERIC, input.size(),
-                               reinterpret_cast<const std::uint8_t*>(input.data()), &size,
-                               reinterpret_cast<std::uint8_t*>(out.data())))
-        throw InvalidOperationException(L"Brotli compression failed.");
-    out.resize(size);
-    return out;
+    if (quality > ProbeQuality) {
+        std::vector<std::byte> quick = CompressAt(input, ProbeQuality);
+        if (quick.size() >= input.size() - input.size() / 100) return quick;
+    }
+    return CompressAt(input, quality);
 }
 
 std::vector<std::byte> BuildPackage(const std::vector<PackageFile>& files, const PackageOptions& options) {
@@ -128,19 +142,28 @@ std::size_t WritePackage(const std::wstring& folder, const std::wstring& package
 
     const std::unique_ptr<FileOutput> out = CreateOutputFile(packagePath);
     out->Write(writeIndex(sizes));
-    std::vector<std::byte> block(static_cast<std::size_t>(options.BlockSize));
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::unique_ptr<ReadStream> in = OpenFileForRead(files[i].SourcePath);
-        std::int64_t left = files[i].Length;
-        for (std::int32_t& size : sizes[i]) {
+    // The compressed blocks come back in block order: each fills the next size of the index.
+    std::vector<std::int32_t*> slots;
+    for (std::vector<std::int32_t>& fileSizes : sizes)
+        for (std::int32_t& size : fileSizes) slots.push_back(&size);
+    std::size_t delivered = 0;
+    const int threads = options.Threads > 0 ? options.Threads : DefaultPackThreads();
+    BlockCompressor compressor(threads, options.Quality, [&](std::span<const std::byte> compressed) {
+        *slots.at(delivered++) = static_cast<std::int32_t>(compressed.size());
+        out->Write(compressed);
+    });
+    for (const PendingFile& file : files) {
+        const std::unique_ptr<ReadStream> in = OpenFileForRead(file.SourcePath);
+        for (std::int64_t left = file.Length; left > 0;) {
             const auto take = static_cast<std::size_t>(std::min<std::int64_t>(left, options.BlockSize));
-            in->ReadExactly(std::span(block).first(take));
-            const std::vector<std::byte> compressed = CompressBlock(std::span(block).first(take), options.Quality);
-            size = static_cast<std::int32_t>(compressed.size());
-            out->Write(compressed);
+            std::vector<std::byte> block = compressor.TakeBuffer();
+            block.resize(take);
+            in->ReadExactly(block);
+            compressor.Add(std::move(block));
             left -= static_cast<std::int64_t>(take);
         }
     }
+    compressor.Finish();
     out->Seek(0);
     out->Write(writeIndex(sizes));
     out->Close();

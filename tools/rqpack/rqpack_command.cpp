@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "block_compressor.h"
 #include "core/common/errors.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
@@ -24,10 +25,13 @@ using namespace Ravenquill::Core;
 constexpr std::size_t CopyBufferBytes = 81920;  // the installer's own copy piece
 
 const wchar_t* const Usage =
-    L"usage: rqpack pack <folder> <out.rqpk> [--block-size N] [--quality Q]\n"
+    L"usage: rqpack pack <folder> <out.rqpk> [--block-size N] [--quality Q] [--threads T]\n"
     L"       rqpack list <payload>\n"
     L"       rqpack extract <payload> <folder>\n"
-    L"A payload is a folder, a .zip file, or otherwise an RQPK2 package.";
+    L"A payload is a folder, a .zip file, or otherwise an RQPK2 package.\n"
+    L"pack: blocks of N bytes (default and most 4194304), Brotli quality Q (default 11), compressed on\n"
+    L"T threads (default: one per core; the package's bytes are the same for any T). An option's value\n"
+    L"may also follow an '=' (--threads=1).";
 
 struct UsageError {
     std::wstring Message;
@@ -56,15 +60,28 @@ int ParseNumber(const std::wstring& text, const wchar_t* what, long long low, lo
 int Pack(const std::vector<std::wstring>& args, const CommandOutput& output) {
     if (args.size() < 3) throw UsageError{L"pack needs a folder and an output file"};
     PackageOptions options;
-    for (std::size_t i = 3; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) throw UsageError{L"missing value after " + args[i]};
+    options.Threads = DefaultPackThreads();
+    for (std::size_t i = 3; i < args.size(); ++i) {
+        // "--name value" or "--name=value"
+        std::wstring name = args[i];
+        std::wstring value;
+        if (const auto equals = name.find(L'='); equals != std::wstring::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            throw UsageError{L"missing value after " + name};
+        }
         // The installer decodes no block past 4 MiB: a larger size would make a package it cannot read.
-        if (args[i] == L"--block-size")
-            options.BlockSize = ParseNumber(args[i + 1], L"--block-size", 1, PackedPayload::MaxBlockBytes);
-        else if (args[i] == L"--quality")
-            options.Quality = ParseNumber(args[i + 1], L"--quality", 0, 11);
+        if (name == L"--block-size")
+            options.BlockSize = ParseNumber(value, L"--block-size", 1, PackedPayload::MaxBlockBytes);
+        else if (name == L"--quality")
+            options.Quality = ParseNumber(value, L"--quality", 0, 11);
+        else if (name == L"--threads")
+            options.Threads = ParseNumber(value, L"--threads", 1, 256);
         else
-            throw UsageError{L"unknown option " + args[i]};
+            throw UsageError{L"unknown option " + name};
     }
     if (!Detail::DirectoryExists(args[1])) throw DirectoryNotFoundException(L"No such folder: " + args[1]);
     const std::size_t count = WritePackage(args[1], args[2], options);

@@ -1,6 +1,6 @@
 #pragma once
 // The rqpack command line, separate from main so that tests run it in-process:
-//   rqpack pack <folder> <out.rqpk> [--block-size N] [--quality Q]
+//   rqpack pack <folder> <out.rqpk> [--block-size N] [--quality Q] [--threads T]
 //   rqpack list <payload>
 //   rqpack extract <payload> <folder>
 // A payload is a folder, a ".zip" file, or otherwise a package. Exit codes: 0 done, 1 failed

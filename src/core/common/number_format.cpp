@@ -2,10 +2,12 @@
 
 #include "shortest_digits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace Ravenquill {
 namespace {
@@ -23,6 +25,46 @@ std::wstring Localise(std::string_view ascii, const NumberFormat& format) {
     }
     return out;
 }
+
+// The general form of the platform's default number text from the shortest scientific digits
+// ("1.5e+07"): exponent notation once the number has more whole digits than the type's precision
+// or than its own shortest digits, whichever is more, and below 0.0001.
+std::wstring GeneralForm(std::string_view scientific, int precision, const NumberFormat& format) {
+    const auto e = scientific.find('e');
+    const int exponent = std::atoi(std::string(scientific.substr(e + 1)).c_str());
+    const bool negative = scientific[0] == '-';
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < e; ++i)
+        if (scientific[i] != '.') digits.push_back(scientific[i]);
+    const int wholeDigits = exponent + 1;
+    std::string out(negative ? "-" : "");
+    if (wholeDigits > std::max(precision, static_cast<int>(digits.size())) || exponent < -4) {
+        out.append(digits, 0, 1);
+        if (digits.size() > 1) out.append(".").append(digits, 1);
+        char exp[16];
+        std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+        out.append(exp);
+    } else if (exponent < 0) {
+        out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+    } else {
+        const auto whole = static_cast<std::size_t>(wholeDigits);
+        if (digits.size() <= whole) {
+            out.append(digits).append(whole - digits.size(), '0');
+        } else {
+            out.append(digits, 0, whole).append(".").append(digits, whole);
+        }
+    }
+    return Localise(out, format);
+}
+
+template <class Float>
+std::wstring FormatShortest(Float value, int precision, const NumberFormat& format) {
+    if (std::isnan(value)) return L"NaN";
+    if (std::isinf(value)) return value > 0 ? L"\u221E" : format.NegativeSign + L"\u221E";
+    if (value == 0) return L"0";  // -0 prints as 0 too
+    return GeneralForm(ShortestScientific(value), precision, format);
+}
+
 }  // namespace
 
 const NumberFormat& CurrentNumberFormat() {
@@ -37,36 +79,9 @@ ScopedNumberFormat::ScopedNumberFormat(NumberFormat format) : format_(std::move(
 
 ScopedNumberFormat::~ScopedNumberFormat() { g_override = previous_; }
 
-std::wstring FormatDouble(double value, const NumberFormat& format) {
-    if (std::isnan(value)) return L"NaN";
-    if (std::isinf(value)) return value > 0 ? L"\u221E" : format.NegativeSign + L"\u221E";
-    if (value == 0) return L"0";  // -0 prints as 0 too
-    const std::string sci = ShortestScientific(value);
-    const auto e = sci.find('e');
-    const int exponent = std::atoi(sci.c_str() + e + 1);
-    std::string digits;
-    const bool negative = sci[0] == '-';
-    for (std::size_t i = negative ? 1 : 0; i < e; ++i)
-        if (sci[i] != '.') digits.push_back(sci[i]);
-    std::string out = negative ? "-" : "";
-    if (exponent >= 15 || exponent < -4) {
-        out += digits.substr(0, 1);
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        char exp[16];
-        std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-        out += exp;
-    } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-    } else {
-        const auto whole = static_cast<std::size_t>(exponent) + 1;
-        if (digits.size() <= whole) {
-            out += digits + std::string(whole - digits.size(), '0');
-        } else {
-            out += digits.substr(0, whole) + "." + digits.substr(whole);
-        }
-    }
-    return Localise(out, format);
-}
+std::wstring FormatDouble(double value, const NumberFormat& format) { return FormatShortest(value, 15, format); }
+
+std::wstring FormatSingle(float value, const NumberFormat& format) { return FormatShortest(value, 7, format); }
 
 std::wstring FormatDecimals(double value, int maxDecimals, const NumberFormat& format) {
     char buffer[400];

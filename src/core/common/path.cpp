@@ -23,6 +23,8 @@ bool IsPathRooted(std::wstring_view path) noexcept {
     return (!path.empty() && IsSeparator(path[0])) || (path.size() >= 2 && path[1] == L':');
 }
 
+std::wstring_view GetPathRoot(std::wstring_view path) noexcept { return path.substr(0, RootLength(path)); }
+
 std::wstring Combine(std::wstring_view first, std::wstring_view second) {
     if (second.empty()) return std::wstring(first);
     if (first.empty() || IsPathRooted(second)) return std::wstring(second);

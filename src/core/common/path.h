@@ -22,6 +22,8 @@ std::wstring_view GetFileName(std::wstring_view path) noexcept;
 // Text before the last separator (root kept); empty when there is none or path is a root.
 std::wstring GetDirectoryName(std::wstring_view path);
 bool IsPathRooted(std::wstring_view path) noexcept;
+// The root the path starts with: "C:\", "C:", "\\server\share\", "\" or "/"; empty when relative.
+std::wstring_view GetPathRoot(std::wstring_view path) noexcept;
 // Absolute, with "." and ".." resolved and separators normalised (GetFullPathNameW on Windows).
 std::wstring GetFullPath(std::wstring_view path);
 std::wstring_view TrimEndingSeparators(std::wstring_view path) noexcept;

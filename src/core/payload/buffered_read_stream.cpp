@@ -13,6 +13,9 @@ std::size_t BufferedReadStream::Read(std::span<std::byte> buffer) {
     if (buffer.empty()) return 0;
     if (begin_ == end_) {
         if (buffer.size() >= buffer_.size()) {
+            // The buffer no longer lies just behind the position: a later seek back must not find
+            // its old bytes there.
+            begin_ = end_ = 0;
             const std::size_t n = inner_->Read(buffer);
             position_ += static_cast<std::int64_t>(n);
             return n;

@@ -23,6 +23,12 @@ TEST(PathText, CombineAndSplit) {
     EXPECT_TRUE(IsPathRooted(L"C:\\x"));
     EXPECT_TRUE(IsPathRooted(L"/x"));
     EXPECT_FALSE(IsPathRooted(L"x\\y"));
+    EXPECT_EQ(GetPathRoot(L"C:\\Apps\\X"), L"C:\\");
+    EXPECT_EQ(GetPathRoot(L"C:x"), L"C:");
+    EXPECT_EQ(GetPathRoot(L"\\\\server\\share\\dir"), L"\\\\server\\share\\");
+    EXPECT_EQ(GetPathRoot(L"/usr/bin"), L"/");
+    EXPECT_EQ(GetPathRoot(L"x\\y"), L"");
+    EXPECT_EQ(GetPathRoot(L""), L"");
 }
 
 TEST(PathText, FullPathResolvesDots) {

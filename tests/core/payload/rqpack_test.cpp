@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "block_compressor.h"
 #include "core/common/path.h"
 #include "payload_test_support.h"
 #include "rqpack_command.h"
@@ -46,6 +47,69 @@ TEST(Rqpack, PackThenExtractRoundTripsATreeByteForByte) {
 
     ASSERT_EQ(Rqpack({L"extract", package, work.Path("x")}).Code, 0);
     for (const auto& [path, bytes] : files) EXPECT_EQ(ReadAllBytes(work.Path("x/" + path)), bytes) << path;
+}
+
+// Enough blocks for every thread to hold several, of compressible and incompressible content (the
+// latter kept from the quick pass), with empty files and files of one short block between them.
+std::map<std::string, std::vector<std::byte>> ManyBlockTree() {
+    std::map<std::string, std::vector<std::byte>> files;
+    for (int i = 0; i < 24; ++i) {
+        const std::string name = "dir" + std::to_string(i % 3) + "/file" + std::to_string(i) + ".bin";
+        const std::size_t size = static_cast<std::size_t>(i % 4 == 3 ? 0 : 700 + i * 1531);
+        if (i % 2 == 0)
+            files[name] = RandomBytes(size, 100 + static_cast<unsigned>(i));
+        else
+            files[name] = Bytes(std::string(size, static_cast<char>('a' + i)) + std::to_string(i));
+    }
+    return files;
+}
+
+TEST(Rqpack, PackWritesTheSameBytesOnOneThreadAndOnMany) {
+    TempFolder tree, work;
+    const auto files = ManyBlockTree();
+    for (const auto& [path, bytes] : files) tree.Write(path, bytes);
+    const auto pack = [&](const std::wstring& name, std::vector<std::wstring> threads) {
+        std::vector<std::wstring> args = {L"pack",      tree.Path(), work.Path(Utf8(name)), L"--block-size=4096",
+                                          L"--quality", L"9"};
+        args.insert(args.end(), threads.begin(), threads.end());
+        EXPECT_EQ(Rqpack(args).Code, 0) << Utf8(name);
+        return ReadAllBytes(work.Path(Utf8(name)));
+    };
+    const std::vector<std::byte> single = pack(L"one.rqpk", {L"--threads=1"});
+    EXPECT_EQ(pack(L"three.rqpk", {L"--threads", L"3"}), single);
+    EXPECT_EQ(pack(L"many.rqpk", {L"--threads=16"}), single);
+    EXPECT_EQ(pack(L"default.rqpk", {}), single);
+
+    ASSERT_EQ(Rqpack({L"extract", work.Path("many.rqpk"), work.Path("x")}).Code, 0);
+    for (const auto& [path, bytes] : files) EXPECT_EQ(ReadAllBytes(work.Path("x/" + path)), bytes) << path;
+
+    for (const wchar_t* bad : {L"--threads=0", L"--threads=many", L"--threads"})
+        EXPECT_EQ(Rqpack({L"pack", tree.Path(), work.Path("bad.rqpk"), bad}).Code, 2) << Utf8(bad);
+}
+
+TEST(BlockCompressor, HandsTheBlocksBackInTheOrderTheyCame) {
+    std::vector<std::vector<std::byte>> blocks;
+    for (unsigned i = 0; i < 40; ++i)
+        blocks.push_back(i % 3 == 0 ? RandomBytes(3000 + i * 97, i) : Bytes(std::string(5000 + i * 211, 'q')));
+    std::vector<std::vector<std::byte>> serial;
+    for (const auto& block : blocks) serial.push_back(Tools::CompressBlock(block, 9));
+
+    std::vector<std::vector<std::byte>> delivered;
+    Tools::BlockCompressor compressor(4, 9, [&](std::span<const std::byte> compressed) {
+        delivered.emplace_back(compressed.begin(), compressed.end());
+    });
+    std::size_t added = 0;
+    for (const auto& block : blocks) {
+        std::vector<std::byte> buffer = compressor.TakeBuffer();
+        EXPECT_TRUE(buffer.empty());
+        buffer.assign(block.begin(), block.end());
+        compressor.Add(std::move(buffer));
+        ++added;
+        EXPECT_LE(added - delivered.size(), 8u) << "at most two blocks per thread in flight";
+    }
+    EXPECT_LT(delivered.size(), blocks.size()) << "a few blocks are still in flight before Finish";
+    compressor.Finish();
+    EXPECT_EQ(delivered, serial);
 }
 
 TEST(Rqpack, ListsAZipToolArchiveAndAFolder) {

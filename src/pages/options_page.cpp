@@ -1,0 +1,217 @@
+#include "options_page.h"
+
+#include <algorithm>
+
+#include "core/common/errors.h"
+#include "core/common/path.h"
+#include "core/common/text.h"
+#include "core/engine/elevation.h"
+#include "core/engine/install_engine.h"
+#include "page_layout.h"
+#include "pages.h"
+#include "shell/chrome.h"
+#include "ui/widgets.h"
+
+namespace Ravenquill::Pages {
+namespace {
+
+using Layout::MeasureRounded;
+using Layout::Unbounded;
+
+constexpr float SectionLabelHeight = 16;
+constexpr float AfterSectionLabel = 23;
+constexpr float BoxHeight = 36;
+constexpr float BrowseGap = 10;
+constexpr float AfterDirectory = 45;
+constexpr float AfterSpaceLine = 38;
+constexpr float CardGap = 12;
+constexpr float CardHeight = 62;
+constexpr float SectionGap = 22;
+constexpr float RowGap = 8;
+constexpr float ExtrasGap = 20;
+constexpr float AfterExtrasLabel = 26;
+constexpr float CheckboxHeight = 21;
+constexpr float CheckboxStep = 33;
+// The component row gives its description the row's width minus this.
+constexpr float RowDescriptionInset = 165;
+
+constexpr wchar_t BrowseLabel[] = L"Обзор…";
+constexpr wchar_t BackLabel[] = L"Назад";
+constexpr wchar_t InstallLabel[] = L"Установить";
+constexpr wchar_t ShieldGlyph[] = L"M 8,1 L 14,3.4 L 14,8 C 14,11.6 11.4,14.2 8,15.4 C 4.6,14.2 2,11.6 2,8 L 2,3.4 Z";
+
+Ui::TextStyle SectionStyle(const Ui::Theme& theme) {
+    return Ui::TextStyle(Layout::BodyFamily, 11.5f, Layout::Regular, theme.TextMuted);
+}
+
+void SectionLabel(Ui::Canvas& canvas, const Ui::Theme& theme, std::wstring_view text, float y) {
+    const Ui::Rect c = Shell::Chrome::ContentRect;
+    canvas.DrawText(text, {c.Left + 2, y, c.Left + 2 + c.Width(), y + SectionLabelHeight}, SectionStyle(theme));
+}
+
+}  // namespace
+
+std::shared_ptr<Shell::IPage> MakeOptionsPage(Shell::Wizard& wizard) { return std::make_shared<OptionsPage>(wizard); }
+
+// The step rail holds a licence step before "Параметры" when the manifest asks for acceptance.
+int OptionsPage::Step() const { return Wizard.Manifest->RequireLicenseAccept ? 3 : 2; }
+
+void OptionsPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
+    const Ui::Rect c = Shell::Chrome::ContentRect;
+    canvas.DrawText(L"Параметры установки", {c.Left, c.Top + 4, c.Right, c.Top + 30},
+                    Layout::TitleStyle(Theme, Layout::CompactTitleSize));
+    canvas.DrawText(L"Выберите каталог и дополнительные возможности.", {c.Left, c.Top + 36, c.Right, c.Top + 56},
+                    Layout::BodyStyle(Theme));
+
+    const Ui::Rect v = Viewport;
+    // Content scrolled under the heading or the footer is cut away, so it must not answer the
+    // pointer either: a click on "Установить" would otherwise also toggle a hidden check box.
+    Ui::Input outside = Ui::Input::Inert();
+    Ui::Input& contentInput = input.Hit(v) ? input : outside;
+    canvas.PushAxisAlignedClip(v);
+    const float bottom = DrawSettings(canvas, contentInput, v.Top - Scroll);
+    canvas.PopAxisAlignedClip();
+
+    ContentHeight = bottom + Scroll - v.Top;
+    HandleScroll(input, v);
+    DrawFooter(canvas, input, c);
+}
+
+float OptionsPage::DrawSettings(Ui::Canvas& canvas, Ui::Input& input, float y) {
+    const Ui::Rect c = Shell::Chrome::ContentRect;
+    const float w = c.Width();
+    Shell::Settings& settings = Wizard.Settings;
+    const Core::InstallManifest& manifest = *Wizard.Manifest;
+    Ui::Widgets widgets{Theme, canvas, input};
+
+    SectionLabel(canvas, Theme, L"Каталог установки", y);
+    y += AfterSectionLabel;
+    const float bw =
+        Layout::SecondaryButtonWidth(MeasureRounded(canvas, BrowseLabel, widgets.LabelStyle(), Unbounded).first);
+    // The box only shows the directory: it cannot be typed into and is not clickable.
+    const Ui::Rect box{c.Left, y, c.Right - bw - BrowseGap, y + BoxHeight};
+    canvas.FillRoundedRect(box, 6, Theme.Panel);
+    canvas.StrokeRoundedRect(box, 6, input.Hit(box) ? Theme.TextMuted : Theme.StrongBorder, 1);
+    const Ui::TextStyle dirStyle(Layout::BodyFamily, 13, Layout::Regular, Theme.Text, false, 0, true);
+    canvas.DrawTextVCenter(settings.InstallDir, {c.Left + 11, y, box.Right - 11, y + BoxHeight}, dirStyle);
+    if (widgets.SecondaryButton({c.Right - bw, y, c.Right, y + BoxHeight}, BrowseLabel, manifest.AllowChangeDirectory))
+        Browse();
+    y += AfterDirectory;
+
+    SectionLabel(canvas, Theme,
+                 L"Требуется: " + Core::InstallEngine::FormatSize(GetRequiredBytes()) + L"   ·   Свободно: " +
+                     GetFreeSpaceText(),
+                 y);
+    y += AfterSpaceLine;
+
+    SectionLabel(canvas, Theme, L"Для кого установить", y);
+    y += AfterSectionLabel;
+    const float cardW = (w - CardGap) / 2;
+    if (canvas.RadioCard(input, Theme, {c.Left, y, c.Left + cardW, y + CardHeight}, L"Только для меня",
+                         L"Без прав администратора", !settings.PerMachine))
+        settings.SetPerMachine(false);
+    const wchar_t* machineNote =
+        Core::Elevation::IsAdministrator() ? L"Права администратора не требуются" : L"Потребуется подтверждение";
+    if (canvas.RadioCard(input, Theme, {c.Left + cardW + CardGap, y, c.Left + 2 * cardW + CardGap, y + CardHeight},
+                         L"Для всех пользователей", machineNote, settings.PerMachine))
+        settings.SetPerMachine(true);
+    y += CardHeight;
+
+    if (!settings.Components.empty()) {
+        y += SectionGap;
+        SectionLabel(canvas, Theme, L"Компоненты", y);
+        y += AfterSectionLabel;
+        for (Shell::ComponentChoice& choice : settings.Components) {
+            const Core::ComponentDefinition& definition = choice.Definition;
+            const std::wstring description = definition.Description.value_or(L"");
+            const float rowH = canvas.ComponentRowHeight(Theme, description, w - RowDescriptionInset);
+            // A required component stays selected however often it is clicked.
+            if (canvas.ComponentRow(input, Theme, {c.Left, y, c.Right, y + rowH}, definition.Name, description,
+                                    choice.SizeText(), choice.IsIncluded(), definition.Required))
+                choice.Selected = !choice.IsIncluded() || definition.Required;
+            y += rowH + RowGap;
+        }
+        y -= RowGap;
+    }
+
+    y += ExtrasGap;
+    SectionLabel(canvas, Theme, L"Дополнительно", y);
+    y += AfterExtrasLabel;
+    const struct {
+        bool Offered;
+        const wchar_t* Label;
+        bool& Setting;
+    } extras[] = {
+        {manifest.OfferDesktopShortcut, L"Создать ярлык на рабочем столе", settings.DesktopShortcut},
+        {manifest.OfferStartMenuShortcut, L"Добавить в меню «Пуск»", settings.StartMenuShortcut},
+        {manifest.OfferAddToPath, L"Добавить каталог установки в переменную PATH", settings.AddToPath},
+    };
+    for (const auto& extra : extras) {
+        if (!extra.Offered) continue;
+        if (canvas.Checkbox(input, Theme, {c.Left + 2, y, c.Right, y + CheckboxHeight}, extra.Label, extra.Setting,
+                            true))
+            extra.Setting = !extra.Setting;
+        y += CheckboxStep;
+    }
+    return y;
+}
+
+void OptionsPage::HandleScroll(const Ui::Input& input, const Ui::Rect& viewport) {
+    // A forward notch (positive) lowers the offset and brings the top of the content into view.
+    if (input.Wheel != 0 && input.Hit(viewport)) Scroll -= input.Wheel * ScrollPerNotch;
+    Scroll = std::clamp(Scroll, 0.0f, std::max(0.0f, ContentHeight - viewport.Height()));
+}
+
+std::int64_t OptionsPage::GetRequiredBytes() const {
+    const std::vector<std::wstring> selected = Wizard.Settings.SelectedComponentIds();
+    std::int64_t bytes = Wizard.Payload.UnassignedBytes;
+    for (const Shell::ComponentChoice& choice : Wizard.Settings.Components) {
+        const auto& prefix = choice.Definition.PathPrefix;
+        if (!prefix || Text::IsNullOrWhiteSpace(*prefix)) continue;
+        if (std::find(selected.begin(), selected.end(), choice.Definition.Id) != selected.end()) bytes += choice.Size;
+    }
+    return bytes == 0 ? Wizard.Payload.TotalBytes : bytes;
+}
+
+std::wstring OptionsPage::GetFreeSpaceText() const {
+    constexpr wchar_t unknown[] = L"—";
+    const std::wstring& dir = Wizard.Settings.InstallDir;
+    // An empty directory has no full path: the platform would refuse it as an argument error.
+    if (dir.empty()) return unknown;
+    try {
+        const std::wstring full = Path::GetFullPath(dir);
+        const std::wstring root(Path::GetPathRoot(full));
+        if (root.empty()) return unknown;
+        return Core::InstallEngine::FormatSize(Wizard.Platform->FreeBytesAvailable(root));
+    } catch (const ArgumentException&) {
+        return unknown;
+    } catch (const IOException&) {  // a missing drive among others
+        return unknown;
+    } catch (const UnauthorizedAccessException&) {
+        return unknown;
+    }
+}
+
+void OptionsPage::Browse() {
+    const std::optional<std::wstring> chosen =
+        Wizard.Platform->PickFolder(L"Выберите каталог установки", Wizard.Settings.InstallDir);
+    if (chosen && !chosen->empty()) Wizard.Settings.InstallDir = *chosen;
+}
+
+void OptionsPage::DrawFooter(Ui::Canvas& canvas, Ui::Input& input, const Ui::Rect& content) {
+    const Ui::Rect footer = Layout::FooterRect(content);
+    if (Wizard.Settings.NeedsElevation()) {
+        canvas.DrawPath(ShieldGlyph, {footer.Left, footer.Top + 10, footer.Left + 15, footer.Top + 25}, Theme.TextMuted,
+                        1.2f);
+        canvas.DrawTextVCenter(L"Потребуется подтверждение администратора",
+                               {footer.Left + 23, footer.Top, footer.Left + 400, footer.Bottom}, SectionStyle(Theme));
+    }
+    Ui::Widgets widgets{Theme, canvas, input};
+    const Layout::FooterButtons buttons =
+        Layout::LayoutFooterButtons(canvas, widgets, content, InstallLabel, BackLabel);
+    // The settings keep their changes: a new welcome page reads them.
+    if (widgets.TextButton(buttons.Secondary, BackLabel)) Wizard.Show(MakeWelcomePage(Wizard));
+    if (widgets.PrimaryButton(buttons.Primary, InstallLabel, Wizard.Payload.HasPayload)) Wizard.BeginInstall();
+}
+
+}  // namespace Ravenquill::Pages

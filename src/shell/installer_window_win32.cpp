@@ -1,0 +1,274 @@
+#include "shell/installer_window_win32.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "shell/frame.h"
+#include "ui/gdi_win32.h"
+#include "ui/graphics_win32.h"
+#include "ui/window_bindings_win32.h"
+
+namespace Ravenquill::Shell {
+namespace {
+
+namespace Win32 = Interop::Win32;
+
+constexpr DWORD ExtendedStyle = WS_EX_LAYERED | WS_EX_APPWINDOW;
+constexpr DWORD Style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
+
+}  // namespace
+
+InstallerWindow* InstallerWindow::current_ = nullptr;
+
+InstallerWindow::InstallerWindow(Wizard& wizard) : wizard_(wizard), chrome_(wizard.Theme) {
+    // Both may be called from any thread; they only post. A null handle would post to the calling
+    // thread's own queue, so nothing is posted before the window exists or after it is gone.
+    wizard_.RequestRedraw = [this] {
+        const HWND window = handle_.load();
+        if (window == nullptr || redrawPosted_.exchange(true)) return;
+        if (!PostMessageW(window, RedrawMessage, 0, 0)) redrawPosted_ = false;
+    };
+    wizard_.RequestClose = [this] {
+        if (const HWND window = handle_.load()) PostMessageW(window, WM_CLOSE, 0, 0);
+    };
+}
+
+int InstallerWindow::Run(ID2D1Factory* d2dFactory, IDWriteFactory* dwriteFactory, const std::wstring& title,
+                         std::function<void(Surface&)> onSurface) {
+    current_ = this;
+    onSurface_ = std::move(onSurface);
+    arrowCursor_ = LoadCursorW(nullptr, IDC_ARROW);
+    handCursor_ = LoadCursorW(nullptr, IDC_HAND);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const WNDCLASSEXW windowClass = Win32::InstallerWindowClass(&WndProc, instance, arrowCursor_, ClassName);
+    RegisterClassExW(&windowClass);
+
+    const HWND window = CreateWindowExW(ExtendedStyle, ClassName, title.c_str(), Style, 0, 0, LogicalWidth,
+                                        LogicalHeight, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return 1;
+    handle_ = window;
+
+    // A failure from here on is handled as one in the window procedure: the window closes and the
+    // failure is raised after the loop.
+    try {
+        // Read once: later DPI changes are not followed.
+        scale_ = WindowInput::ScaleForDpi(Win32::GetDpiForWindow(window));
+        surface_ = std::make_unique<Surface>(d2dFactory, dwriteFactory, LogicalWidth, LogicalHeight, scale_);
+        if (onSurface_) onSurface_(*surface_);
+        screenX_ = (GetSystemMetrics(SM_CXSCREEN) - surface_->PixelWidth) / 2;
+        screenY_ = (GetSystemMetrics(SM_CYSCREEN) - surface_->PixelHeight) / 2;
+        // The first frame is drawn and presented before the window is shown.
+        Redraw();
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+    } catch (...) {
+        failure_ = std::current_exception();
+        DestroyWindow(window);
+    }
+
+    Win32::RunMessageLoop();
+    handle_ = nullptr;
+    FinishRuns();
+    if (failure_) std::rethrow_exception(failure_);
+    return 0;
+}
+
+void InstallerWindow::FinishRuns() {
+    const std::shared_ptr<LiveRuns>& runs = wizard_.Runs;
+    if (!runs->Any()) return;
+    // The window is already gone; the runs roll back what they had written and end.
+    runsWereLive_ = true;
+    runs->CancelAll();
+    runs->WaitForAll(RunCleanupWait);
+}
+
+LRESULT CALLBACK InstallerWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    InstallerWindow* self = current_;
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    // Nothing may unwind through the system's message dispatch: a failure closes the window and
+    // Run raises it once the loop has ended.
+    try {
+        return self->Handle(window, message, wParam, lParam);
+    } catch (...) {
+        if (!self->failure_) self->failure_ = std::current_exception();
+        DestroyWindow(window);
+        return 0;
+    }
+}
+
+LRESULT InstallerWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            handle_ = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_SETCURSOR:
+            SetCursor(pointer_.Input.Hot ? handCursor_ : arrowCursor_);
+            return TRUE;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                DestroyWindow(window);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            Redraw();
+            return 0;
+        case WM_MOUSEMOVE: {
+            const auto [x, y] = WindowInput::PointFromLParam(lParam);
+            OnMouseMove(x, y);
+            return 0;
+        }
+        case WM_LBUTTONDOWN: {
+            const auto [x, y] = WindowInput::PointFromLParam(lParam);
+            OnLButtonDown(x, y);
+            return 0;
+        }
+        case WM_LBUTTONUP: {
+            const auto [x, y] = WindowInput::PointFromLParam(lParam);
+            OnLButtonUp(x, y);
+            return 0;
+        }
+        case WM_MOUSEWHEEL:
+            pointer_.Wheel(WindowInput::WheelNotches(wParam), [this] { Redraw(); });
+            return 0;
+        case WM_MOUSELEAVE:
+            trackingMouse_ = false;
+            pointer_.Leave([this] { Redraw(); });
+            return 0;
+        case WM_WINDOWPOSCHANGED: {
+            // The system moves the window in its own move loop while frames go on being presented
+            // (the timer, the worker's requests): they must be presented where the window is now.
+            const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+            if (!IsIconic(window)) {
+                if ((position->flags & SWP_NOMOVE) == 0) {
+                    screenX_ = position->x;
+                    screenY_ = position->y;
+                }
+                // Restored after frames were kept back while it was minimised.
+                if (presentMissed_) wizard_.RequestRedraw();
+            }
+            break;
+        }
+        case RedrawMessage:
+            redrawPosted_ = false;
+            Redraw();
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void InstallerWindow::Redraw() {
+    gate_.Draw([this] { DrawAndPresent(); });
+}
+
+void InstallerWindow::DrawAndPresent() {
+    if (!surface_) return;
+    wizard_.State->CaptionHover = pointer_.CaptionHover;
+    if (!WindowInput::DrawRecovering([this] { return !DrawOnce(); }, [this] { RecreateDeviceResources(); }))
+        throw Interop::GraphicsException(static_cast<std::int32_t>(D2DERR_RECREATE_TARGET));
+    Present();
+    UpdateAnimationTimer();
+}
+
+bool InstallerWindow::DrawOnce() {
+    try {
+        surface_->BeginDraw();
+        DrawFrame(surface_->Canvas(), chrome_, wizard_, pointer_.Input);
+        surface_->EndDraw();
+        return true;
+    } catch (const Interop::GraphicsException& e) {
+        if (e.HResult() != static_cast<std::int32_t>(D2DERR_RECREATE_TARGET)) throw;
+        return false;
+    }
+}
+
+void InstallerWindow::RecreateDeviceResources() {
+    // The lost frame has already acted on its click: the frame drawn again must not act twice.
+    pointer_.Input.Clicked = false;
+    surface_->RecreateTarget();
+    chrome_.ReleaseShadow();
+    wizard_.State->Logo = nullptr;
+    if (onSurface_) onSurface_(*surface_);
+}
+
+void InstallerWindow::Present() {
+    const HWND window = handle_.load();
+    if (!surface_ || window == nullptr) return;
+    // A minimised window is not moved back on screen by a frame; it gets one when it is restored.
+    if (IsIconic(window)) {
+        presentMissed_ = true;
+        return;
+    }
+    presentMissed_ = false;
+    const Win32::ScreenDC screen;
+    const Win32::LayeredUpdateResult result =
+        Win32::UpdateLayeredWindow(window, screen.get(), POINT{screenX_, screenY_},
+                                   SIZE{surface_->PixelWidth, surface_->PixelHeight}, surface_->MemDC());
+    if (!result.Succeeded)
+        std::fprintf(stderr, "UpdateLayeredWindow failed: %lu\n", static_cast<unsigned long>(result.ErrorCode));
+}
+
+void InstallerWindow::UpdateAnimationTimer() {
+    const HWND window = handle_.load();
+    if (window == nullptr) return;
+    const std::shared_ptr<IPage> page = wizard_.CurrentPage();
+    const bool dialogOpen = wizard_.Dialog() != nullptr;
+    switch (WindowInput::DecideTimer(page && page->Animated(), dialogOpen, timerRunning_)) {
+        case WindowInput::TimerChange::Start:
+            timerRunning_ = true;
+            SetTimer(window, AnimationTimer, AnimationPeriodMs, nullptr);
+            break;
+        case WindowInput::TimerChange::Stop:
+            timerRunning_ = false;
+            KillTimer(window, AnimationTimer);
+            break;
+        case WindowInput::TimerChange::None:
+            break;
+    }
+}
+
+void InstallerWindow::UpdatePosition() {
+    RECT rect{};
+    if (GetWindowRect(handle_.load(), &rect)) {
+        screenX_ = rect.left;
+        screenY_ = rect.top;
+    }
+}
+
+void InstallerWindow::OnMouseMove(int x, int y) {
+    if (!trackingMouse_) {
+        Win32::TrackMouseLeave(handle_.load());
+        trackingMouse_ = true;
+    }
+    pointer_.Move(WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), [this] { Redraw(); });
+}
+
+void InstallerWindow::OnLButtonDown(int x, int y) {
+    const WindowInput::PointerOutcome outcome =
+        pointer_.Press(WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), [this] { Redraw(); });
+    if (outcome != WindowInput::PointerOutcome::Drag) return;
+    // The system's move loop runs inside this call and returns when the drag ends.
+    const HWND window = handle_.load();
+    ReleaseCapture();
+    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    UpdatePosition();
+}
+
+void InstallerWindow::OnLButtonUp(int x, int y) {
+    const WindowInput::PointerOutcome outcome =
+        pointer_.Release(WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), [this] { Redraw(); });
+    if (outcome == WindowInput::PointerOutcome::Close) Close();
+    if (outcome == WindowInput::PointerOutcome::Minimize) ShowWindow(handle_.load(), SW_MINIMIZE);
+}
+
+void InstallerWindow::Close() {
+    if (const HWND window = handle_.load()) DestroyWindow(window);
+}
+
+}  // namespace Ravenquill::Shell

@@ -1,0 +1,94 @@
+#pragma once
+// The one window of the wizard: a borderless layered popup of 940 × 580 logical pixels whose every
+// pixel, shadow included, is drawn by the frame and presented with per-pixel alpha. It turns the
+// mouse into the shared Input, draws each frame through the frame function, runs a 16 ms timer
+// while the page animates, lets the user drag it by any point that is no widget and handles the
+// two caption buttons. One per process, UI thread only; it lives until the process ends.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "shell/chrome.h"
+#include "shell/surface_win32.h"
+#include "shell/window_input.h"
+#include "shell/wizard.h"
+
+namespace Ravenquill::Shell {
+
+class InstallerWindow {
+public:
+    static constexpr wchar_t ClassName[] = L"RavenquillShell";
+    static constexpr UINT RedrawMessage = WM_APP + 1;
+    static constexpr UINT_PTR AnimationTimer = 1;
+    static constexpr UINT AnimationPeriodMs = 16;
+    static constexpr int LogicalWidth = 940;
+    static constexpr int LogicalHeight = 580;
+    // How long a window closed during an installation waits for the runs to finish their clean-up.
+    static constexpr std::chrono::seconds RunCleanupWait{30};
+
+    // The wizard's redraw and close requests now post to the window; until it exists they post
+    // nothing. A redraw request already waiting in the queue is not posted twice.
+    explicit InstallerWindow(Wizard& wizard);
+    InstallerWindow(const InstallerWindow&) = delete;
+    InstallerWindow& operator=(const InstallerWindow&) = delete;
+
+    // Creates the window and its surface, runs onSurface with it (the logo is loaded there, and
+    // again when the graphics device was lost), draws the first frame, shows the window and runs the
+    // message loop. 1 when the window cannot be created, else 0 once it has closed. Closing while
+    // engine runs are live cancels them, answers their questions "no" and waits for their clean-up
+    // (RunCleanupWait at most). A failure inside the window procedure closes the window and is
+    // raised here, after that wait.
+    int Run(ID2D1Factory* d2dFactory, IDWriteFactory* dwriteFactory, const std::wstring& title,
+            std::function<void(Surface&)> onSurface);
+
+    // Whether runs were still live when the window closed. Their threads may still touch the wizard
+    // after the wait, so the process must then end without unwinding (no static destructors).
+    bool RunsWereLive() const noexcept { return runsWereLive_; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void Redraw();
+    void DrawAndPresent();
+    // False when the frame lost the graphics device.
+    bool DrawOnce();
+    void RecreateDeviceResources();
+    void Present();
+    void UpdateAnimationTimer();
+    void UpdatePosition();
+    void OnMouseMove(int x, int y);
+    void OnLButtonDown(int x, int y);
+    void OnLButtonUp(int x, int y);
+    void Close();
+    void FinishRuns();
+
+    static InstallerWindow* current_;
+
+    Wizard& wizard_;
+    Chrome chrome_;
+    WindowInput::Pointer pointer_;
+    WindowInput::FrameGate gate_;
+    std::unique_ptr<Surface> surface_;
+    std::function<void(Surface&)> onSurface_;
+    // Read by other threads' requests; null until the window exists and once it is destroyed.
+    std::atomic<HWND> handle_{nullptr};
+    std::atomic<bool> redrawPosted_{false};
+    HCURSOR arrowCursor_ = nullptr;
+    HCURSOR handCursor_ = nullptr;
+    float scale_ = 1;
+    int screenX_ = 0;
+    int screenY_ = 0;
+    bool trackingMouse_ = false;
+    bool timerRunning_ = false;
+    bool presentMissed_ = false;
+    bool runsWereLive_ = false;
+    std::exception_ptr failure_;
+};
+
+}  // namespace Ravenquill::Shell

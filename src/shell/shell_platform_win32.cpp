@@ -1,0 +1,69 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "core/common/errors.h"
+#include "core/common/win32_error.h"
+#include "core/engine/elevation.h"
+#include "shell/shell_platform.h"
+#include "ui/folder_picker_win32.h"
+
+namespace Ravenquill::Shell {
+namespace {
+
+class SystemPlatform final : public ShellPlatform {
+public:
+    Core::PayloadSummary LoadPayload(const Core::InstallManifest& manifest) override {
+        return Core::PayloadSummary::Load(manifest);
+    }
+
+    std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) override {
+        // An id that cannot name an entry of its own has none: the wizard then speaks of a first
+        // installation instead of ending before its window opens.
+        if (!Core::UninstallRegistry::IsEntryName(productId)) return std::nullopt;
+        return Core::UninstallRegistry::FindInstalled(productId);
+    }
+
+    bool RequiresElevation(const std::wstring& installDir) override {
+        return Core::Elevation::RequiresElevation(installDir);
+    }
+
+    bool RelaunchElevated(std::span<const std::wstring> arguments) override {
+        // The copy runs on its own; its handle is closed here, as this process does not wait.
+        return Core::Elevation::RelaunchElevated(arguments).has_value();
+    }
+
+    std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
+                                           const std::optional<std::wstring>& initialPath) override {
+        return Ui::FolderDialog::PickFolder(title, initialPath);
+    }
+
+    std::int64_t FreeBytesAvailable(const std::wstring& root) override {
+        if (root.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
+        ULARGE_INTEGER available{};
+        ThrowLastWin32ErrorIf(GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr) == 0, root);
+        return static_cast<std::int64_t>(available.QuadPart);
+    }
+
+    void StartThroughShell(const std::wstring& file, const std::optional<std::wstring>& arguments,
+                           const std::optional<std::wstring>& workingDirectory) override {
+        SHELLEXECUTEINFOW info{};
+        info.cbSize = sizeof(info);
+        // No error box of the shell's own: a start that is refused or fails is ignored silently.
+        info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+        info.lpFile = file.c_str();
+        info.lpParameters = arguments ? arguments->c_str() : nullptr;
+        info.lpDirectory = workingDirectory ? workingDirectory->c_str() : nullptr;
+        info.nShow = SW_SHOWNORMAL;
+        ShellExecuteExW(&info);
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<ShellPlatform> ShellPlatform::System() {
+    static const std::shared_ptr<ShellPlatform> platform = std::make_shared<SystemPlatform>();
+    return platform;
+}
+
+}  // namespace Ravenquill::Shell

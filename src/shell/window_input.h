@@ -1,0 +1,89 @@
+#pragma once
+// The installer window's decisions that need no window: which caption button a point is on, how a
+// press, a release, a move, a wheel turn or the pointer leaving turns into frames and into what the
+// window must do, the animation timer, device-to-logical coordinates, and drawing again after a lost
+// graphics device. The window procedure only decodes messages and carries out the outcome.
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+#include "ui/input.h"
+
+namespace Ravenquill::Shell::WindowInput {
+
+inline constexpr int NoCaptionButton = 0;
+inline constexpr int MinimizeButton = 1;
+inline constexpr int CloseButton = 2;
+
+// CloseButton in Chrome::CloseButtonRect, else MinimizeButton in Chrome::MinimizeButtonRect, else
+// NoCaptionButton; left and top edges inside, right and bottom outside.
+int HitTestCaption(float x, float y) noexcept;
+
+// Device pixels per logical pixel at a DPI; 1 when the DPI reads 0.
+float ScaleForDpi(std::uint32_t dpi) noexcept;
+// A device coordinate in logical pixels.
+float ToLogical(int device, float scale) noexcept;
+// The point of a mouse message's lParam: its low and high words, each a signed 16-bit value.
+std::pair<int, int> PointFromLParam(std::intptr_t lParam) noexcept;
+// A wheel message's notches: the high word of wParam as a signed 16-bit value over 120 units.
+float WheelNotches(std::uintptr_t wParam) noexcept;
+
+// The animation timer runs exactly while the page animates and no dialog is open.
+enum class TimerChange { None, Start, Stop };
+TimerChange DecideTimer(bool pageAnimated, bool dialogOpen, bool timerRunning) noexcept;
+
+// What the window does after a pointer event, beyond the frames already drawn.
+enum class PointerOutcome {
+    None,
+    Drag,      // the press was on nothing clickable: the system's move loop takes over
+    Minimize,  // released over the minimise button (no frame was drawn)
+    Close,     // released over the close button: the window is destroyed at once
+};
+
+// The window's pointer state and the frames each event asks for. Frame draws one frame with the
+// current Input (and CaptionHover) and leaves Input.Hot as the widgets set it.
+class Pointer {
+public:
+    using Frame = std::function<void()>;
+
+    Ui::Input Input;  // X = Y = -1: outside the window
+    int CaptionHover = NoCaptionButton;
+
+    // Logical coordinates throughout. One frame, with the caption hover of the new position.
+    void Move(float x, float y, const Frame& frame);
+    // One frame so Hot describes this point; over a widget or a caption button Down is set and a
+    // second frame shows the pressed look; elsewhere the outcome is a drag.
+    PointerOutcome Press(float x, float y, const Frame& frame);
+    // Over the close button: Close; over the minimise button: Minimize, with Down cleared and no
+    // frame; elsewhere a click: one frame with Clicked set, then an ordinary one. Where the press
+    // began is not looked at.
+    PointerOutcome Release(float x, float y, const Frame& frame);
+    // One frame with no pointer, no hover and no held button.
+    void Leave(const Frame& frame);
+    // One frame with the wheel's notches, which replace any earlier value; they are 0 again
+    // afterwards.
+    void Wheel(float notches, const Frame& frame);
+};
+
+// Keeps frames from nesting. Modal loops that run inside a click's frame (a message box, the
+// elevation prompt) dispatch mouse, timer and redraw messages to the window, whose render target is
+// still inside that frame: a frame asked for meanwhile is remembered and drawn once the outer one
+// has ended.
+class FrameGate {
+public:
+    // Draws now, or, while a frame is being drawn, once after it.
+    void Draw(const std::function<void()>& frame);
+    bool Drawing() const noexcept { return drawing_; }
+
+private:
+    bool drawing_ = false;
+    bool pending_ = false;
+};
+
+// Draws a frame; while a draw reports that the graphics device was lost, makes the device's
+// resources again and draws once more, at most maxDraws draws in all. False when the last draw
+// still lost the device.
+bool DrawRecovering(const std::function<bool()>& drawReportsLost, const std::function<void()>& recreate,
+                    int maxDraws = 3);
+
+}  // namespace Ravenquill::Shell::WindowInput

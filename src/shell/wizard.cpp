@@ -1,0 +1,81 @@
+#include "shell/wizard.h"
+
+#include <utility>
+
+#include "core/common/errors.h"
+
+namespace Ravenquill::Shell {
+
+Wizard::Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::CommandLineOptions options, Ui::Theme theme,
+               std::shared_ptr<ShellState> state, std::shared_ptr<ShellPlatform> platform)
+    : Manifest(std::move(manifest)),
+      Options(std::move(options)),
+      Theme(theme),
+      State(std::move(state)),
+      Platform(std::move(platform)),
+      Payload(Platform->LoadPayload(*Manifest)),
+      Settings(Settings::FromOptions(Manifest, Options, Payload)),
+      Existing(Platform->FindInstalled(Manifest->ProductId)) {}
+
+std::shared_ptr<IPage> Wizard::CurrentPage() const { return page_.load(); }
+
+std::shared_ptr<Shell::Dialog> Wizard::Dialog() const { return dialog_.load(); }
+
+void Wizard::Show(std::shared_ptr<IPage> page) {
+    const int step = page ? page->Step() : 0;
+    const bool marks = page != nullptr;
+    page_.store(std::move(page));
+    if (marks) State->SetCurrentStep(step);
+    RequestRedraw();
+}
+
+void Wizard::ShowDialog(std::shared_ptr<Shell::Dialog> dialog) {
+    dialog_.store(std::move(dialog));
+    RequestRedraw();
+}
+
+void Wizard::CloseDialog() {
+    dialog_.store(nullptr);
+    RequestRedraw();
+}
+
+void Wizard::BeginInstall() {
+    if (!MakeProgressPage) throw InvalidOperationException(L"The wizard has no progress page to show.");
+    // A per-machine scope without administrator rights would fail at the machine-wide entry, the
+    // shortcuts and PATH even where the folder itself is writable, so it relaunches as well. The
+    // elevated copy itself never asks again.
+    const bool relaunch =
+        !Options.Elevated && (Settings.NeedsElevation() || Platform->RequiresElevation(Settings.InstallDir));
+    if (!relaunch) {
+        Show(MakeProgressPage(*this));
+        return;
+    }
+
+    // The relaunch installs: an uninstall (or its keep-data choice) that opened this wizard, which
+    // then started over with an installation, must not reopen the uninstall page in the copy.
+    Core::CommandLineOptions relaunchOptions = Options;
+    relaunchOptions.Uninstall = false;
+    relaunchOptions.KeepData = false;
+    if (Platform->RelaunchElevated(Settings.RelaunchArguments(relaunchOptions))) {
+        RequestClose();
+        return;
+    }
+
+    const std::wstring perUserDir = Manifest->Expand(Manifest->PerUserInstallDir);
+    auto dialog = std::make_shared<Shell::Dialog>(
+        L"Нужны права администратора",
+        L"Для установки в «" + Settings.InstallDir + L"» требуется подтверждение администратора.\n\n" +
+            L"Установить только для текущего пользователя в «" + perUserDir + L"»?",
+        L"Установить для себя", L"Отмена");
+    dialog->OnPrimary = [this, perUserDir] {
+        // Plain assignments: a directory the user typed is replaced by the per-user one as well.
+        Settings.PerMachine = false;
+        Settings.InstallDir = perUserDir;
+        CloseDialog();
+        Show(MakeProgressPage(*this));
+    };
+    dialog->OnSecondary = [this] { CloseDialog(); };
+    ShowDialog(std::move(dialog));
+}
+
+}  // namespace Ravenquill::Shell
