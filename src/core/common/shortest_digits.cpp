@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace Ravenquill {
 namespace {
@@ -99,12 +100,40 @@ Scientific ShortestOf(Number value) {
     return Shortest(magnitude, sizeof(Number) == sizeof(float) ? 8 : 16);
 }
 
+// The numbers that layouts meet most (whole pixels, halves, a few decimals), without printf: from
+// 0.001 to below 10,000 with at most three decimals, where plain notation is never the longer.
+// The product with 10^k rounds to the nearest whole number, so the text is the nearest one with k
+// decimals; a magnitude below 10,000 leaves no room for another such text that reads back.
+template <class Number>
+std::optional<std::string> SimpleDecimal(Number value) {
+    const Number magnitude = std::fabs(value);
+    if (!(magnitude >= Number(0.001) && magnitude < Number(10000))) return std::nullopt;
+    Number scale = 1;
+    for (int decimals = 0; decimals <= 3; ++decimals, scale *= 10) {
+        const Number scaled = magnitude * scale;
+        if (scaled != std::nearbyint(scaled)) continue;
+        std::string digits = std::to_string(static_cast<long>(scaled));
+        if (digits.size() <= static_cast<std::size_t>(decimals))
+            digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+        std::string text = std::signbit(value) ? "-" : "";
+        text.append(digits, 0, digits.size() - static_cast<std::size_t>(decimals));
+        if (decimals > 0) text.append(".").append(digits, digits.size() - static_cast<std::size_t>(decimals));
+        if (decimals > 0) {
+            while (text.back() == '0') text.pop_back();
+            if (text.back() == '.') text.pop_back();
+        }
+        if (Read<Number>(text) == value) return text;
+    }
+    return std::nullopt;
+}
+
 // As std::to_chars writes them: the shorter of plain and scientific notation, plain on a tie. A
 // whole number in plain notation shows its exact digits, not the shortest ones padded with zeros.
 template <class Number>
 std::string Shorter(Number value) {
     if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    if (std::optional<std::string> simple = SimpleDecimal(value)) return *simple;
     const bool negative = std::signbit(value);
     const Scientific s = ShortestOf(value);
     const std::string scientific = s.Text(negative);
