@@ -88,7 +88,8 @@ ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Engin
     : wizard_(wizard),
       theme_(wizard.Theme),
       engines_(std::move(engines)),
-      uninstallTarget_(std::move(uninstallTarget)) {
+      uninstallTarget_(std::move(uninstallTarget)),
+      runs_(wizard.Runs) {
     if (live) return;
     started_ = true;
     percent_ = 46;
@@ -112,13 +113,13 @@ void ProgressPage::EnsureStarted() {
         std::optional<Core::InstallOptions> install;
         if (!uninstallTarget_) install = wizard_.Settings.ToInstallOptions();
         const bool keepUserData = wizard_.Options.KeepData;
-        live_ = wizard_.Runs->Start(cancel_);
+        live_ = runs_->Start(cancel_);
         QueueOnThreadPool([self = shared_from_this(), install = std::move(install), keepUserData]() mutable {
             self->Work(std::move(install), keepUserData);
         });
     } catch (...) {
         // Nothing runs: the run ends here, on the failed result page, like any run that fails.
-        if (live_) wizard_.Runs->Finish(live_);
+        if (live_) runs_->Finish(live_);
         ShowResult(RunOutcome::Failed(MessageOf(std::current_exception())));
     }
 }
@@ -141,7 +142,7 @@ void ProgressPage::Work(std::optional<Core::InstallOptions> install, bool keepUs
         ShowResult(std::move(outcome));
     }
     // Last: a window that waits for its runs before the process ends waits for this.
-    wizard_.Runs->Finish(live_);
+    runs_->Finish(live_);
 }
 
 void ProgressPage::ShowResult(RunOutcome outcome) noexcept {
@@ -248,10 +249,7 @@ void ProgressPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
         DrawLog(canvas, {c.Left, logTop, c.Right, logTop + JournalHeight}, snapshot.Lines);
     }
 
-    const wchar_t* linkText = showLog_ ? L"Скрыть журнал" : L"Показать журнал";
-    const float linkW = MeasureRounded(canvas, linkText, Layout::LinkStyle(theme_, false), Unbounded).first;
-    if (Layout::Link(canvas, input, theme_, {c.Left, footerTop, c.Left + linkW, footerTop + Layout::FooterHeight},
-                     linkText))
+    if (Layout::FooterLink(canvas, input, theme_, c, showLog_ ? L"Скрыть журнал" : L"Показать журнал"))
         showLog_ = !showLog_;
 
     Ui::Widgets widgets{theme_, canvas, input};

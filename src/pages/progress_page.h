@@ -81,6 +81,9 @@ private:
     const std::shared_ptr<EngineRuns> engines_;
     const std::optional<Core::InstallRecord> uninstallTarget_;
     std::stop_source cancel_;
+    // The wizard's registry, held so that the worker's last act (Finish, which may let a closing
+    // window end the process) never reaches through a wizard that is already gone.
+    const std::shared_ptr<Shell::LiveRuns> runs_;
     const std::chrono::steady_clock::time_point clock_ = std::chrono::steady_clock::now();
     std::shared_ptr<Shell::LiveRuns::Entry> live_;
 

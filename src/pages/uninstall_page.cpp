@@ -14,7 +14,6 @@ namespace Ravenquill::Pages {
 namespace {
 
 using Layout::MeasureRounded;
-using Layout::Unbounded;
 using Ui::Rect;
 using Ui::TextStyle;
 
@@ -88,7 +87,6 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     float block = titleH + IconToTitle + TitleGap + bodyH;
     if (record_) block += CardHeight + CardGap + CheckboxBlock;
     if (warnH > 0) block += warnH + WarningGap;
-    const float footerTop = Layout::FooterRect(c).Top;
     float y = Layout::MainBlockTop(c, block, BlockGap);
 
     DrawCard(canvas, {c.Left, y, c.Left + IconTile, y + IconTile}, theme_.Panel, theme_.Border);
@@ -136,16 +134,11 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
             wizard_.Options.KeepData = !wizard_.Options.KeepData;
     }
 
+    // The text button is handled before the primary one.
     Ui::Widgets widgets{theme_, canvas, input};
-    const float pw =
-        Layout::PrimaryButtonWidth(MeasureRounded(canvas, RemoveLabel, widgets.PrimaryLabelStyle(), Unbounded).first);
-    const float bw =
-        Layout::SecondaryButtonWidth(MeasureRounded(canvas, CancelLabel, widgets.LabelStyle(), Unbounded).first);
-    const float footerBottom = footerTop + Layout::FooterHeight;
-    const float cancelRight = c.Right - pw - Layout::FooterButtonGap;
-    if (widgets.TextButton({cancelRight - bw, footerTop, cancelRight, footerBottom}, CancelLabel))
-        wizard_.RequestClose();
-    if (widgets.PrimaryButton({c.Right - pw, footerTop, c.Right, footerBottom}, RemoveLabel, record_.has_value()))
+    const Layout::FooterButtons footer = Layout::LayoutFooterButtons(canvas, widgets, c, RemoveLabel, CancelLabel);
+    if (widgets.TextButton(footer.Secondary, CancelLabel)) wizard_.RequestClose();
+    if (widgets.PrimaryButton(footer.Primary, RemoveLabel, record_.has_value()))
         wizard_.Show(ProgressPage::Create(wizard_, engines_, *record_));
 }
 

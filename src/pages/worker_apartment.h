@@ -15,7 +15,8 @@ public:
     WorkerApartment& operator=(const WorkerApartment&) = delete;
 
 private:
-    bool entered_ = false;
+    // Only the Windows build enters an apartment.
+    [[maybe_unused]] bool entered_ = false;
 };
 
 }  // namespace Ravenquill::Pages
