@@ -125,6 +125,24 @@ TEST_F(WizardWindowTest, ADefaultInstallationFromTheWelcomePage) {
     EXPECT_TRUE(fs::exists(sandbox_.StartMenuFolder() / L"RQ Installer Test.lnk"));
 }
 
+TEST_F(WizardWindowTest, TheUninstallPageRemovesTheInstallation) {
+    const Finished installed = RunProgram(Setup(), {L"/S", L"--dir=" + Target().wstring(), L"--per-user"});
+    ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
+    ASSERT_TRUE(fs::exists(Target() / "app" / "core.txt"));
+
+    LiveInstaller installer(Setup(), {L"--uninstall"});
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    installer.Click(PrimaryX, FooterY);  // "Удалить"
+    ASSERT_TRUE(WaitFor([&] { return !sandbox_.Snapshot().Entry && !fs::exists(Target() / "app" / "core.txt"); }))
+        << "the removal did not finish";
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    installer.Click(PrimaryX, FooterY);  // "Готово"
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+    EXPECT_FALSE(fs::exists(Target() / "docs" / "guide.txt"));
+    EXPECT_FALSE(fs::exists(Target() / ".ravenquill" / "record.json"));
+    EXPECT_FALSE(sandbox_.Snapshot().DesktopLink);
+}
+
 TEST_F(WizardWindowTest, ClosingRightAfterInstallEndsWithZeroAndLeavesNoHalfInstallation) {
     struct Case {
         const char* Name;
