@@ -20,17 +20,27 @@ int ShowWizard(ManifestPtr manifest, const Core::CommandLineOptions& options) {
     const Interop::ComPtr<IDWriteFactory> dwrite = Interop::Graphics::CreateDWriteFactory();
 
     const std::shared_ptr<Shell::ShellState> state = BuildShellState(*manifest, options);
-    Shell::Wizard wizard(manifest, options, theme, state, Shell::ShellPlatform::System());
-    wizard.MakeProgressPage = Pages::MakeInstallProgressPage;
+    auto wizard = std::make_unique<Shell::Wizard>(manifest, options, theme, state, Shell::ShellPlatform::System());
+    wizard->MakeProgressPage = Pages::MakeInstallProgressPage;
     // Shown before the window exists: the step rail is marked and no frame is asked for yet.
-    wizard.Show(options.Uninstall ? Pages::MakeUninstallPage(wizard) : Pages::MakeWelcomePage(wizard));
+    wizard->Show(options.Uninstall ? Pages::MakeUninstallPage(*wizard) : Pages::MakeWelcomePage(*wizard));
 
-    Shell::InstallerWindow window(wizard);
-    const int result = window.Run(d2d.Get(), dwrite.Get(), L"Установка " + manifest->ProductName,
-                                  [state](Shell::Surface& surface) { state->Logo = LoadLogo(surface.Canvas()); });
-    if (window.RunsWereLive()) {
-        // A run that outlived the wait may still use the wizard and its pages: the process ends here,
-        // before anything of them is destroyed.
+    auto window = std::make_unique<Shell::InstallerWindow>(*wizard);
+    int result = 1;
+    try {
+        result = window->Run(d2d.Get(), dwrite.Get(), L"Установка " + manifest->ProductName,
+                             [state](Shell::Surface& surface) { state->Logo = LoadLogo(surface.Canvas()); });
+    } catch (...) {
+        // A run that outlived the wait may still use the wizard and its pages: they are left alive
+        // while the failure travels to the process entry, which reports it and ends the process.
+        if (window->RunsWereLive()) {
+            static_cast<void>(window.release());
+            static_cast<void>(wizard.release());
+        }
+        throw;
+    }
+    if (window->RunsWereLive()) {
+        // The same for a plain close: the process ends here, before anything of them is destroyed.
         std::fflush(nullptr);
         ExitProcess(static_cast<UINT>(result));
     }
