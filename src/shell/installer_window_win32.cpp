@@ -63,7 +63,7 @@ int InstallerWindow::Run(ID2D1Factory* d2dFactory, IDWriteFactory* dwriteFactory
         SetForegroundWindow(window);
     } catch (...) {
         failure_ = std::current_exception();
-        DestroyWindow(window);
+        Close();
     }
 
     Win32::RunMessageLoop();
@@ -73,13 +73,16 @@ int InstallerWindow::Run(ID2D1Factory* d2dFactory, IDWriteFactory* dwriteFactory
     return 0;
 }
 
-void InstallerWindow::FinishRuns() {
-    const std::shared_ptr<LiveRuns>& runs = wizard_.Runs;
-    if (!runs->Any()) return;
-    // The window is already gone; the runs roll back what they had written and end.
+void InstallerWindow::CancelRuns() {
+    if (!wizard_.Runs->Any()) return;
     runsWereLive_ = true;
-    runs->CancelAll();
-    runs->WaitForAll(RunCleanupWait);
+    wizard_.Runs->CancelAll();
+}
+
+void InstallerWindow::FinishRuns() {
+    // A run started while the window was closing is cancelled by Start itself.
+    CancelRuns();
+    if (runsWereLive_) wizard_.Runs->WaitForAll(RunCleanupWait);
 }
 
 LRESULT CALLBACK InstallerWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -91,6 +94,7 @@ LRESULT CALLBACK InstallerWindow::WndProc(HWND window, UINT message, WPARAM wPar
         return self->Handle(window, message, wParam, lParam);
     } catch (...) {
         if (!self->failure_) self->failure_ = std::current_exception();
+        self->Close();
         DestroyWindow(window);
         return 0;
     }
@@ -100,17 +104,18 @@ LRESULT InstallerWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_DESTROY:
             handle_ = nullptr;
+            CancelRuns();
             PostQuitMessage(0);
             return 0;
         case WM_CLOSE:
-            DestroyWindow(window);
+            Close();
             return 0;
         case WM_SETCURSOR:
             SetCursor(pointer_.Input.Hot ? handCursor_ : arrowCursor_);
             return TRUE;
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) {
-                DestroyWindow(window);
+                Close();
                 return 0;
             }
             break;
@@ -210,6 +215,7 @@ void InstallerWindow::Present() {
     const Win32::LayeredUpdateResult result =
         Win32::UpdateLayeredWindow(window, screen.get(), POINT{screenX_, screenY_},
                                    SIZE{surface_->PixelWidth, surface_->PixelHeight}, surface_->MemDC());
+    if (result.Succeeded && Presented) Presented();
     if (!result.Succeeded)
         std::fprintf(stderr, "UpdateLayeredWindow failed: %lu\n", static_cast<unsigned long>(result.ErrorCode));
 }
@@ -268,7 +274,14 @@ void InstallerWindow::OnLButtonUp(int x, int y) {
 }
 
 void InstallerWindow::Close() {
-    if (const HWND window = handle_.load()) DestroyWindow(window);
+    const HWND window = handle_.exchange(nullptr);
+    if (window == nullptr) return;
+    // The runs are cancelled first: hiding and destroying a layered window can take the system a
+    // while (about two seconds under Wine), time in which a run would go on installing. Their
+    // clean-up is waited for once the loop has ended.
+    CancelRuns();
+    ShowWindow(window, SW_HIDE);
+    DestroyWindow(window);
 }
 
 }  // namespace Ravenquill::Shell

@@ -50,6 +50,10 @@ public:
     // after the wait, so the process must then end without unwinding (no static destructors).
     bool RunsWereLive() const noexcept { return runsWereLive_; }
 
+    // Runs after every frame that reached the screen, on the UI thread (the frame-rate benchmark's
+    // probe); nothing by default.
+    std::function<void()> Presented;
+
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,7 +69,10 @@ private:
     void OnMouseMove(int x, int y);
     void OnLButtonDown(int x, int y);
     void OnLButtonUp(int x, int y);
+    // Hides the window, cancels the live runs and destroys the window (the close button, Escape,
+    // WM_CLOSE and a failure all close this way).
     void Close();
+    void CancelRuns();
     void FinishRuns();
 
     static InstallerWindow* current_;

@@ -53,7 +53,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    mutable std::condition_variable_any finished_;
+    mutable std::condition_variable finished_;
     std::vector<std::shared_ptr<Entry>> entries_;
     bool closing_ = false;
 };

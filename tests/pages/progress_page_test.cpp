@@ -47,7 +47,9 @@ public:
     void Play(const EngineEvents& events, CancellationToken token) {
         std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, token, [&] { return finished_ || !steps_.empty(); });
+            // Polled, as the engines' own waits are.
+            while (!finished_ && steps_.empty() && !token.stop_requested())
+                wake_.wait_for(lock, CancellationPollInterval);
             ThrowIfCancellationRequested(token);
             if (steps_.empty()) return;
             Step step = std::move(steps_.front());
@@ -62,7 +64,7 @@ public:
 
 private:
     std::mutex mutex_;
-    std::condition_variable_any wake_;
+    std::condition_variable wake_;
     std::deque<Step> steps_;
     std::size_t queued_ = 0;
     std::size_t done_ = 0;

@@ -2,8 +2,11 @@
 // apartment, as the product's does, so worker threads can use COM implicitly.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #ifdef _WIN32
 #include <objbase.h>
+#include <windows.h>
 #endif
 
 int main(int argc, char** argv) {
@@ -11,5 +14,13 @@ int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 #endif
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+#ifdef _WIN32
+    // Ends here, as the product's entry does: a thread-pool worker that a test left waiting must not
+    // hold the process open through the static destructors and the DLL detach that follow.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
+#endif
+    return result;
 }

@@ -192,22 +192,27 @@ std::vector<LockingProcess> CloseProcesses(const std::vector<LockingProcess>& pr
 }
 
 void WaitForExit(ProcessHandle process, std::chrono::milliseconds timeout, const CancellationToken& token) {
-    UniqueHandle cancelled(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ThrowLastWin32ErrorIf(!cancelled, L"CreateEventW");
-    std::stop_callback onCancel(token, [&cancelled] { SetEvent(cancelled.get()); });
-    HANDLE handles[] = {static_cast<HANDLE>(process), cancelled.get()};
-    const auto milliseconds =
-        static_cast<DWORD>(std::min<std::chrono::milliseconds::rep>(timeout.count(), INFINITE - 1));
-    // The exit comes first in the list: a process that has exited ends the wait normally even when
-    // the token is cancelled as well.
-    switch (WaitForMultipleObjects(2, handles, FALSE, milliseconds)) {
-        case WAIT_OBJECT_0:
-        case WAIT_TIMEOUT:
-            return;
-        case WAIT_OBJECT_0 + 1:
-            throw OperationCanceledException();
-        default:
-            ThrowLastWin32Error(L"WaitForMultipleObjects");
+    // In slices that test the token, not with a std::stop_callback that signals an event: with the
+    // MinGW runtime such a callback, run by a stop on another thread, can leave this thread waiting
+    // forever when it destroys the callback (see WaitFor).
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        const auto left =
+            timeout - std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const auto slice =
+            std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, CancellationPollInterval.count());
+        // The exit is looked at first: a process that has exited ends the wait normally even when
+        // the token is cancelled as well.
+        switch (WaitForSingleObject(static_cast<HANDLE>(process), static_cast<DWORD>(slice))) {
+            case WAIT_OBJECT_0:
+                return;
+            case WAIT_TIMEOUT:
+                break;
+            default:
+                ThrowLastWin32Error(L"WaitForSingleObject");
+        }
+        ThrowIfCancellationRequested(token);
+        if (left.count() <= slice) return;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "core/common/async.h"
@@ -28,6 +29,24 @@ TEST(Delay, StopsEarlyWhenCancelled) {
     EXPECT_THROW(waiting.get(), OperationCanceledException);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_TRUE(WaitFor(1ms, CancellationToken{}));
+}
+
+TEST(Delay, EveryStopWakesTheWaitEvenWhenItRacesTheWaitsStart) {
+    // A stop that arrives while the wait is being set up or torn down must still end it: a missed
+    // one leaves a cancelled installation asleep until its wait runs out.
+    for (int i = 0; i < 2000; ++i) {
+        CancellationTokenSource source;
+        std::promise<bool> woken;
+        auto waiting = woken.get_future();
+        // Detached, so that a missed stop fails the test instead of holding it for ten minutes.
+        std::thread([token = source.get_token(), woken = std::move(woken)]() mutable {
+            woken.set_value(WaitFor(10min, token));
+        }).detach();
+        if (i % 2) std::this_thread::sleep_for(std::chrono::microseconds(i % 200));
+        source.request_stop();
+        ASSERT_EQ(waiting.wait_for(30s), std::future_status::ready) << "stop " << i << " was missed";
+        EXPECT_FALSE(waiting.get());
+    }
 }
 
 TEST(EventTest, RaisesToSubscribersInOrderAndNothingWithout) {

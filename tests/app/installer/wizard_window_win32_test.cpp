@@ -1,0 +1,320 @@
+// The installer's window as a user meets it: the built installer with its embedded package runs
+// in the wizard mode under the virtual display, and a test drives its window from outside with
+// mouse and key messages at the pages' own coordinates (at 96 DPI one logical pixel is one device
+// pixel): the content area is (328, 64)–(876, 524), its last 36 px are the footer band, and the
+// primary button (or the progress page's "Отмена") is right-aligned in it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/installer/installer_process_win32.h"
+#include "app/installer/window_driver_win32.h"
+#include "core/engine/install_test_support.h"
+#include "ui/theme.h"
+
+namespace Ravenquill::Core::Testing {
+namespace {
+
+// Inside every primary button, whatever its label's width (at least 132 px wide).
+constexpr int PrimaryX = 876 - 40;
+constexpr int FooterY = 524 - 18;
+// The button left of a 132-px primary one ("Настроить").
+constexpr int SecondaryX = 690;
+// The middle of the caption's close and minimise buttons.
+constexpr int CloseX = 893;
+constexpr int CloseY = 42;
+constexpr int MinimizeX = 847;
+// On the options page: the per-user card and the documentation's component row.
+constexpr int PerUserCardX = 457, ScopeCardY = 295;
+constexpr int DocumentationRowX = 603, DocumentationRowY = 444;
+
+fs::path EmbeddedProgram() { return FromEnvironment("RQ_INSTALLER_EMBEDDED"); }
+fs::path PlainProgram() { return FromEnvironment("RQ_INSTALLER_PLAIN"); }
+
+// The dark palette with the default accent: what the wizard shows in a prefix without a
+// light-mode setting, as 0xRRGGBB.
+const Ui::Theme& Palette() {
+    static const Ui::Theme theme = [] {
+        Ui::Theme t = Ui::Theme::Dark();
+        t.ApplyAccent(InstallManifest{}.EffectiveAccent());
+        return t;
+    }();
+    return theme;
+}
+std::uint32_t Rgb(std::uint32_t argb) { return argb & 0xFFFFFF; }
+std::uint32_t Accent() { return Rgb(Palette().Accent); }
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds wait = std::chrono::seconds(30)) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+// A setup folder with the embedded installer of the test payload's product, and what that product
+// may leave on the machine taken away before and after.
+class WizardWindowTest : public testing::Test {
+protected:
+    WizardWindowTest() : sandbox_(TestName()) {
+        InstallManifest& manifest = sandbox_.Manifest();
+        manifest.ProductId = L"RQInstallerTest";
+        manifest.ProductName = L"RQ Installer Test";
+        manifest.StartMenuFolder = L"RQ Installer Test";
+    }
+    void SetUp() override {
+        Forget();
+        fs::create_directories(sandbox_.Target().parent_path());
+        fs::copy_file(EmbeddedProgram(), Setup(), fs::copy_options::overwrite_existing);
+    }
+    void TearDown() override {
+        if (fs::exists(Target() / "uninstall.exe")) {
+            const Finished removed = RunProgram(Target() / "uninstall.exe", {L"--uninstall", L"--silent"});
+            EXPECT_EQ(removed.ExitCode, 0u) << removed.Err;
+        }
+        Forget();
+    }
+
+    fs::path Setup() const { return sandbox_.Setup() / "setup.exe"; }
+    fs::path Target() const { return sandbox_.Target(); }
+    std::vector<std::wstring> Arguments() const { return {L"--dir=" + Target().wstring()}; }
+
+    void Forget() const {
+        std::error_code ignored;
+        fs::remove(fs::temp_directory_path() / L"Ravenquill-RQInstallerTest.log", ignored);
+        fs::remove(sandbox_.DesktopLink(), ignored);
+        fs::remove_all(sandbox_.StartMenuFolder(), ignored);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest");
+    }
+
+    // The tests that look at the screen need the virtual display's framebuffer file.
+    static bool SeesTheScreen() { return Screen::FramebufferPath().has_value(); }
+
+    // The plain program with the test manifest and payload beside it, so a test can change the
+    // payload.
+    fs::path PlacePlainProgram() const {
+        fs::copy_file(FromEnvironment("RQ_TEST_DATA") / "app" / "installer.json", sandbox_.Setup() / "installer.json",
+                      fs::copy_options::overwrite_existing);
+        fs::remove_all(sandbox_.Payload());
+        fs::copy(FromEnvironment("RQ_TEST_DATA") / "app" / "payload", sandbox_.Payload(), fs::copy_options::recursive);
+        const fs::path setup = sandbox_.Setup() / "plain-setup.exe";
+        fs::copy_file(PlainProgram(), setup, fs::copy_options::overwrite_existing);
+        return setup;
+    }
+
+    InstallSandbox sandbox_;
+};
+
+#define REQUIRE_SCREEN() \
+    if (!SeesTheScreen()) GTEST_SKIP() << "needs the framebuffer file in RQ_FRAMEBUFFER (tools/test sets it)"
+
+TEST_F(WizardWindowTest, TheWindowIsTheBorderlessCentredShellWindowAndItsCloseButtonEndsWithZero) {
+    const MachineState before = sandbox_.Snapshot();
+    LiveInstaller installer(Setup(), Arguments());
+    const HWND window = installer.FindWindow();
+    ASSERT_NE(window, nullptr) << "no window of class RavenquillShell";
+    EXPECT_EQ(installer.Title(), L"Установка RQ Installer Test");
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    const LONG extended = GetWindowLongW(window, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & WS_CAPTION) << "the window draws its own caption";
+    EXPECT_TRUE(extended & WS_EX_LAYERED);
+    RECT rect{};
+    ASSERT_TRUE(GetWindowRect(window, &rect));
+    EXPECT_EQ(rect.right - rect.left, 940);
+    EXPECT_EQ(rect.bottom - rect.top, 580);
+    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - 940) / 2);
+    EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - 580) / 2);
+
+    installer.MoveTo(CloseX, CloseY);
+    installer.Click(CloseX, CloseY);
+    EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(sandbox_.Snapshot(), before) << "closing on the welcome page installs nothing";
+}
+
+TEST_F(WizardWindowTest, ADefaultInstallationFromTheWelcomePage) {
+    LiveInstaller installer(Setup(), Arguments());
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    installer.Click(PrimaryX, FooterY);  // "Установить"
+
+    const fs::path record = Target() / ".ravenquill" / "record.json";
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(record) && sandbox_.Snapshot().Entry.has_value(); }))
+        << "the installation did not finish";
+    // The progress page's "Отмена" lies where "Готово" will be: the finish page comes first.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    installer.Click(PrimaryX, FooterY);  // "Готово"
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+
+    EXPECT_EQ(ReadText(Target() / "app" / "core.txt"),
+              ReadText(FromEnvironment("RQ_TEST_DATA") / "app" / "payload" / "app" / "core.txt"));
+    EXPECT_TRUE(fs::exists(Target() / "docs" / "guide.txt"));
+    EXPECT_FALSE(fs::exists(Target() / "extras")) << "not selected by default";
+    EXPECT_TRUE(fs::exists(Target() / "uninstall.exe"));
+    const MachineState state = sandbox_.Snapshot();
+    EXPECT_TRUE(state.Entry.has_value());
+    EXPECT_TRUE(state.DesktopLink);
+    EXPECT_TRUE(fs::exists(sandbox_.StartMenuFolder() / L"RQ Installer Test.lnk"));
+}
+
+TEST_F(WizardWindowTest, TheUninstallPageRemovesTheInstallation) {
+    const Finished installed = RunProgram(Setup(), {L"/S", L"--dir=" + Target().wstring(), L"--per-user"});
+    ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
+    ASSERT_TRUE(fs::exists(Target() / "app" / "core.txt"));
+
+    LiveInstaller installer(Setup(), {L"--uninstall"});
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    installer.Click(PrimaryX, FooterY);  // "Удалить"
+    ASSERT_TRUE(WaitFor([&] { return !sandbox_.Snapshot().Entry && !fs::exists(Target() / "app" / "core.txt"); }))
+        << "the removal did not finish";
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    installer.Click(PrimaryX, FooterY);  // "Готово"
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+    EXPECT_FALSE(fs::exists(Target() / "docs" / "guide.txt"));
+    EXPECT_FALSE(fs::exists(Target() / ".ravenquill" / "record.json"));
+    EXPECT_FALSE(sandbox_.Snapshot().DesktopLink);
+}
+
+TEST_F(WizardWindowTest, ClosingRightAfterInstallEndsWithZeroAndLeavesNoHalfInstallation) {
+    struct Case {
+        const char* Name;
+        void (*Close)(const LiveInstaller&);
+    };
+    const Case cases[] = {
+        {"Escape", [](const LiveInstaller& installer) { installer.PressEscape(); }},
+        {"WM_CLOSE", [](const LiveInstaller& installer) { installer.Close(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const MachineState before = sandbox_.Snapshot();
+        LiveInstaller installer(Setup(), Arguments());
+        ASSERT_NE(installer.FindWindow(), nullptr);
+        // Straight after "Установить": the run has only begun when the window goes.
+        installer.Click(PrimaryX, FooterY, false);
+        c.Close(installer);
+        EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+        // The test payload is small enough for a run to be done before the window has gone; either
+        // way nothing half-installed stays behind.
+        const MachineState after = sandbox_.Snapshot();
+        if (after.Entry) {
+            EXPECT_TRUE(fs::exists(Target() / ".ravenquill" / "record.json"));
+            EXPECT_TRUE(fs::exists(Target() / "app" / "core.txt"));
+            EXPECT_TRUE(fs::exists(Target() / "uninstall.exe"));
+            const Finished removed = RunProgram(Target() / "uninstall.exe", {L"--uninstall", L"--silent"});
+            EXPECT_EQ(removed.ExitCode, 0u) << removed.Err;
+            ASSERT_TRUE(WaitFor([&] { return !fs::exists(Target()); }));
+        } else {
+            EXPECT_FALSE(fs::exists(Target())) << "no half-copied installation stays behind";
+            EXPECT_EQ(after, before);
+        }
+    }
+}
+
+TEST_F(WizardWindowTest, TheSidebarAndTheStepRailAreOnScreen) {
+    REQUIRE_SCREEN();
+    LiveInstaller installer(Setup(), Arguments());
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    EXPECT_TRUE(installer.WaitForStep(1, Accent())) << "the welcome page marks step 1";
+    EXPECT_TRUE(Near(installer.Pixel(150, 420), Rgb(Palette().Sidebar)));
+    EXPECT_TRUE(Near(installer.Pixel(600, 140), Rgb(Palette().Background)));
+    EXPECT_TRUE(Near(installer.Pixel(64, 185 + 3), Rgb(Palette().Sidebar))) << "step 2 is not active";
+    installer.Close();
+    EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(WizardWindowTest, TheOptionsPageChoicesAreWhatIsInstalled) {
+    REQUIRE_SCREEN();
+    // Per machine from the command line; the options page switches to per user and leaves the
+    // documentation out.
+    LiveInstaller installer(Setup(), {L"--dir=" + Target().wstring(), L"--per-machine"});
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
+    installer.Click(SecondaryX, FooterY);  // "Настроить"
+    ASSERT_TRUE(installer.WaitForStep(3, Accent())) << "the options page";
+    installer.Click(PerUserCardX, ScopeCardY);
+    installer.Click(DocumentationRowX, DocumentationRowY);
+    installer.Click(PrimaryX, FooterY);  // "Установить"
+    ASSERT_TRUE(installer.WaitForStep(5, Accent())) << "the finish page";
+    installer.Click(PrimaryX, FooterY);  // "Готово"
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+
+    EXPECT_TRUE(fs::exists(Target() / "app" / "core.txt"));
+    EXPECT_FALSE(fs::exists(Target() / "docs" / "guide.txt")) << "unticked";
+    EXPECT_TRUE(sandbox_.Snapshot().Entry) << "the user's entry: the installation is per user";
+    HKEY machine = nullptr;
+    EXPECT_NE(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest",
+                      0, KEY_READ | KEY_WOW64_64KEY, &machine),
+        ERROR_SUCCESS);
+    if (machine != nullptr) RegCloseKey(machine);
+}
+
+TEST_F(WizardWindowTest, EscapeWhileCopyingEndsWith0AndLeavesNothingBehind) {
+    const fs::path setup = PlacePlainProgram();
+    // A payload large enough that the copying is still going on when Escape arrives.
+    {
+        std::vector<char> block(1 << 20, 'x');
+        std::ofstream big(sandbox_.Payload() / "app" / "big.bin", std::ios::binary);
+        for (int i = 0; i < 768; ++i) big.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
+    const MachineState before = sandbox_.Snapshot();
+    LiveInstaller installer(setup, {L"--dir=" + Target().wstring(), L"--per-user", L"--add-to-path"});
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    installer.Click(PrimaryX, FooterY);  // "Установить"
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(Target() / "app"); })) << "the copying never began";
+    EXPECT_FALSE(fs::exists(Target() / ".ravenquill" / "record.json")) << "the copying had already ended";
+    installer.PressEscape();
+
+    // The window goes at once; the process then waits for the run's clean-up.
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(installer.Window()); }, std::chrono::seconds(5)));
+    EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(sandbox_.Snapshot(), before) << "nothing of the product is left";
+}
+
+TEST_F(WizardWindowTest, ALockedFileAskedAboutAndCancelledEndsOnTheFailedPage) {
+    REQUIRE_SCREEN();
+    fs::create_directories(Target() / "app");
+    const fs::path locked = Target() / "app" / "core.txt";
+    { std::ofstream(locked) << "held"; }
+    const HANDLE holder =
+        CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    LiveInstaller installer(Setup(), {L"--dir=" + Target().wstring(), L"--per-user"});
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
+    installer.Click(PrimaryX, FooterY);  // "Установить"
+    const std::optional<POINT> primary = installer.WaitForDialogButton(Accent());
+    ASSERT_TRUE(primary) << "the \"Файл занят\" dialog";
+    // "Отмена" is the secondary button: 112 px wide, 10 px left of the primary one.
+    installer.Click(primary->x - 10 - 56, primary->y + 18);
+    EXPECT_TRUE(installer.WaitForStep(5, Accent())) << "the failed result page";
+    CloseHandle(holder);
+    EXPECT_FALSE(fs::exists(Target() / ".ravenquill" / "record.json"));
+    EXPECT_FALSE(sandbox_.Snapshot().Entry);
+    installer.Click(PrimaryX, FooterY);
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+}
+
+TEST_F(WizardWindowTest, TheMinimiseButtonMakesTheWindowIconicAndTheProcessKeepsRunning) {
+    LiveInstaller installer(Setup(), Arguments());
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    installer.Click(MinimizeX, CloseY);
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(installer.Window()) != FALSE; }, std::chrono::seconds(5)));
+    EXPECT_TRUE(installer.Running());
+    ShowWindow(installer.Window(), SW_RESTORE);
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(installer.Window()) == FALSE; }, std::chrono::seconds(5)));
+    installer.Click(CloseX, CloseY);
+    EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core::Testing
