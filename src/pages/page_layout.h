@@ -14,15 +14,16 @@
 #include "ui/rect.h"
 #include "ui/text_style.h"
 #include "ui/theme.h"
+#include "ui/widget_parts.h"
 #include "ui/widgets.h"
 
 namespace Ravenquill::Pages::Layout {
 
-inline constexpr wchar_t BodyFamily[] = L"Segoe UI Variable Text";
-inline constexpr wchar_t DisplayFamily[] = L"Segoe UI Variable Display";
-inline constexpr wchar_t MonoFamily[] = L"Cascadia Mono";
-inline constexpr unsigned Regular = 400;
-inline constexpr unsigned Semibold = 600;
+using Ui::WidgetParts::BodyFamily;
+using Ui::WidgetParts::DisplayFamily;
+using Ui::WidgetParts::MonoFamily;
+using Ui::WidgetParts::Regular;
+using Ui::WidgetParts::Semibold;
 
 inline constexpr float FooterHeight = 36;
 inline constexpr float FooterButtonGap = 12;

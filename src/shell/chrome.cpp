@@ -8,6 +8,7 @@
 #include "shell/chrome_shadow.h"
 #include "ui/icons.h"
 #include "ui/text_style.h"
+#include "ui/widget_parts.h"
 #include "ui/widgets.h"
 
 namespace Ravenquill::Shell {
@@ -17,11 +18,11 @@ using Ui::Rect;
 using Ui::TextAlign;
 using Ui::TextStyle;
 
-constexpr wchar_t TextFamily[] = L"Segoe UI Variable Text";
-constexpr wchar_t DisplayFamily[] = L"Segoe UI Variable Display";
-constexpr unsigned Regular = 400;
-constexpr unsigned Semibold = 600;
-constexpr float Unlimited = std::numeric_limits<float>::max();
+constexpr const wchar_t* TextFamily = Ui::WidgetParts::BodyFamily;
+using Ui::WidgetParts::DisplayFamily;
+using Ui::WidgetParts::Regular;
+using Ui::WidgetParts::Semibold;
+using Ui::WidgetParts::Unlimited;
 
 constexpr float CardRadius = 10;
 constexpr Rect SidebarBorder{287, 24, 288, 556};

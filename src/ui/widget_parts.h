@@ -5,6 +5,9 @@
 namespace Ravenquill::Ui::WidgetParts {
 
 inline constexpr wchar_t BodyFamily[] = L"Segoe UI Variable Text";
+// Headings, the sidebar's product name and dialog titles; file names and the journal.
+inline constexpr wchar_t DisplayFamily[] = L"Segoe UI Variable Display";
+inline constexpr wchar_t MonoFamily[] = L"Cascadia Mono";
 inline constexpr float LabelSize = 13.5f;
 inline constexpr float DescriptionSize = 11.5f;
 inline constexpr unsigned Regular = 400;
