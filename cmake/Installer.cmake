@@ -37,14 +37,17 @@ set(RQ_APPLICATION_MANIFEST "${CMAKE_CURRENT_LIST_DIR}/../src/app/resources/inst
 cmake_path(NORMAL_PATH RQ_INSTALLER_RC_TEMPLATE)
 cmake_path(NORMAL_PATH RQ_APPLICATION_MANIFEST)
 
-# Links a program of the product for size: each function and object in its own section (see
-# rq_common_options) so that the linker drops what nothing calls, then no symbols.
+# Links a program of the product for size, optimised as a whole (rq_whole_program_objects), then
+# no symbols. The linker here keeps the unwind tables of every function and with them the function
+# itself, so dropping unused sections removes little of our code: the whole-program optimisation is
+# what leaves out what nothing calls, and inlines across files. It runs as one partition: GCC 12
+# for this target stops with an internal error when it splits the program into several.
 function(rq_link_for_size target)
   get_target_property(name ${target} OUTPUT_NAME)
   if(NOT name)
     set(name ${target})
   endif()
-  target_link_options(${target} PRIVATE -static -municode -Wl,--gc-sections -s
+  target_link_options(${target} PRIVATE -static -municode -flto -flto-partition=one -Wl,--gc-sections -s
     "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${name}.map")
 endfunction()
 

@@ -13,10 +13,22 @@ function(rq_common_options target)
                                                  WIDL_EXPLICIT_AGGREGATE_RETURNS)
     # One section per function and object, so that a program's link drops what it never calls.
     target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+    # Programs link the machine code of rq_whole_program_objects unless rq_link_for_size, which
+    # comes later on the command line, asks for the whole-program optimisation.
+    target_link_options(${target} PRIVATE -fno-lto)
   elseif(RQ_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
                                              -fno-omit-frame-pointer)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# The product's code also carries the compiler's intermediate form beside the machine code: a
+# program linked for size (rq_link_for_size) is optimised as a whole from it, while tests link the
+# machine code as usual.
+function(rq_whole_program_objects target)
+  if(RQ_WINDOWS)
+    target_compile_options(${target} PRIVATE -flto -ffat-lto-objects)
   endif()
 endfunction()
 
@@ -35,6 +47,7 @@ function(rq_library name)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${A_DEPS})
   rq_common_options(${name})
+  rq_whole_program_objects(${name})
 endfunction()
 
 function(rq_test name)
@@ -75,6 +88,7 @@ function(rq_executable name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   rq_common_options(${name})
+  rq_whole_program_objects(${name})
   if(RQ_WINDOWS)
     target_link_options(${name} PRIVATE -static -municode)
     if(A_GUI)

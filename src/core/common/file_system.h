@@ -84,7 +84,12 @@ std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::ws
 class FileWriter {
 public:
     explicit FileWriter(const std::wstring& path);
+    // Creates the file only where no file or folder of that name is; empty when one is. A fresh
+    // installation learns that in the one call that makes the file, without asking first.
+    static std::optional<FileWriter> CreateNew(const std::wstring& path);
     ~FileWriter();
+    FileWriter(FileWriter&&) noexcept;
+    FileWriter& operator=(FileWriter&&) noexcept;
     FileWriter(const FileWriter&) = delete;
     FileWriter& operator=(const FileWriter&) = delete;
     void Write(std::span<const std::byte> bytes);
@@ -93,6 +98,7 @@ public:
 
 private:
     struct State;
+    explicit FileWriter(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
 };
 

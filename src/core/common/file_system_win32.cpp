@@ -239,14 +239,41 @@ struct FileWriter::State {
     std::wstring path;
 };
 
+namespace {
+
+HANDLE CreateForWriting(const std::wstring& path, DWORD disposition) {
+    return CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+}  // namespace
+
 FileWriter::FileWriter(const std::wstring& path) : state_(std::make_unique<State>()) {
     state_->path = path;
-    state_->file.reset(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    state_->file.reset(CreateForWriting(path, CREATE_ALWAYS));
     if (!state_->file) ThrowLastWin32Error(path);
 }
 
+FileWriter::FileWriter(std::unique_ptr<State> state) : state_(std::move(state)) {}
+
+std::optional<FileWriter> FileWriter::CreateNew(const std::wstring& path) {
+    auto state = std::make_unique<State>();
+    state->path = path;
+    state->file.reset(CreateForWriting(path, CREATE_NEW));
+    if (!state->file) {
+        const DWORD error = GetLastError();
+        // A folder of that name answers "access denied"; it is something there all the same.
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+            (error == ERROR_ACCESS_DENIED && GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES))
+            return std::nullopt;
+        ThrowWin32Error(error, path);
+    }
+    return FileWriter(std::move(state));
+}
+
 FileWriter::~FileWriter() = default;
+FileWriter::FileWriter(FileWriter&&) noexcept = default;
+FileWriter& FileWriter::operator=(FileWriter&&) noexcept = default;
 
 void FileWriter::Write(std::span<const std::byte> bytes) {
     while (!bytes.empty()) {
@@ -258,7 +285,7 @@ void FileWriter::Write(std::span<const std::byte> bytes) {
 }
 
 void FileWriter::Close() {
-    if (!state_->file) return;
+    if (!state_ || !state_->file) return;
     const HANDLE handle = state_->file.release();
     ThrowLastWin32ErrorIf(!CloseHandle(handle), state_->path);
 }

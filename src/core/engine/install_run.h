@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/common/file_system.h"
 #include "install_engine.h"
 #include "install_entry_backup.h"
 
@@ -67,7 +68,8 @@ private:
     void InstallEntries(const std::vector<const PayloadEntry*>& entries);
     void EnsureDirectory(const std::wstring& directory);
     void WriteEntry(const PayloadEntry& entry, const std::wstring& target);
-    void CopyEntry(const PayloadEntry& entry, const std::wstring& target);
+    // Fills the file just opened for the entry; a failure leaves no file of it behind.
+    void CopyEntry(const PayloadEntry& entry, const std::wstring& target, FileSystem::FileWriter& writer);
     std::wstring DeployUninstaller();
     void CopyUninstaller(const std::wstring& source, const std::wstring& uninstaller);
     void CopySideManifest();
@@ -117,6 +119,8 @@ private:
     std::unordered_set<std::wstring> writtenKeys_;
     std::unordered_set<std::wstring> listed_;
     std::vector<MovedAside> movedAside_;
+    // Folders this run found or made, so that each is asked after once.
+    std::unordered_set<std::wstring> knownDirectories_;
     // Folders made on the way to the install directory, the install directory included.
     std::vector<std::wstring> madeAbove_;
     bool recordFolderExisted_ = false;

@@ -217,7 +217,13 @@ void InstallEngine::Run::InstallEntries(const std::vector<const PayloadEntry*>& 
 }
 
 void InstallEngine::Run::EnsureDirectory(const std::wstring& directory) {
-    if (FileSystem::DirectoryExists(directory)) return;
+    // Most entries share their folder with others: the disk is asked once for each folder, not
+    // once for each file.
+    if (knownDirectories_.contains(directory)) return;
+    if (FileSystem::DirectoryExists(directory)) {
+        knownDirectories_.insert(directory);
+        return;
+    }
     // Every folder made on the way is listed, so that clean-up and uninstall leave none behind.
     for (const std::wstring& made : FileSystem::CreateDirectories(directory)) {
         const std::optional<std::wstring> relative = InstallRules::RelativeInside(made, installDir_);
@@ -225,6 +231,7 @@ void InstallEngine::Run::EnsureDirectory(const std::wstring& directory) {
         if (std::find(record_.Directories.begin(), record_.Directories.end(), *relative) == record_.Directories.end())
             record_.Directories.push_back(*relative);
     }
+    knownDirectories_.insert(directory);
 }
 
 void InstallEngine::Run::WriteEntry(const PayloadEntry& entry, const std::wstring& target) {
@@ -236,11 +243,21 @@ void InstallEngine::Run::WriteEntry(const PayloadEntry& entry, const std::wstrin
             // A file that another program holds open is locked even when that program lets it be
             // renamed (a running program does): moving it aside would skip the question and leave
             // the renamed file behind, since it cannot be deleted while it is held.
-            if (FileSystem::FileExists(target) && !WroteFile(target)) {
-                FileSystem::ThrowIfInUse(target);
-                MoveAside(target);
+            // Where nothing is in the way yet (a fresh installation: nearly every file), the one
+            // call that makes the file is the only question asked of the disk.
+            std::optional<FileSystem::FileWriter> writer = FileSystem::FileWriter::CreateNew(target);
+            if (!writer) {
+                if (FileSystem::FileExists(target)) {
+                    if (!WroteFile(target)) {
+                        FileSystem::ThrowIfInUse(target);
+                        MoveAside(target);
+                    } else {
+                        FileSystem::SetNormalAttributes(target);
+                    }
+                }
+                writer.emplace(target);
             }
-            CopyEntry(entry, target);
+            CopyEntry(entry, target, *writer);
             return;
         } catch (const OperationCanceledException&) {
             throw;
@@ -264,11 +281,10 @@ void InstallEngine::Run::WriteEntry(const PayloadEntry& entry, const std::wstrin
     }
 }
 
-void InstallEngine::Run::CopyEntry(const PayloadEntry& entry, const std::wstring& target) {
-    if (FileSystem::FileExists(target)) FileSystem::SetNormalAttributes(target);
-    const std::unique_ptr<ReadStream> content = entry.Open();
-    FileSystem::FileWriter writer(target);
+void InstallEngine::Run::CopyEntry(const PayloadEntry& entry, const std::wstring& target,
+                                   FileSystem::FileWriter& writer) {
     try {
+        const std::unique_ptr<ReadStream> content = entry.Open();
         std::vector<std::byte> buffer(CopyBufferSize);
         std::int64_t copied = 0;
         for (;;) {
