@@ -98,6 +98,8 @@ public:
 
 private:
     struct State;
+    // The file opened (replaced, or made only where nothing is); a null handle when it could not be.
+    static std::unique_ptr<State> Open(const std::wstring& path, bool onlyNew);
     explicit FileWriter(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
 };

@@ -239,32 +239,28 @@ struct FileWriter::State {
     std::wstring path;
 };
 
-namespace {
-
-HANDLE CreateForWriting(const std::wstring& path, DWORD disposition) {
-    return CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+std::unique_ptr<FileWriter::State> FileWriter::Open(const std::wstring& path, bool onlyNew) {
+    auto state = std::make_unique<State>();
+    state->path = path;
+    state->file.reset(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  onlyNew ? CREATE_NEW : CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return state;
 }
 
-}  // namespace
-
-FileWriter::FileWriter(const std::wstring& path) : state_(std::make_unique<State>()) {
-    state_->path = path;
-    state_->file.reset(CreateForWriting(path, CREATE_ALWAYS));
+FileWriter::FileWriter(const std::wstring& path) : state_(Open(path, false)) {
     if (!state_->file) ThrowLastWin32Error(path);
 }
 
 FileWriter::FileWriter(std::unique_ptr<State> state) : state_(std::move(state)) {}
 
 std::optional<FileWriter> FileWriter::CreateNew(const std::wstring& path) {
-    auto state = std::make_unique<State>();
-    state->path = path;
-    state->file.reset(CreateForWriting(path, CREATE_NEW));
+    std::unique_ptr<State> state = Open(path, true);
     if (!state->file) {
         const DWORD error = GetLastError();
         // A folder of that name answers "access denied"; it is something there all the same.
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-            (error == ERROR_ACCESS_DENIED && GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES))
+            (error == ERROR_ACCESS_DENIED && RawAttributesOf(path) != NoAttributes))
             return std::nullopt;
         ThrowWin32Error(error, path);
     }
