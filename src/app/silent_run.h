@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/uninstall_engine.h"
+#include "core/engine/engines/uninstall_engine.h"
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
 #include "core/model/install_options.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/common/text.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
 #include "page_layout.h"
 #include "pages.h"
 #include "shell/chrome.h"

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "core/engine/uninstall_registry.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "core/model/install_manifest.h"
 #include "core/payload/payload_summary.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/win32_error.h"
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 #include "shell/shell_platform.h"
 #include "ui/folder_picker_win32.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/program.h"
-#include "core/engine/elevation.h"
 #include "core/engine/install_test_support.h"
+#include "core/engine/platform/elevation.h"
 #include "core/engine/support/uninstall_timeout_support.h"
 
 namespace Ravenquill::Program {

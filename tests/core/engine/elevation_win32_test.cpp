@@ -16,7 +16,7 @@
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 #include "core/model/command_line_options.h"
 #include "support/fake_host.h"
 #include "support/temp_folder.h"

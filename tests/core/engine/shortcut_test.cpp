@@ -1,4 +1,4 @@
-#include "core/engine/shortcut.h"
+#include "core/engine/platform/shortcut.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "core/common/errors.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
-#include "core/engine/uninstall_registry.h"
+#include "core/engine/platform/uninstall_registry.h"
 
 namespace Ravenquill::Core {
 namespace {

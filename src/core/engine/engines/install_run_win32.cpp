@@ -10,11 +10,11 @@
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/common/win32_error.h"
-#include "file_lock_service.h"
+#include "core/engine/platform/file_lock_service.h"
+#include "core/engine/platform/path_variable.h"
+#include "core/engine/platform/shortcut.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "install_rules.h"
-#include "path_variable.h"
-#include "shortcut.h"
-#include "uninstall_registry.h"
 
 namespace Ravenquill::Core {
 namespace {

@@ -10,8 +10,8 @@
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "install_rules.h"
-#include "uninstall_registry.h"
 #include "uninstall_rules.h"
 
 namespace Ravenquill::Core {

@@ -7,8 +7,8 @@
 #include "core/common/long_path.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
-#include "path_variable.h"
-#include "uninstall_registry.h"
+#include "core/engine/platform/path_variable.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "uninstall_system.h"
 
 namespace Ravenquill::Core {

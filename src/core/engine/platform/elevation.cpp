@@ -1,9 +1,9 @@
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 
 #include <utility>
 
 #include "core/common/path.h"
-#include "core/engine/command_line_quoting.h"
+#include "core/engine/platform/command_line_quoting.h"
 
 namespace Ravenquill::Core::Elevation {
 namespace {

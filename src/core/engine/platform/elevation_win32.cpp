@@ -13,7 +13,7 @@
 #include "core/common/path.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 
 namespace Ravenquill::Core::Elevation {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
-#include "core/engine/file_lock_platform.h"
+#include "core/engine/platform/file_lock_platform.h"
 
 namespace Ravenquill::Core::FileLockPlatform {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/common/cancellation.h"
-#include "core/engine/file_lock_records.h"
-#include "core/engine/file_lock_service.h"
+#include "core/engine/platform/file_lock_records.h"
+#include "core/engine/platform/file_lock_service.h"
 
 namespace Ravenquill::Core::FileLockPlatform {
 

@@ -1,7 +1,7 @@
 #include <unistd.h>
 
 #include "core/common/text.h"
-#include "core/engine/file_lock_platform.h"
+#include "core/engine/platform/file_lock_platform.h"
 
 // Files are not locked against writing on this platform, so there is nobody to find or close: the
 // native build sees no processes, and what it is asked to close stays running.

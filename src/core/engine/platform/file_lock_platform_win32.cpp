@@ -4,7 +4,7 @@
 
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
-#include "core/engine/file_lock_platform.h"
+#include "core/engine/platform/file_lock_platform.h"
 
 namespace Ravenquill::Core::FileLockPlatform {
 namespace {

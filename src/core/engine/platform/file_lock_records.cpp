@@ -1,4 +1,4 @@
-#include "core/engine/file_lock_records.h"
+#include "core/engine/platform/file_lock_records.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/file_lock_platform.h"
+#include "core/engine/platform/file_lock_platform.h"
 
 namespace Ravenquill::Core::FileLockRecords {
 namespace {

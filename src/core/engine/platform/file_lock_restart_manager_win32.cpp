@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/common/unique_handle.h"
-#include "core/engine/file_lock_platform.h"
+#include "core/engine/platform/file_lock_platform.h"
 
 // The Restart Manager is reached through rstrtmgr.dll loaded from the system directory, never by
 // a static import, so that a DLL of that name planted beside a downloaded installer is not loaded.

@@ -1,4 +1,4 @@
-#include "core/engine/file_lock_service.h"
+#include "core/engine/platform/file_lock_service.h"
 
 #include <utility>
 
@@ -6,8 +6,8 @@
 #include "core/common/file_system.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/file_lock_platform.h"
-#include "core/engine/file_lock_records.h"
+#include "core/engine/platform/file_lock_platform.h"
+#include "core/engine/platform/file_lock_records.h"
 
 namespace Ravenquill::Core {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/engine/shortcut.h"
+#include "core/engine/platform/shortcut.h"
 
 #include "core/common/errors.h"
 #include "core/common/path.h"

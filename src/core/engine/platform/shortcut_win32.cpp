@@ -6,7 +6,7 @@
 #include "core/common/errors.h"
 #include "core/common/file_system.h"
 #include "core/common/path.h"
-#include "core/engine/shortcut.h"
+#include "core/engine/platform/shortcut.h"
 
 using Microsoft::WRL::ComPtr;
 

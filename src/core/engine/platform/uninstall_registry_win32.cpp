@@ -7,7 +7,7 @@
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
-#include "core/engine/uninstall_registry.h"
+#include "core/engine/platform/uninstall_registry.h"
 
 namespace Ravenquill::Core::UninstallRegistry {
 namespace {
