@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "text.h"
+#include "unique_handle.h"
 
 namespace Ravenquill {
 
@@ -12,9 +13,9 @@ std::wstring Win32ErrorMessage(std::uint32_t code) {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
         0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const UniqueLocalMemory<wchar_t> owned(buffer);
     std::wstring text;
     if (length != 0 && buffer != nullptr) text.assign(buffer, length);
-    if (buffer != nullptr) LocalFree(buffer);
     text = std::wstring(Text::Trim(text));
     if (text.empty()) text = L"Win32 error " + std::to_wstring(code) + L".";
     return text;

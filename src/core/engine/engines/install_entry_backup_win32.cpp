@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/common/registry_win32.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
@@ -14,8 +15,6 @@ namespace {
 std::wstring KeyPath(const std::wstring& productId) {
     return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + productId;
 }
-
-HKEY Hive(bool perMachine) { return perMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 }  // namespace
 

@@ -4,27 +4,12 @@
 
 #include "core/common/file_system.h"
 #include "core/common/path.h"
+#include "core/common/system_text_win32.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
 #include "uninstall_engine.h"
 
 namespace Ravenquill::Core {
-namespace {
-
-std::wstring SystemDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const UINT n = GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
-        ThrowLastWin32ErrorIf(n == 0, L"GetSystemDirectoryW");
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(n);
-    }
-}
-
-}  // namespace
 
 void UninstallEngine::ScheduleSelfDelete(const std::wstring& dir) {
     if (dir.empty() || !FileSystem::DirectoryExists(dir)) return;

@@ -9,6 +9,7 @@
 #include "core/common/errors.h"
 #include "core/common/file_system.h"
 #include "core/common/host.h"
+#include "core/common/hresult.h"
 #include "core/common/long_path.h"
 #include "core/common/path.h"
 #include "core/common/unique_handle.h"
@@ -20,8 +21,7 @@ namespace {
 
 std::array<std::uint8_t, 16> NewGuidBytes() {
     GUID guid{};
-    const HRESULT hr = CoCreateGuid(&guid);
-    if (FAILED(hr)) ThrowWin32Error(static_cast<DWORD>(hr), L"CoCreateGuid");
+    ThrowIfFailed(CoCreateGuid(&guid), L"CoCreateGuid");
     // In the order the GUID is written: Data1 to Data3 most significant byte first, then Data4.
     std::array<std::uint8_t, 16> bytes{};
     for (int i = 0; i < 4; ++i)

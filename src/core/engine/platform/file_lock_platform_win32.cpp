@@ -2,27 +2,13 @@
 // after windows.h, which it needs
 #include <tlhelp32.h>
 
+#include "core/common/system_text_win32.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
 #include "core/engine/platform/file_lock_platform.h"
 
 namespace Ravenquill::Core::FileLockPlatform {
 namespace {
-
-// The full path of the process's image; none when it cannot be read.
-std::optional<std::wstring> ImagePath(HANDLE process) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        DWORD size = static_cast<DWORD>(buffer.size());
-        if (QueryFullProcessImageNameW(process, 0, buffer.data(), &size)) {
-            buffer.resize(size);
-            return buffer;
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
-        buffer.resize(buffer.size() * 2);
-    }
-    return std::nullopt;
-}
 
 bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
@@ -57,7 +43,7 @@ std::optional<std::wstring> TryGetProcessName(std::int32_t processId) {
     if (!process && GetLastError() == ERROR_INVALID_PARAMETER) return std::nullopt;  // no such process
     if (process) {
         if (HasExited(process.get())) return std::nullopt;
-        if (auto image = ImagePath(process.get())) return FileLockRecords::ProcessNameFromImage(*image);
+        if (auto image = ProcessImagePath(process.get())) return FileLockRecords::ProcessNameFromImage(*image);
     }
     // Protected processes refuse to be opened; the system's process list still names them.
     std::optional<std::wstring> name;
@@ -80,7 +66,7 @@ void ForEachProcess(const std::function<void(const ProcessEntry&, const ModulePa
         visit(process, [id]() -> std::optional<std::wstring> {
             UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
             if (!handle || HasExited(handle.get())) return std::nullopt;
-            auto image = ImagePath(handle.get());
+            auto image = ProcessImagePath(handle.get());
             if (image && image->find(L'~') != std::wstring::npos) *image = LongForm(*image);
             return image;
         });

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "core/common/errors.h"
+#include "core/common/registry_win32.h"
+#include "core/common/system_text_win32.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
 #include "core/engine/platform/path_variable.h"
@@ -15,14 +17,10 @@ constexpr wchar_t UserKey[] = L"Environment";
 constexpr wchar_t MachineKey[] = L"System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr wchar_t ValueName[] = L"PATH";
 
-HKEY Hive(bool machine) { return machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 const wchar_t* KeyPath(bool machine) { return machine ? MachineKey : UserKey; }
 
 // The variable as stored: its unexpanded text and whether it is of the expandable kind.
-struct StoredPath {
-    std::wstring Text;
-    DWORD Kind = REG_SZ;
-};
+using StoredPath = RegistryString;
 
 std::optional<StoredPath> ReadStored(bool machine) {
     UniqueHKey key;
@@ -30,23 +28,12 @@ std::optional<StoredPath> ReadStored(bool machine) {
         RegOpenKeyExW(Hive(machine), KeyPath(machine), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
     if (opened == ERROR_FILE_NOT_FOUND) return std::nullopt;
     ThrowIfRegistryFailed(opened, KeyPath(machine));
-    for (;;) {
-        DWORD kind = 0;
-        DWORD bytes = 0;
-        LSTATUS status = RegQueryValueExW(key.get(), ValueName, nullptr, &kind, nullptr, &bytes);
-        if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
-        ThrowIfRegistryFailed(status, ValueName);
-        // Only text counts as a PATH; a value of another kind reads as missing.
-        if (kind != REG_SZ && kind != REG_EXPAND_SZ) return std::nullopt;
-        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        DWORD read = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = RegQueryValueExW(key.get(), ValueName, nullptr, &kind, reinterpret_cast<BYTE*>(text.data()), &read);
-        if (status == ERROR_MORE_DATA) continue;  // grew between the two calls
-        ThrowIfRegistryFailed(status, ValueName);
-        text.resize(read / sizeof(wchar_t));
-        while (!text.empty() && text.back() == L'\0') text.pop_back();
-        return StoredPath{std::move(text), kind};
-    }
+    StoredPath stored;
+    const LSTATUS status = ReadRegistryString(key.get(), ValueName, stored);
+    // Only text counts as a PATH; a value of another kind reads as missing.
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE) return std::nullopt;
+    ThrowIfRegistryFailed(status, ValueName);
+    return stored;
 }
 
 void BroadcastEnvironmentChange() {
@@ -81,17 +68,8 @@ void WriteStored(bool machine, const StoredPath& value) {
 }
 
 std::wstring Expand(std::wstring_view entry) {
-    const std::wstring input(entry);
-    std::wstring out(input.size() + 1, L'\0');
-    for (;;) {
-        const DWORD needed = ExpandEnvironmentStringsW(input.c_str(), out.data(), static_cast<DWORD>(out.size()));
-        if (needed == 0) return input;  // an entry that cannot be expanded compares as written
-        if (needed <= out.size()) {
-            out.resize(needed - 1);
-            return out;
-        }
-        out.resize(needed);
-    }
+    // An entry that cannot be expanded compares as written.
+    return ExpandEnvironmentText(entry).value_or(std::wstring(entry));
 }
 
 }  // namespace

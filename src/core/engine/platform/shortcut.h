@@ -23,12 +23,9 @@ void Create(const std::wstring& lnkPath, const std::wstring& target,
             const std::optional<std::wstring>& iconPath = std::nullopt,
             const std::optional<std::wstring>& arguments = std::nullopt);
 
-// Nothing for a success code; InvalidOperationException "Ошибка при создании ярлыка: 0x" and the
-// code as eight upper-case hexadecimal digits for a failure code.
+// Nothing for a success code; for a failure code the HResultException (an invalid-operation
+// error) "Ошибка при создании ярлыка: 0x" and the code as eight upper-case hexadecimal digits.
 void ThrowIfFailed(std::int32_t hr);
-
-// The code as eight upper-case hexadecimal digits of its 32-bit two's complement.
-std::wstring HResultText(std::int32_t hr);
 // workingDir when given, else the target's folder (empty when it has none).
 std::wstring WorkingDirectoryFor(std::wstring_view target, const std::optional<std::wstring>& workingDir);
 // The description cut to its first MaxDescriptionLength characters.

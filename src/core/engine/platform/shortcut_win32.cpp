@@ -5,6 +5,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/file_system.h"
+#include "core/common/hresult.h"
 #include "core/common/path.h"
 #include "core/engine/platform/shortcut.h"
 
@@ -47,7 +48,7 @@ void Create(const std::wstring& lnkPath, const std::wstring& target, const std::
     ComPtr<IShellLinkW> link;
     const HRESULT created = CoCreateInstance(Ids().ShellLink, nullptr, CLSCTX_INPROC_SERVER, Ids().ShellLinkW,
                                              reinterpret_cast<void**>(link.GetAddressOf()));
-    if (FAILED(created)) throw InvalidOperationException(L"Не удалось создать ярлык: 0x" + HResultText(created));
+    Ravenquill::ThrowIfFailed(created, L"Не удалось создать ярлык");
 
     ThrowIfFailed(link->SetPath(target.c_str()));
     ThrowIfFailed(link->SetWorkingDirectory(WorkingDirectoryFor(target, workingDir).c_str()));

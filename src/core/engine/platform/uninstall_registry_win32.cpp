@@ -4,6 +4,8 @@
 #include <variant>
 
 #include "core/common/errors.h"
+#include "core/common/registry_win32.h"
+#include "core/common/system_text_win32.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
@@ -11,8 +13,6 @@
 
 namespace Ravenquill::Core::UninstallRegistry {
 namespace {
-
-HKEY Hive(bool perMachine) { return perMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 void SetValue(HKEY key, const RegistryValue& value) {
     LSTATUS status = ERROR_SUCCESS;
@@ -37,32 +37,10 @@ std::wstring TodayText() {
 // The value as text when it is a string (an expandable one expanded); nothing when it is missing,
 // of another kind or cannot be read.
 std::optional<std::wstring> ReadString(HKEY key, const wchar_t* name) {
-    for (;;) {
-        DWORD kind = 0;
-        DWORD bytes = 0;
-        if (RegQueryValueExW(key, name, nullptr, &kind, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
-        if (kind != REG_SZ && kind != REG_EXPAND_SZ) return std::nullopt;
-        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        DWORD read = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        const LSTATUS status = RegQueryValueExW(key, name, nullptr, &kind, reinterpret_cast<BYTE*>(text.data()), &read);
-        if (status == ERROR_MORE_DATA) continue;  // grew between the two calls
-        if (status != ERROR_SUCCESS || (kind != REG_SZ && kind != REG_EXPAND_SZ)) return std::nullopt;
-        text.resize(read / sizeof(wchar_t));
-        while (!text.empty() && text.back() == L'\0') text.pop_back();
-        if (kind == REG_SZ) return text;
-
-        std::wstring expanded(text.size() + 1, L'\0');
-        for (;;) {
-            const DWORD needed =
-                ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-            if (needed == 0) return std::nullopt;
-            if (needed <= expanded.size()) {
-                expanded.resize(needed - 1);
-                return expanded;
-            }
-            expanded.resize(needed);
-        }
-    }
+    RegistryString value;
+    if (ReadRegistryString(key, name, value) != ERROR_SUCCESS) return std::nullopt;
+    if (value.Kind == REG_SZ) return std::move(value.Text);
+    return ExpandEnvironmentText(value.Text);
 }
 
 // The entry of one hive; nothing when its key is missing or has no usable location. Access denied
