@@ -26,9 +26,9 @@ public:
     // Blocks until the process has ended and gives its exit code.
     std::uint32_t WaitForExit() const;
     // Waits at most timeout; true when the process has ended.
-    bool WaitForExit(std::chrono::milliseconds timeout) const;
+    [[nodiscard]] bool WaitForExit(std::chrono::milliseconds timeout) const;
     // The exit code once the process has ended, nothing while it runs.
-    std::optional<std::uint32_t> ExitCode() const;
+    [[nodiscard]] std::optional<std::uint32_t> ExitCode() const;
     void* NativeHandle() const noexcept { return handle_; }
 
 private:
@@ -81,6 +81,6 @@ std::wstring BuildArguments(std::span<const std::wstring> arguments);
 // Windows: starts the running executable again through the shell with the verb "runas", the
 // arguments and its own folder as working directory. Nothing when the executable's path is unknown
 // or the start failed (a declined consent prompt among others).
-std::optional<ElevatedProcess> RelaunchElevated(std::span<const std::wstring> arguments);
+[[nodiscard]] std::optional<ElevatedProcess> RelaunchElevated(std::span<const std::wstring> arguments);
 
 }  // namespace Ravenquill::Core::Elevation

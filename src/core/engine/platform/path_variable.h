@@ -20,13 +20,14 @@ using EntryExpander = std::function<std::wstring(std::wstring_view entry)>;
 
 // The stored text with dir appended (trailing ';' of the value dropped first; dir alone for an
 // empty value), or nothing when an entry already expands to the same path.
-std::optional<std::wstring> AppendEntry(std::wstring_view stored, std::wstring_view dir, const EntryExpander& expand);
+[[nodiscard]] std::optional<std::wstring> AppendEntry(std::wstring_view stored, std::wstring_view dir,
+                                                      const EntryExpander& expand);
 // The stored text without the entries that expand to the same path as dir, and without empty
 // entries; the other entries keep their stored text and order.
 std::wstring RemoveEntry(std::wstring_view stored, std::wstring_view dir, const EntryExpander& expand);
 
 // Windows: true when dir was appended, false when PATH already held it (nothing is written then).
-bool Add(const std::wstring& dir, bool machine);
+[[nodiscard]] bool Add(const std::wstring& dir, bool machine);
 // Windows: a missing or empty PATH is left alone; otherwise the edited value is written back,
 // also when nothing matched, and an empty result deletes the variable.
 void Remove(const std::wstring& dir, bool machine);
