@@ -56,7 +56,7 @@ struct LocalFreeDeleter {
 std::vector<std::wstring> CommandLineArguments() {
     int count = 0;
     const std::unique_ptr<wchar_t*, LocalFreeDeleter> argv(CommandLineToArgvW(GetCommandLineW(), &count));
-    ThrowLastWin32ErrorIf(argv == nullptr, L"CommandLineToArgvW");
+    ThrowLastWin32ProcessErrorIf(argv == nullptr, L"CommandLineToArgvW");
     std::vector<std::wstring> arguments;
     for (int i = 1; i < count; ++i) arguments.emplace_back(argv.get()[i]);
     return arguments;
