@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "core/engine/install_test_support.h"
 #include "core/engine/support/host_socket_win32.h"
 #include "core/engine/support/uninstall_timeout_support.h"
+#include "ui/png.h"
 
 namespace Ravenquill::Core::Testing {
 namespace {
@@ -239,6 +242,30 @@ std::optional<std::wstring> EntryLocation() {
     return std::wstring(text);
 }
 
+// The pixels of the options page's directory box, as the screenshot mode draws the wizard that the
+// arguments make (the free space beside it changes with the disk; the box does not).
+std::vector<std::uint32_t> OptionsDirectoryBox(const fs::path& setup, const std::wstring& dirArgument) {
+    const fs::path out = fs::temp_directory_path() / ("RqOptionsBox-" + TestName());
+    std::error_code ignored;
+    fs::remove_all(out, ignored);
+    Args arguments{L"--self-test=" + out.wstring()};
+    if (!dirArgument.empty()) arguments.push_back(dirArgument);
+    EXPECT_EQ(RunProgram(setup, arguments).ExitCode, 0u);
+    const std::string bytes = ReadText(out / "2-options-dark.png");
+    fs::remove_all(out, ignored);
+    const std::optional<Ui::PngImage> image = Ui::Png::Decode(std::as_bytes(std::span(bytes.data(), bytes.size())));
+    EXPECT_TRUE(image.has_value());
+    std::vector<std::uint32_t> box;
+    if (!image) return box;
+    for (int y = 160; y < 195; ++y)
+        for (int x = 330; x < 750; ++x) {
+            const std::uint8_t* p = &image->Pixels[(static_cast<std::size_t>(y) * image->Width + x) * 4];
+            box.push_back(static_cast<std::uint32_t>(p[3]) << 24 | static_cast<std::uint32_t>(p[2]) << 16 |
+                          static_cast<std::uint32_t>(p[1]) << 8 | p[0]);
+        }
+    return box;
+}
+
 // Installed into a folder of one's own, the product's installer run again without a folder
 // updates that installation; one given a folder installs there.
 TEST_F(InstallerTest, AnUpdateWithoutAFolderGoesWhereTheEarlierInstallationIs) {
@@ -251,6 +278,11 @@ TEST_F(InstallerTest, AnUpdateWithoutAFolderGoesWhereTheEarlierInstallationIs) {
     ASSERT_EQ(RunProgram(setup, {L"/S", L"/D=" + custom.wstring(), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
     WriteText(custom / "app" / "core.txt", "changed by hand");
     fs::remove(LogPath(), ignored);
+
+    // The wizard starts from that folder too: its options page shows it as if it had been given.
+    const std::vector<std::uint32_t> found = OptionsDirectoryBox(setup, L"");
+    EXPECT_EQ(found, OptionsDirectoryBox(setup, L"--dir=" + custom.wstring()));
+    EXPECT_NE(found, OptionsDirectoryBox(setup, L"--dir=" + DefaultFolder(false).wstring()));
 
     const Finished updated = RunProgram(setup, {L"/S"});
     ASSERT_EQ(updated.ExitCode, 0u) << updated.Err;
