@@ -3,8 +3,10 @@
 // the program is started without waiting, its window is found by class among the program's own
 // windows, and mouse and key messages are posted at logical coordinates (one device pixel each at
 // 96 DPI). Each message gets a moment of its own, so each press and release is drawn as a frame.
-// What the window shows is read from the virtual display's framebuffer file (Xvfb -fbdir; its path
-// in RQ_FRAMEBUFFER), where a test needs pixels.
+// Real input goes through SendInput instead, into the system's input queue as a user's does, where
+// it waits behind whatever is posted to the window: only that shows whether a busy window still
+// answers its user. What the window shows is read from the virtual display's framebuffer file
+// (Xvfb -fbdir; its path in RQ_FRAMEBUFFER), where a test needs pixels.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -164,6 +166,26 @@ public:
         return WaitUntil([&] { return Near(Pixel(64, y), accent, 12); }, wait);
     }
 
+    // Waits until the column x holds a band of the colour (0xRRGGBB) at least run pixels high
+    // somewhere between the content's top and the footer: a result page's badge, a disc 68 px
+    // across at the content's left edge, in the accent (done), warning (cancelled) or error colour.
+    bool WaitForBand(int x, std::uint32_t color, int run,
+                     std::chrono::milliseconds wait = std::chrono::seconds(30)) const {
+        return WaitUntil(
+            [&] {
+                const Screen screen = Screen::Capture();
+                RECT b{};
+                GetWindowRect(window_, &b);
+                int length = 0;
+                for (int y = 64; y < 488; ++y) {
+                    length = Near(screen.At(b.left + x, b.top + y), color, 12) ? length + 1 : 0;
+                    if (length >= run) return true;
+                }
+                return false;
+            },
+            wait);
+    }
+
     // The open dialog's primary button, once shown: an accent band at least 30 px high in the
     // column x 650, which lies inside every primary button of a dialog (right-aligned at 666, at
     // least 132 px wide). Its top-left corner.
@@ -199,6 +221,56 @@ public:
     }
     // Without the moment after it: queued right behind whatever was posted before.
     void PressEscape() const { PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 1); }
+
+    // Real input. The pointer moves to the window's logical point and clicks there; false when the
+    // pointer did not land on that point.
+    bool RealClick(int x, int y) const {
+        RECT b{};
+        if (!GetWindowRect(window_, &b)) return false;
+        const POINT at{b.left + x, b.top + y};
+        // Absolute coordinates run from 0 to 65536 over the primary screen; the system takes the
+        // whole pixel a coordinate falls into.
+        const int width = GetSystemMetrics(SM_CXSCREEN);
+        const int height = GetSystemMetrics(SM_CYSCREEN);
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = static_cast<LONG>((static_cast<long long>(at.x) * 65536 + width - 1) / width);
+        move.mi.dy = static_cast<LONG>((static_cast<long long>(at.y) * 65536 + height - 1) / height);
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        if (SendInput(1, &move, sizeof(INPUT)) != 1) return false;
+        Pause();
+        POINT cursor{};
+        if (!GetCursorPos(&cursor) || cursor.x != at.x || cursor.y != at.y) {
+            ADD_FAILURE() << "the pointer went to " << cursor.x << "," << cursor.y << " instead of " << at.x << ","
+                          << at.y;
+            return false;
+        }
+        INPUT press[2]{};
+        press[0].type = press[1].type = INPUT_MOUSE;
+        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        return SendInput(2, press, sizeof(INPUT)) == 2;
+    }
+    // A key pressed and released in the foreground window; the installer's window is brought to
+    // the foreground first unless another window of the program is to have the key.
+    bool RealKey(WORD key, bool toInstallerWindow = true) const {
+        if (toInstallerWindow && !BringToForeground()) return false;
+        INPUT keys[2]{};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = key;
+        keys[0].ki.wScan = keys[1].ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        return SendInput(2, keys, sizeof(INPUT)) == 2;
+    }
+    bool BringToForeground() const {
+        return WaitUntil(
+            [&] {
+                if (GetForegroundWindow() == window_) return true;
+                SetForegroundWindow(window_);
+                return false;
+            },
+            std::chrono::seconds(5));
+    }
     void Close() const { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
     // The exit code once the program has ended, or nothing when it still runs after the wait.
