@@ -404,6 +404,7 @@ protected:
     static void SetUpTestSuite() {
         std::error_code ignored;
         fs::remove_all(Folder(), ignored);
+        fs::create_directories(Folder());
         fs::copy(FromEnvironment("RQ_TEST_DATA") / "app" / "payload", Folder() / "payload",
                  fs::copy_options::recursive);
         fs::copy_file(FromEnvironment("RQ_TEST_DATA") / "app" / "installer.json", Folder() / "installer.json");
