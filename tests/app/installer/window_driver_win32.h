@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/installer/installer_process_win32.h"
+#include "support/real_input_win32.h"
 
 namespace Ravenquill::Core::Testing {
 
@@ -222,45 +223,27 @@ public:
     // Without the moment after it: queued right behind whatever was posted before.
     void PressEscape() const { PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 1); }
 
-    // Real input. The pointer moves to the window's logical point and clicks there; false when the
-    // pointer did not land on that point.
+    // Real input (tests/support/real_input_win32.h). The pointer moves to the window's logical
+    // point and clicks there; false when the pointer did not land on that point.
     bool RealClick(int x, int y) const {
         RECT b{};
         if (!GetWindowRect(window_, &b)) return false;
         const POINT at{b.left + x, b.top + y};
-        // Absolute coordinates run from 0 to 65536 over the primary screen; the system takes the
-        // whole pixel a coordinate falls into.
-        const int width = GetSystemMetrics(SM_CXSCREEN);
-        const int height = GetSystemMetrics(SM_CYSCREEN);
-        INPUT move{};
-        move.type = INPUT_MOUSE;
-        move.mi.dx = static_cast<LONG>((static_cast<long long>(at.x) * 65536 + width - 1) / width);
-        move.mi.dy = static_cast<LONG>((static_cast<long long>(at.y) * 65536 + height - 1) / height);
-        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        if (SendInput(1, &move, sizeof(INPUT)) != 1) return false;
-        Pause();
-        POINT cursor{};
-        if (!GetCursorPos(&cursor) || cursor.x != at.x || cursor.y != at.y) {
+        if (!Ravenquill::Testing::SendPointerTo(at)) {
+            POINT cursor{};
+            GetCursorPos(&cursor);
             ADD_FAILURE() << "the pointer went to " << cursor.x << "," << cursor.y << " instead of " << at.x << ","
                           << at.y;
             return false;
         }
-        INPUT press[2]{};
-        press[0].type = press[1].type = INPUT_MOUSE;
-        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        return SendInput(2, press, sizeof(INPUT)) == 2;
+        Pause();
+        return Ravenquill::Testing::SendLeftClick();
     }
     // A key pressed and released in the foreground window; the installer's window is brought to
     // the foreground first unless another window of the program is to have the key.
     bool RealKey(WORD key, bool toInstallerWindow = true) const {
         if (toInstallerWindow && !BringToForeground()) return false;
-        INPUT keys[2]{};
-        keys[0].type = keys[1].type = INPUT_KEYBOARD;
-        keys[0].ki.wVk = keys[1].ki.wVk = key;
-        keys[0].ki.wScan = keys[1].ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        return SendInput(2, keys, sizeof(INPUT)) == 2;
+        return Ravenquill::Testing::SendKey(key);
     }
     bool BringToForeground() const {
         return WaitUntil(
