@@ -1,9 +1,10 @@
 // The installer window answering its user while 20,000 small files install through it, with real
 // input (SendInput, which waits in the input queue behind anything posted to the window): the time
-// from Escape to the window's end, and from a click on "Отмена" to the first presented frame of
-// the cancelled page, the median of five runs each; and over the copying before the input, the
-// progress page's frames per second and the longest gap between two presented frames. Figures
-// only, never a pass or fail. Run in a virtual display:
+// from Escape to the window hidden and to its end, and from a click on "Отмена" to the first frame
+// drawn for it and to the first presented frame of the cancelled page, the median of five runs
+// each; and over the copying before the input, the progress page's frames per second and the
+// longest gap between two presented frames. Figures only, never a pass or fail. Run in a virtual
+// display:
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-run build/windows/bench/ui/input_bench.exe [files] [runs]
 #include <windows.h>
@@ -45,6 +46,7 @@ constexpr auto CopyingBeforeInput = 3s;
 enum class Input { Escape, Cancel };
 
 struct Run {
+    double inputToAnswerMs = -1;   // to the window hidden, or to the first frame drawn for the click
     double inputToResultMs = -1;   // to the window's end, or to the cancelled page on screen
     double inputToCleanUpMs = -1;  // to the end of Run: the run's clean-up waited for
     double fps = 0;
@@ -105,6 +107,7 @@ Run RunOnce(Input input, const std::shared_ptr<const Core::InstallManifest>& man
     Run run;
     Clock::time_point copyingAt{};
     Clock::time_point inputAt{};
+    Clock::time_point windowHiddenAt{};
     Clock::time_point windowGoneAt{};
     const DWORD uiThread = GetCurrentThreadId();
     std::thread user([&] {
@@ -123,6 +126,8 @@ Run RunOnce(Input input, const std::shared_ptr<const Core::InstallManifest>& man
             WaitUntil([&] { return GetForegroundWindow() == handle; }, 5s);
             inputAt = Clock::now();
             Testing::SendKey(VK_ESCAPE);
+            WaitUntil([&] { return !IsWindowVisible(handle); }, 120s, 100us);
+            windowHiddenAt = Clock::now();
             WaitUntil([&] { return !IsWindow(handle); }, 120s, 100us);
             windowGoneAt = Clock::now();
         } else {
@@ -143,6 +148,12 @@ Run RunOnce(Input input, const std::shared_ptr<const Core::InstallManifest>& man
     if (inputAt != Clock::time_point{}) {
         run.inputToResultMs = Ms((input == Input::Escape ? windowGoneAt : resultShownAt) - inputAt);
         run.inputToCleanUpMs = Ms(ranOut - inputAt);
+        if (input == Input::Escape) {
+            run.inputToAnswerMs = Ms(windowHiddenAt - inputAt);
+        } else {
+            const auto first = std::find_if(presented.begin(), presented.end(), [&](auto t) { return t > inputAt; });
+            if (first != presented.end()) run.inputToAnswerMs = Ms(*first - inputAt);
+        }
     }
     // The frames while the files were being copied, before the input.
     std::vector<Clock::time_point> copying;
@@ -165,21 +176,24 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-void Report(const char* name, const char* result, const std::vector<Run>& runs) {
-    std::vector<double> toResult, toCleanUp, fps;
+void Report(const char* name, const char* answer, const char* result, const std::vector<Run>& runs) {
+    std::vector<double> toAnswer, toResult, toCleanUp, fps;
     double longest = 0;
     int ended = 0;
     std::printf("  %s:", name);
     for (const Run& r : runs) {
         std::printf(" %.0f", r.inputToResultMs);
+        toAnswer.push_back(r.inputToAnswerMs);
         toResult.push_back(r.inputToResultMs);
         toCleanUp.push_back(r.inputToCleanUpMs);
         fps.push_back(r.fps);
         longest = std::max(longest, r.longestGapMs);
         ended += r.copyingEndedFirst ? 1 : 0;
     }
-    std::printf(" ms\n    to %s: median %.0f ms; to the end of the run's clean-up: median %.0f ms\n", result,
-                Median(toResult), Median(toCleanUp));
+    std::printf(
+        " ms\n    to %s: median %.0f ms; to %s: median %.0f ms; to the end of the run's clean-up: median "
+        "%.0f ms\n",
+        answer, Median(toAnswer), result, Median(toResult), Median(toCleanUp));
     std::printf("    while copying: %.1f fps (median of the runs), longest gap between frames %.1f ms\n", Median(fps),
                 longest);
     if (ended > 0) std::printf("    (in %d runs the copying had ended before the input: payload too small)\n", ended);
@@ -233,8 +247,8 @@ int wmain(int argc, wchar_t** argv) {
         std::printf(
             "window 940x580, progress page, a payload of %d files of 100 bytes; input after %lld s of copying\n", files,
             static_cast<long long>(CopyingBeforeInput.count()));
-        Report("Escape", "the window's end", escape);
-        Report("a click on \"Отмена\"", "the cancelled page on screen", cancel);
+        Report("Escape", "the window hidden", "the window's end", escape);
+        Report("a click on \"Отмена\"", "the first frame drawn for it", "the cancelled page on screen", cancel);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RqInputBench");
         fs::remove_all(root, ignored);
         return 0;
