@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include <cwchar>
+
 #include "core/common/errors.h"
 #include "core/common/win32_error.h"
-
 #include "core/engine/elevation.h"
 #include "shell/installer_window_win32.h"
 #include "shell/shell_platform.h"
