@@ -224,8 +224,8 @@ public:
     void PressEscape() const { PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 1); }
 
     // Real input (tests/support/real_input_win32.h). The pointer moves to the window's logical
-    // point and clicks there; false when the pointer did not land on that point.
-    bool RealClick(int x, int y) const {
+    // point; false when it did not land there.
+    bool RealMoveTo(int x, int y) const {
         RECT b{};
         if (!GetWindowRect(window_, &b)) return false;
         const POINT at{b.left + x, b.top + y};
@@ -237,8 +237,10 @@ public:
             return false;
         }
         Pause();
-        return Ravenquill::Testing::SendLeftClick();
+        return true;
     }
+    // The pointer moves to the window's logical point and clicks there.
+    bool RealClick(int x, int y) const { return RealMoveTo(x, y) && Ravenquill::Testing::SendLeftClick(); }
     // A key pressed and released in the foreground window; the installer's window is brought to
     // the foreground first unless another window of the program is to have the key.
     bool RealKey(WORD key, bool toInstallerWindow = true) const {

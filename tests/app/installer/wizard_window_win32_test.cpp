@@ -380,11 +380,25 @@ TEST_F(WizardWindowTest, ThePickerIsModalToTheWindowWhichStaysResponsiveAndIgnor
     // A click on "Назад" now reaches nothing, neither now nor once the picker has closed.
     ASSERT_TRUE(installer.RealClick(BackX, FooterY));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    SetForegroundWindow(picker);
-    ASSERT_TRUE(installer.RealKey(VK_ESCAPE, false));
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(picker); }, std::chrono::seconds(10))) << "Escape left the picker open";
-    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(installer.Window()) != FALSE; }, std::chrono::seconds(5)));
+    const auto closePicker = [&](HWND open) {
+        SetForegroundWindow(open);
+        ASSERT_TRUE(installer.RealKey(VK_ESCAPE, false));
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(open); }, std::chrono::seconds(10))) << "Escape left it open";
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(installer.Window()) != FALSE; }, std::chrono::seconds(5)));
+    };
+    closePicker(picker);
     EXPECT_FALSE(installer.WaitForStep(1, Accent(), std::chrono::seconds(2))) << "the click went to the page";
+    EXPECT_TRUE(installer.WaitForStep(3, Accent())) << "still on the options page";
+
+    // Nor does the pointer moved meanwhile: the frame that opened the picker, a click's, must not go
+    // on to click "Установить" because the pointer went there.
+    ASSERT_TRUE(installer.RealClick(BrowseX, BrowseY));
+    const HWND again = WaitForPicker(processId);
+    ASSERT_NE(again, nullptr);
+    ASSERT_TRUE(installer.RealMoveTo(PrimaryX, FooterY));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    closePicker(again);
+    EXPECT_FALSE(installer.WaitForStep(4, Accent(), std::chrono::seconds(2))) << "an installation started";
     EXPECT_TRUE(installer.WaitForStep(3, Accent())) << "still on the options page";
     EXPECT_TRUE(installer.Running());
 
