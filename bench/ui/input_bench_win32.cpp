@@ -52,6 +52,7 @@ struct Run {
     double inputToCleanUpMs = -1;  // to the end of Run: the run's clean-up waited for
     double fps = 0;
     double longestGapMs = 0;
+    std::vector<double> gapsMs;
     bool copyingEndedFirst = false;
     bool installedAnyway = false;  // the input took effect only once the installation was done
 };
@@ -165,8 +166,8 @@ Run RunOnce(Input input, const std::shared_ptr<const Core::InstallManifest>& man
     for (const Clock::time_point t : presented)
         if (t >= copyingAt && t <= inputAt) copying.push_back(t);
     if (copying.size() >= 2) {
-        for (std::size_t i = 1; i < copying.size(); ++i)
-            run.longestGapMs = std::max(run.longestGapMs, Ms(copying[i] - copying[i - 1]));
+        for (std::size_t i = 1; i < copying.size(); ++i) run.gapsMs.push_back(Ms(copying[i] - copying[i - 1]));
+        run.longestGapMs = *std::max_element(run.gapsMs.begin(), run.gapsMs.end());
         run.fps = (copying.size() - 1) / std::chrono::duration<double>(copying.back() - copying.front()).count();
     }
     std::error_code ignored;
@@ -182,7 +183,7 @@ double Median(std::vector<double> values) {
 }
 
 void Report(const char* name, const char* answer, const char* result, const std::vector<Run>& runs) {
-    std::vector<double> toAnswer, toResult, toCleanUp, fps;
+    std::vector<double> toAnswer, toResult, toCleanUp, fps, gaps;
     double longest = 0;
     int ended = 0;
     int installed = 0;
@@ -194,6 +195,7 @@ void Report(const char* name, const char* answer, const char* result, const std:
         toCleanUp.push_back(r.inputToCleanUpMs);
         fps.push_back(r.fps);
         longest = std::max(longest, r.longestGapMs);
+        gaps.insert(gaps.end(), r.gapsMs.begin(), r.gapsMs.end());
         ended += r.copyingEndedFirst ? 1 : 0;
         installed += r.installedAnyway ? 1 : 0;
     }
@@ -201,8 +203,12 @@ void Report(const char* name, const char* answer, const char* result, const std:
         " ms\n    to %s: median %.0f ms; to %s: median %.0f ms; to the end of the run's clean-up: median "
         "%.0f ms\n",
         answer, Median(toAnswer), result, Median(toResult), Median(toCleanUp));
-    std::printf("    while copying: %.1f fps (median of the runs), longest gap between frames %.1f ms\n", Median(fps),
-                longest);
+    std::sort(gaps.begin(), gaps.end());
+    const double p95 = gaps.empty() ? 0 : gaps[gaps.size() * 95 / 100];
+    std::printf(
+        "    while copying: %.1f fps (median of the runs); gaps between frames: median %.1f ms, 95%% %.1f ms, "
+        "longest %.1f ms\n",
+        Median(fps), Median(gaps), p95, longest);
     if (installed > 0)
         std::printf("    (in %d runs the input took effect only once the installation was done)\n", installed);
     if (ended > 0) std::printf("    (in %d runs the copying had ended before the input: payload too small)\n", ended);
