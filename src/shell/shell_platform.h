@@ -31,7 +31,8 @@ public:
     // wait for it), false when the consent prompt was declined or the start failed.
     [[nodiscard]] virtual bool RelaunchElevated(std::span<const std::wstring> arguments) = 0;
 
-    // The folder picker; none when the user cancels or anything fails. Blocks the UI thread.
+    // The folder picker, modal to the installer window; none when the user cancels or anything
+    // fails. Returns when the picker closes; the UI thread dispatches its messages meanwhile.
     virtual std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
                                                    const std::optional<std::wstring>& initialPath) = 0;
     // Bytes available to the caller on the drive of the root path. Failures are raised as the
