@@ -92,6 +92,15 @@ TEST_F(UninstallEngineTest, RemovesEverythingTheRecordListsInOrder) {
                                                L"Удаление завершено"}));
 }
 
+// The uninstaller an update kept aside is part of the installation although no record lists it.
+TEST_F(UninstallEngineTest, RemovesTheEarlierUninstallerAnUpdateKept) {
+    record_.Files = {L"app.exe"};
+    system_->ExistingFiles = {Under(L"uninstall.exe.old")};
+    engine_.Uninstall(record_, true);
+    EXPECT_EQ(CallsStartingWith(L"delete-file"),
+              (std::vector<std::wstring>{Under(L"app.exe"), Under(L"uninstall.exe.old")}));
+}
+
 TEST_F(UninstallEngineTest, DirectoriesGoLongestFirstWithEqualLengthsInRecordOrder) {
     record_.Directories = {L"a", L"a\\bb", L"cc", L"a\\bb\\c", L"dd"};
     engine_.Uninstall(record_, true);

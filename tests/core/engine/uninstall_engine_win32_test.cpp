@@ -253,6 +253,7 @@ public:
     void DeleteDirectoryIfEmpty(const std::wstring& p) override { machine_->DeleteDirectoryIfEmpty(p); }
     void DeleteTree(const std::wstring& p) override { machine_->DeleteTree(p); }
     bool DirectoryExists(const std::wstring& p) override { return machine_->DirectoryExists(p); }
+    bool FileExists(const std::wstring& p) override { return machine_->FileExists(p); }
     bool IsLinkedDirectory(const std::wstring& p) override { return machine_->IsLinkedDirectory(p); }
     bool IsSameDirectory(const std::wstring& a, const std::wstring& b) override {
         return machine_->IsSameDirectory(a, b);

@@ -72,6 +72,7 @@ private:
     void RemoveShortcuts();
     void RemoveStartMenuFolder();
     void RemoveFiles();
+    void RemoveEarlierUninstaller();
     void RemoveDirectories();
     void RemovePathEntry();
     void RemoveUninstallEntry();
@@ -151,6 +152,7 @@ void UninstallEngine::Run::Execute(bool keepUserData) {
 
     engine_.Report(0.20, L"Удаление файлов");
     RemoveFiles();
+    RemoveEarlierUninstaller();
 
     engine_.Report(0.80, L"Очистка каталогов");
     RemoveDirectories();
@@ -214,6 +216,14 @@ void UninstallEngine::Run::RemoveFiles() {
                            relative);
         }
     }
+}
+
+// An update keeps the uninstaller it replaced beside the new one, and no record lists it; left
+// behind, it would keep the install directory alive after the self-deletion.
+void UninstallEngine::Run::RemoveEarlierUninstaller() {
+    const std::wstring old = Path::Combine(installDir_, L"uninstall.exe.old");
+    if (Text::EqualsIgnoreCase(old, RunningExecutable()) || !system_.FileExists(old)) return;
+    TryRun([&] { DeleteRecordedFile(old); }, L"uninstall.exe.old");
 }
 
 void UninstallEngine::Run::RemoveDirectories() {
