@@ -5,9 +5,11 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 
+#include "core/common/com_apartment_win32.h"
 #include "core/common/errors.h"
 #include "core/common/file_system.h"
 #include "core/common/unique_handle.h"
@@ -72,14 +74,13 @@ bool RunInSingleThreadedApartment(const std::function<void()>& work) {
     std::exception_ptr failure;
     try {
         std::thread helper([&] {
-            if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+            if (const std::optional<ComApartment> apartment = ComApartment::TryEnter(ApartmentKind::SingleThreaded)) {
                 try {
                     work();
                     ran = true;
                 } catch (...) {
                     failure = std::current_exception();
                 }
-                CoUninitialize();
             }
             SetEvent(done.get());
         });
