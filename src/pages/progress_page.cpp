@@ -80,7 +80,7 @@ std::wstring PercentText(double percent) { return FormatDecimals(std::round(perc
 
 }  // namespace
 
-std::shared_ptr<ProgressPage> ProgressPage::Create(Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines,
+std::shared_ptr<ProgressPage> ProgressPage::Create(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
                                                    std::optional<Core::InstallRecord> uninstallTarget) {
     return std::make_shared<ProgressPage>(Passkey{}, wizard, std::move(engines), true, std::move(uninstallTarget));
 }
@@ -89,7 +89,7 @@ std::shared_ptr<ProgressPage> ProgressPage::CreatePreview(Shell::Wizard& wizard)
     return std::make_shared<ProgressPage>(Passkey{}, wizard, nullptr, false, std::nullopt);
 }
 
-ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines, bool live,
+ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines, bool live,
                            std::optional<Core::InstallRecord> uninstallTarget)
     : wizard_(wizard),
       theme_(wizard.Theme),
@@ -297,11 +297,11 @@ void ProgressPage::DrawLog(Ui::Canvas& canvas, const Rect& r, const std::vector<
 }
 
 std::shared_ptr<Shell::IPage> MakeInstallProgressPage(Shell::Wizard& wizard) {
-    return ProgressPage::Create(wizard, CurrentEngineRuns(), std::nullopt);
+    return ProgressPage::Create(wizard, wizard.Engines, std::nullopt);
 }
 
 std::shared_ptr<Shell::IPage> MakeUninstallProgressPage(Shell::Wizard& wizard, Core::InstallRecord target) {
-    return ProgressPage::Create(wizard, CurrentEngineRuns(), std::move(target));
+    return ProgressPage::Create(wizard, wizard.Engines, std::move(target));
 }
 
 std::shared_ptr<Shell::IPage> MakePreviewProgressPage(Shell::Wizard& wizard) {

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "core/engine/engines/engine_services.h"
 #include "core/model/install_options.h"
 #include "core/model/install_record.h"
-#include "engine_runs.h"
 #include "progress_run.h"
 #include "run_journal.h"
 #include "shell/live_runs.h"
@@ -36,12 +36,12 @@ class ProgressPage final : public Shell::IPage, public std::enable_shared_from_t
 
 public:
     // A live installation (no target) or removal of the target, run with these engines.
-    static std::shared_ptr<ProgressPage> Create(Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines,
+    static std::shared_ptr<ProgressPage> Create(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
                                                 std::optional<Core::InstallRecord> uninstallTarget);
     // The screenshot mode's page: 46 % into copying "resources\app.asar"; it never runs.
     static std::shared_ptr<ProgressPage> CreatePreview(Shell::Wizard& wizard);
 
-    ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines, bool live,
+    ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines, bool live,
                  std::optional<Core::InstallRecord> uninstallTarget);
 
     // The step rail's "Установка" or "Удаление": the step before the last.
@@ -78,7 +78,7 @@ private:
 
     Shell::Wizard& wizard_;
     const Ui::Theme theme_;
-    const std::shared_ptr<EngineRuns> engines_;
+    const std::shared_ptr<Core::EngineServices> engines_;
     const std::optional<Core::InstallRecord> uninstallTarget_;
     std::stop_source cancel_;
     // The wizard's registry, held so that the worker's last act (Finish, which may let a closing

@@ -60,11 +60,11 @@ void DialogAnswer::Give(Shell::Wizard& wizard, bool value) {
 
 bool DialogAnswer::Wait() { return future_.get(); }
 
-ProgressRun::ProgressRun(Shell::Wizard& wizard, EngineRuns& engines, RunReporter& reporter,
+ProgressRun::ProgressRun(Shell::Wizard& wizard, Core::EngineServices& engines, RunReporter& reporter,
                          Shell::LiveRuns::Entry& live)
     : wizard_(wizard), engines_(engines), reporter_(reporter), live_(live), token_(live.Cancellation.get_token()) {}
 
-EngineEvents ProgressRun::Events() {
+Core::EngineEvents ProgressRun::Events() {
     return {[this](const Core::InstallProgress& p) { reporter_.OnProgress(p); },
             [this](const std::wstring& line) { reporter_.OnLog(line); }};
 }

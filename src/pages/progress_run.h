@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "core/engine/engines/engine_services.h"
 #include "core/model/file_lock_info.h"
 #include "core/model/install_options.h"
 #include "core/model/install_progress.h"
 #include "core/model/install_record.h"
 #include "core/model/locking_process.h"
-#include "engine_runs.h"
 #include "shell/dialog.h"
 #include "shell/live_runs.h"
 #include "shell/page.h"
@@ -70,7 +70,8 @@ private:
 
 class ProgressRun {
 public:
-    ProgressRun(Shell::Wizard& wizard, EngineRuns& engines, RunReporter& reporter, Shell::LiveRuns::Entry& live);
+    ProgressRun(Shell::Wizard& wizard, Core::EngineServices& engines, RunReporter& reporter,
+                Shell::LiveRuns::Entry& live);
 
     // The install run: programs running from the target first, then the engine. Never throws.
     RunOutcome Install(const Core::InstallOptions& options);
@@ -89,10 +90,10 @@ public:
     bool Ask(const std::shared_ptr<Shell::Dialog>& dialog);
 
 private:
-    EngineEvents Events();
+    Core::EngineEvents Events();
 
     Shell::Wizard& wizard_;
-    EngineRuns& engines_;
+    Core::EngineServices& engines_;
     RunReporter& reporter_;
     Shell::LiveRuns::Entry& live_;
     CancellationToken token_;
