@@ -73,7 +73,11 @@ void OptionsPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     canvas.PopAxisAlignedClip();
 
     ContentHeight = bottom + Scroll - v.Top;
+    const float drawnAt = Scroll;
     HandleScroll(input, v);
+    // This frame drew the old offset: the next one, asked for now, shows the new one at once rather
+    // than whenever the pointer next moves.
+    if (Scroll != drawnAt) Wizard.RequestRedraw();
     DrawFooter(canvas, input, c);
 }
 

@@ -35,7 +35,8 @@ public:
     int Step() const override;
     void Draw(Ui::Canvas& canvas, Ui::Input& input) override;
 
-    // Wheel scrolling over the viewport, then clamping (every frame).
+    // Wheel scrolling over the viewport, then clamping (every frame). A frame that changes the
+    // offset asks for one more frame, which draws it.
     void HandleScroll(const Ui::Input& input, const Ui::Rect& viewport);
     // The unassigned files and the selected components that own files; the whole payload when 0.
     std::int64_t GetRequiredBytes() const;

@@ -16,17 +16,31 @@ namespace Win32 = Interop::Win32;
 constexpr DWORD ExtendedStyle = WS_EX_LAYERED | WS_EX_APPWINDOW;
 constexpr DWORD Style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
 
+bool IsPointerMessage(UINT message) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSELEAVE:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 InstallerWindow* InstallerWindow::current_ = nullptr;
 
 InstallerWindow::InstallerWindow(Wizard& wizard) : wizard_(wizard), chrome_(wizard.Theme) {
-    // Both may be called from any thread; they only post. A null handle would post to the calling
-    // thread's own queue, so nothing is posted before the window exists or after it is gone.
+    // Both may be called from any thread; they only post, and a redraw request mostly not even
+    // that (WindowInput::RedrawRequests). A null handle would post to the calling thread's own
+    // queue, so nothing is posted before the window exists or after it is gone.
     wizard_.RequestRedraw = [this] {
         const HWND window = handle_.load();
-        if (window == nullptr || redrawPosted_.exchange(true)) return;
-        if (!PostMessageW(window, RedrawMessage, 0, 0)) redrawPosted_ = false;
+        if (window == nullptr || !requests_.Request()) return;
+        if (!PostMessageW(window, RedrawMessage, 0, 0)) requests_.PostFailed();
     };
     wizard_.RequestClose = [this] {
         if (const HWND window = handle_.load()) PostMessageW(window, WM_CLOSE, 0, 0);
@@ -120,8 +134,25 @@ LRESULT InstallerWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             break;
         case WM_TIMER:
-            Redraw();
+            if (wParam == RequestTimer) {
+                KillTimer(window, RequestTimer);
+                if (requests_.TimerFired()) Redraw();
+            } else {
+                Redraw();
+            }
             return 0;
+        default:
+            break;
+    }
+    // Pointer messages that arrive while a frame is being drawn come from a modal loop inside that
+    // frame (the folder picker's, a message box's): the window is disabled meanwhile, and a move or
+    // a click taken now would change the input under the frame's feet (the rest of a click frame
+    // would click wherever the pointer went), or start a drag inside it. They are dropped.
+    if (IsPointerMessage(message) && gate_.Drawing()) {
+        if (message == WM_MOUSELEAVE) trackingMouse_ = false;
+        return 0;
+    }
+    switch (message) {
         case WM_MOUSEMOVE: {
             const auto [x, y] = WindowInput::PointFromLParam(lParam);
             OnMouseMove(x, y);
@@ -159,8 +190,10 @@ LRESULT InstallerWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM
             break;
         }
         case RedrawMessage:
-            redrawPosted_ = false;
-            Redraw();
+            // The frame itself waits for a timer's tick, which comes only once no input is waiting.
+            if (requests_.WokenUp() && SetTimer(window, RequestTimer, USER_TIMER_MINIMUM, nullptr) == 0 &&
+                requests_.TimerFired())
+                Redraw();
             return 0;
         default:
             break;
@@ -174,8 +207,10 @@ void InstallerWindow::Redraw() {
 
 void InstallerWindow::DrawAndPresent() {
     if (!surface_) return;
+    requests_.FrameStarting();
     wizard_.State->CaptionHover = pointer_.CaptionHover;
-    if (!WindowInput::DrawRecovering([this] { return !DrawOnce(); }, [this] { RecreateDeviceResources(); }))
+    if (!WindowInput::DrawRecovering([this] { return !DrawOnce(); }, [this] { RecreateDeviceResources(); },
+                                     [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); }))
         throw Interop::GraphicsException(static_cast<std::int32_t>(D2DERR_RECREATE_TARGET));
     Present();
     UpdateAnimationTimer();
@@ -194,8 +229,7 @@ bool InstallerWindow::DrawOnce() {
 }
 
 void InstallerWindow::RecreateDeviceResources() {
-    // The lost frame has already acted on its click: the frame drawn again must not act twice.
-    pointer_.Input.Clicked = false;
+    pointer_.DeviceRecreated();
     surface_->RecreateTarget();
     chrome_.ReleaseShadow();
     wizard_.State->Logo = nullptr;
@@ -229,10 +263,13 @@ void InstallerWindow::UpdateAnimationTimer() {
         case WindowInput::TimerChange::Start:
             timerRunning_ = true;
             SetTimer(window, AnimationTimer, AnimationPeriodMs, nullptr);
+            requests_.AnimationChanged(true);
             break;
         case WindowInput::TimerChange::Stop:
             timerRunning_ = false;
             KillTimer(window, AnimationTimer);
+            // A request that counted on the next tick is owed its frame.
+            if (requests_.AnimationChanged(false)) SetTimer(window, RequestTimer, USER_TIMER_MINIMUM, nullptr);
             break;
         case WindowInput::TimerChange::None:
             break;

@@ -25,6 +25,8 @@ public:
     static constexpr wchar_t ClassName[] = L"RavenquillShell";
     static constexpr UINT RedrawMessage = WM_APP + 1;
     static constexpr UINT_PTR AnimationTimer = 1;
+    // Draws the frames other threads ask for while the page does not animate.
+    static constexpr UINT_PTR RequestTimer = 2;
     static constexpr UINT AnimationPeriodMs = 16;
     static constexpr int LogicalWidth = 940;
     static constexpr int LogicalHeight = 580;
@@ -32,7 +34,8 @@ public:
     static constexpr std::chrono::seconds RunCleanupWait{30};
 
     // The wizard's redraw and close requests now post to the window; until it exists they post
-    // nothing. A redraw request already waiting in the queue is not posted twice.
+    // nothing. A redraw request is drawn by the next animation tick or a short timer, never ahead
+    // of the user's input, and posts at most one message until its frame is drawn.
     explicit InstallerWindow(Wizard& wizard);
     InstallerWindow(const InstallerWindow&) = delete;
     InstallerWindow& operator=(const InstallerWindow&) = delete;
@@ -85,7 +88,7 @@ private:
     std::function<void(Surface&)> onSurface_;
     // Read by other threads' requests; null until the window exists and once it is destroyed.
     std::atomic<HWND> handle_{nullptr};
-    std::atomic<bool> redrawPosted_{false};
+    WindowInput::RedrawRequests requests_;
     HCURSOR arrowCursor_ = nullptr;
     HCURSOR handCursor_ = nullptr;
     float scale_ = 1;

@@ -13,7 +13,8 @@ class ShellPlatform {
 public:
     virtual ~ShellPlatform() = default;
 
-    // The folder picker; none when the user cancels or anything fails. Blocks the UI thread.
+    // The folder picker, modal to the installer window; none when the user cancels or anything
+    // fails. Returns when the picker closes; the UI thread dispatches its messages meanwhile.
     virtual std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
                                                    const std::optional<std::wstring>& initialPath) = 0;
     // Bytes available to the caller on the drive of the root path. Failures are raised as the

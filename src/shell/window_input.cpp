@@ -62,6 +62,7 @@ PointerOutcome Pointer::Release(float x, float y, const Frame& frame) {
             break;
     }
     Input.Clicked = true;
+    Input.ClickTaken = false;
     frame();
     Input.Clicked = false;
     Input.Down = false;
@@ -83,6 +84,10 @@ void Pointer::Wheel(float notches, const Frame& frame) {
     Input.Wheel = 0;
 }
 
+void Pointer::DeviceRecreated() noexcept {
+    if (Input.ClickTaken) Input.Clicked = false;
+}
+
 void FrameGate::Draw(const std::function<void()>& frame) {
     if (drawing_) {
         pending_ = true;
@@ -102,12 +107,42 @@ void FrameGate::Draw(const std::function<void()>& frame) {
     } while (pending_);
 }
 
-bool DrawRecovering(const std::function<bool()>& drawReportsLost, const std::function<void()>& recreate, int maxDraws) {
-    for (int draw = 1;; ++draw) {
-        if (!drawReportsLost()) return true;
-        if (draw >= maxDraws) return false;
+bool RedrawRequests::Request() noexcept {
+    // Marked before the timer is looked at: a timer stopped meanwhile sees the mark (AnimationChanged).
+    wanted_ = true;
+    if (animationDraws_) return false;
+    return !wakeUp_.exchange(true);
+}
+
+bool RedrawRequests::WokenUp() noexcept {
+    if (!animationDraws_) return true;
+    wakeUp_ = false;
+    return false;
+}
+
+bool RedrawRequests::TimerFired() noexcept {
+    // Cleared before the mark is read: a request made meanwhile either sees it clear and posts, or
+    // is answered by this tick's frame.
+    wakeUp_ = false;
+    return wanted_;
+}
+
+bool RedrawRequests::AnimationChanged(bool running) noexcept {
+    animationDraws_ = running;
+    if (running || !wanted_) return false;
+    return !wakeUp_.exchange(true);
+}
+
+bool DrawRecovering(const std::function<bool()>& drawReportsLost, const std::function<void()>& recreate,
+                    const std::function<void(std::chrono::milliseconds)>& pause,
+                    std::span<const std::chrono::milliseconds> pauses) {
+    if (!drawReportsLost()) return true;
+    for (const std::chrono::milliseconds wait : pauses) {
+        pause(wait);
         recreate();
+        if (!drawReportsLost()) return true;
     }
+    return false;
 }
 
 }  // namespace Ravenquill::Shell::WindowInput

@@ -1,10 +1,15 @@
 #pragma once
 // The installer window's decisions that need no window: which caption button a point is on, how a
 // press, a release, a move, a wheel turn or the pointer leaving turns into frames and into what the
-// window must do, the animation timer, device-to-logical coordinates, and drawing again after a lost
-// graphics device. The window procedure only decodes messages and carries out the outcome.
+// window must do, the animation timer, when the frames other threads ask for are drawn,
+// device-to-logical coordinates, and drawing again after a lost graphics device. The window
+// procedure only decodes messages and carries out the outcome.
+#include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <utility>
 
 #include "ui/input.h"
@@ -55,20 +60,24 @@ public:
     // second frame shows the pressed look; elsewhere the outcome is a drag.
     PointerOutcome Press(float x, float y, const Frame& frame);
     // Over the close button: Close; over the minimise button: Minimize, with Down cleared and no
-    // frame; elsewhere a click: one frame with Clicked set, then an ordinary one. Where the press
-    // began is not looked at.
+    // frame; elsewhere a click: one frame with Clicked set (and ClickTaken clear), then an ordinary
+    // one. Where the press began is not looked at.
     PointerOutcome Release(float x, float y, const Frame& frame);
     // One frame with no pointer, no hover and no held button.
     void Leave(const Frame& frame);
     // One frame with the wheel's notches, which replace any earlier value; they are 0 again
     // afterwards.
     void Wheel(float notches, const Frame& frame);
+    // The graphics device was lost and its resources made again, so the frame is drawn once more: a
+    // click a widget has already acted on is not delivered twice, one lost before any widget took
+    // it (the target failed while binding or clearing) is delivered by the frame drawn again.
+    void DeviceRecreated() noexcept;
 };
 
-// Keeps frames from nesting. Modal loops that run inside a click's frame (a message box, the
-// elevation prompt) dispatch mouse, timer and redraw messages to the window, whose render target is
-// still inside that frame: a frame asked for meanwhile is remembered and drawn once the outer one
-// has ended.
+// Keeps frames from nesting. Modal loops that run inside a click's frame (the folder picker, a
+// message box, the elevation prompt) dispatch mouse, timer and redraw messages to the window, whose
+// render target is still inside that frame: a frame asked for meanwhile is remembered and drawn once
+// the outer one has ended.
 class FrameGate {
 public:
     // Draws now, or, while a frame is being drawn, once after it.
@@ -80,10 +89,48 @@ private:
     bool pending_ = false;
 };
 
-// Draws a frame; while a draw reports that the graphics device was lost, makes the device's
-// resources again and draws once more, at most maxDraws draws in all. False when the last draw
-// still lost the device.
+// Frames that any thread asks for (an engine's progress, a page change, a dialog). Asking is cheap
+// and never floods the window's queue, which the system empties before it looks at the user's
+// input: while the animation timer runs, its next tick draws the frame and nothing is posted;
+// otherwise one wake-up message is posted, and the window answers it with a short timer, whose tick,
+// like the animation's, comes only when no input is waiting. Every frame, whatever drew it, answers
+// all the requests made before it began.
+class RedrawRequests {
+public:
+    // Any thread. True when the caller must post the wake-up message (none is on its way yet).
+    bool Request() noexcept;
+    // The wake-up message could not be posted: the next request posts again.
+    void PostFailed() noexcept { wakeUp_ = false; }
+    // UI thread, for the wake-up message: true when the request timer must be set; while the
+    // animation timer runs its tick draws instead.
+    bool WokenUp() noexcept;
+    // UI thread, for the request timer's tick (the timer is killed): true when a frame is still owed.
+    bool TimerFired() noexcept;
+    // UI thread, as every frame begins.
+    void FrameStarting() noexcept { wanted_ = false; }
+    // UI thread, when the animation timer is set or killed. True when, with the animation stopped,
+    // a request is still owed a frame and the request timer must be set.
+    bool AnimationChanged(bool running) noexcept;
+
+private:
+    std::atomic<bool> wanted_{false};          // a request no frame has answered yet
+    std::atomic<bool> animationDraws_{false};  // the animation timer runs
+    std::atomic<bool> wakeUp_{false};          // a wake-up message or the request timer is on its way
+};
+
+// How often, and after which pauses, a frame that lost the graphics device is drawn again: a device
+// that was reset (a driver update, a remote session taking over the display) may take a few
+// seconds to come back. The first pause comes before the second draw; about 4.5 s in all.
+inline constexpr std::array<std::chrono::milliseconds, 9> DeviceRecoveryPauses{
+    std::chrono::milliseconds(0),    std::chrono::milliseconds(50),   std::chrono::milliseconds(100),
+    std::chrono::milliseconds(200),  std::chrono::milliseconds(400),  std::chrono::milliseconds(800),
+    std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), std::chrono::milliseconds(1000)};
+
+// Draws a frame; while a draw reports that the graphics device was lost, pauses, makes the
+// device's resources again and draws once more, one more draw than there are pauses at most. False
+// when the last draw still lost the device.
 bool DrawRecovering(const std::function<bool()>& drawReportsLost, const std::function<void()>& recreate,
-                    int maxDraws = 3);
+                    const std::function<void(std::chrono::milliseconds)>& pause,
+                    std::span<const std::chrono::milliseconds> pauses = DeviceRecoveryPauses);
 
 }  // namespace Ravenquill::Shell::WindowInput

@@ -19,7 +19,7 @@ using Microsoft::WRL::ComPtr;
 
 // The picker itself, on a thread in a single-threaded apartment. Every COM pointer is released
 // before it returns, also when an error leaves it.
-std::optional<std::wstring> ShowPicker(const std::optional<std::wstring>& title,
+std::optional<std::wstring> ShowPicker(HWND owner, const std::optional<std::wstring>& title,
                                        const std::optional<std::wstring>& initialPath) {
     ComPtr<IFileOpenDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog))))
@@ -30,8 +30,9 @@ std::optional<std::wstring> ShowPicker(const std::optional<std::wstring>& title,
     dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
     dialog->SetTitle(title ? title->c_str() : nullptr);
     FolderDialog::SetInitialFolder(dialog.Get(), initialPath);
-    // A failure here includes the user's cancel.
-    if (FAILED(dialog->Show(nullptr))) return std::nullopt;
+    // Modal to the owner, which the dialog disables while it is open. A failure here includes the
+    // user's cancel.
+    if (FAILED(dialog->Show(owner))) return std::nullopt;
     ComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(&item)) || !item) return std::nullopt;
     wchar_t* name = nullptr;
@@ -40,24 +41,49 @@ std::optional<std::wstring> ShowPicker(const std::optional<std::wstring>& title,
     return std::wstring(owned.get());
 }
 
+// Waits for the event while this thread's messages (sent ones included: a dialog owned by one of its
+// windows disables and enables that window through them) are dispatched.
+void WaitDispatchingMessages(HANDLE event) {
+    std::optional<int> quit;
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke != WAIT_OBJECT_0 + 1) break;  // the event, or a wait that cannot go on
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = static_cast<int>(message.wParam);
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit) PostQuitMessage(*quit);
+}
+
 }  // namespace
 
 namespace Detail {
 
 bool RunInSingleThreadedApartment(const std::function<void()>& work) {
+    const UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done) return false;
     bool ran = false;
     std::exception_ptr failure;
     try {
         std::thread helper([&] {
-            if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) return;
-            try {
-                work();
-                ran = true;
-            } catch (...) {
-                failure = std::current_exception();
+            if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+                try {
+                    work();
+                    ran = true;
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+                CoUninitialize();
             }
-            CoUninitialize();
+            SetEvent(done.get());
         });
+        WaitDispatchingMessages(done.get());
         helper.join();
     } catch (const std::system_error&) {
         return false;  // no thread could be started
@@ -80,10 +106,11 @@ void SetInitialFolder(IFileOpenDialog* dialog, const std::optional<std::wstring>
     dialog->SetFolder(item.Get());
 }
 
-std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
+std::optional<std::wstring> PickFolder(HWND owner, const std::optional<std::wstring>& title,
                                        const std::optional<std::wstring>& initialPath) {
     std::optional<std::wstring> chosen;
-    if (!Detail::RunInSingleThreadedApartment([&] { chosen = ShowPicker(title, initialPath); })) return std::nullopt;
+    if (!Detail::RunInSingleThreadedApartment([&] { chosen = ShowPicker(owner, title, initialPath); }))
+        return std::nullopt;
     return chosen;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The pointer state that the widgets read while a frame is drawn. The window writes X, Y, Wheel,
-// Down and Clicked and clears Hot before every frame; the widgets set Hot. A default-constructed
-// Input is the inert input: the pointer is outside the window and nothing is hovered or clicked.
+// Down and Clicked and clears Hot before every frame; the widgets set Hot, and ClickTaken once one
+// of them has acted on the click (a frame drawn again after a lost device must not act twice). A
+// default-constructed Input is the inert input: the pointer is outside the window and nothing is
+// hovered or clicked.
 #include "rect.h"
 
 namespace Ravenquill::Ui {
@@ -20,6 +22,9 @@ struct Input {
     bool Clicked = false;  // set only during the one frame drawn for a left-button release
     bool Hot = false;      // something clickable lies under the pointer in this frame
 
+    // A clickable area has acted on this frame's click.
+    bool ClickTaken = false;
+
     // Half-open: the left and top edges are inside, the right and bottom edges outside. NaN
     // coordinates hit nothing.
     constexpr bool Hit(const Rect& r) const noexcept {
@@ -32,6 +37,7 @@ struct Input {
     constexpr PointerOver Track(const Rect& r, bool enabled = true) noexcept {
         const bool hovered = enabled && Hit(r);
         if (hovered) Hot = true;
+        if (hovered && Clicked) ClickTaken = true;
         return {hovered, hovered && Clicked};
     }
 

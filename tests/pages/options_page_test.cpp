@@ -181,6 +181,32 @@ TEST(OptionsPage, WheelScrollsSixtyPixelsPerNotchWithinTheContent) {
     EXPECT_EQ(TextOf(f.Draw(), L"Каталог установки").Area.Top, 136 - 60);
 }
 
+TEST(OptionsPage, AWheelNotchAsksForTheFrameThatDrawsTheNewOffset) {
+    OptionsFixture f;
+    int redraws = 0;
+    f.Wizard->RequestRedraw = [&] { ++redraws; };
+    f.Draw();
+    ASSERT_EQ(redraws, 0) << "a frame that moves nothing asks for nothing";
+
+    // The notch's own frame still draws the old offset, and asks for the next one in that frame.
+    const auto notchFrame = f.Wheel(-1);
+    EXPECT_EQ(TextOf(notchFrame, L"Каталог установки").Area.Top, 136);
+    EXPECT_EQ(redraws, 1);
+    const auto next = f.Draw();
+    EXPECT_EQ(TextOf(next, L"Каталог установки").Area.Top, 136 - 60);
+    EXPECT_EQ(redraws, 1) << "the frame that drew the new offset asks for no other";
+
+    // A notch against the clamp moves nothing and asks for nothing; one that is clamped still moves.
+    f.Page->Scroll = 0;
+    f.Draw();
+    redraws = 0;
+    f.Wheel(1);
+    EXPECT_EQ(redraws, 0);
+    f.Wheel(-3);
+    EXPECT_EQ(f.Page->Scroll, 128);
+    EXPECT_EQ(redraws, 1);
+}
+
 TEST(OptionsPage, ContentShorterThanTheViewportNeverScrolls) {
     OptionsFixture f(Testing::PageManifest(), Testing::PayloadOf(2048, 3));
     f.Wheel(-3);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -107,10 +108,7 @@ struct PointerFixture : ::testing::Test {
         Ui::Input& in = pointer.Input;
         in.Hot = false;
         frames.push_back({in.X, in.Y, in.Down, in.Clicked, pointer.CaptionHover});
-        if (in.Hit(Ui::Rect{744, 488, 876, 524})) {
-            in.Hot = true;
-            if (in.Clicked) ++clicks;
-        }
+        if (in.Track(Ui::Rect{744, 488, 876, 524}).Clicked) ++clicks;
     };
 };
 
@@ -220,20 +218,152 @@ TEST(WindowInput, AFrameAskedForDuringAFrameIsDrawnOnceAfterIt) {
     EXPECT_EQ(later, 1);
 }
 
-TEST(WindowInput, ALostDeviceIsMadeAgainAndTheFrameDrawnOnceMore) {
+TEST(WindowInput, RedrawRequestsPostOnceAndAreDrawnByATimerTick) {
+    enum class Op { Request, PostFailed, WokenUp, TimerFired, Frame, AnimationOn, AnimationOff };
+    struct Step {
+        Op op;
+        bool result;  // Request: post; WokenUp, AnimationOff: set the request timer; TimerFired: draw
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"a still page: one message, then a tick draws",
+         {{Op::Request, true},
+          {Op::Request, false},  // a flood of requests posts nothing more
+          {Op::WokenUp, true},
+          {Op::Request, false},
+          {Op::TimerFired, true},
+          {Op::Frame, false},
+          {Op::Request, true}}},  // asked for during that frame: the next message, the next tick
+        {"a frame drawn for input in between answers the request",
+         {{Op::Request, true}, {Op::WokenUp, true}, {Op::Frame, false}, {Op::TimerFired, false}}},
+        {"a message that could not be posted is posted by the next request",
+         {{Op::Request, true}, {Op::PostFailed, false}, {Op::Request, true}}},
+        {"an animated page: its ticks draw, nothing is posted",
+         {{Op::AnimationOn, false},
+          {Op::Request, false},
+          {Op::Frame, false},
+          {Op::Request, false},
+          {Op::Frame, false},
+          {Op::AnimationOff, false}}},  // every request had its frame
+        {"the animation stops with a request still owed a frame",
+         {{Op::AnimationOn, false}, {Op::Request, false}, {Op::AnimationOff, true}, {Op::TimerFired, true}}},
+        {"a message that finds the animation running leaves it to the tick",
+         {{Op::Request, true},
+          {Op::AnimationOn, false},
+          {Op::WokenUp, false},
+          {Op::Frame, false},
+          {Op::AnimationOff, false},
+          {Op::Request, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RedrawRequests requests;
+        int index = 0;
+        for (const Step& step : c.steps) {
+            SCOPED_TRACE(index++);
+            switch (step.op) {
+                case Op::Request:
+                    EXPECT_EQ(requests.Request(), step.result);
+                    break;
+                case Op::PostFailed:
+                    requests.PostFailed();
+                    break;
+                case Op::WokenUp:
+                    EXPECT_EQ(requests.WokenUp(), step.result);
+                    break;
+                case Op::TimerFired:
+                    EXPECT_EQ(requests.TimerFired(), step.result);
+                    break;
+                case Op::Frame:
+                    requests.FrameStarting();
+                    break;
+                case Op::AnimationOn:
+                    EXPECT_EQ(requests.AnimationChanged(true), step.result);
+                    break;
+                case Op::AnimationOff:
+                    EXPECT_EQ(requests.AnimationChanged(false), step.result);
+                    break;
+            }
+        }
+    }
+}
+
+TEST(WindowInput, ALostDeviceIsMadeAgainAfterAPauseUntilItComesBackOrTheTriesRunOut) {
+    constexpr int Limit = static_cast<int>(DeviceRecoveryPauses.size()) + 1;
     struct Case {
         int lostDraws;  // how many draws in a row report the loss
         bool drawn;
-        int draws, recreations;
+        int draws;  // the draws made; one recreation and one pause before each but the first
     };
-    const Case cases[] = {{0, true, 1, 0}, {1, true, 2, 1}, {2, true, 3, 2}, {3, false, 3, 2}, {9, false, 3, 2}};
+    const Case cases[] = {
+        {0, true, 1},               // nothing lost
+        {1, true, 2},               // back on the second try
+        {4, true, 5},               // on the fifth
+        {Limit - 1, true, Limit},   // on the last
+        {Limit, false, Limit},      // gives up after the limit
+        {Limit + 5, false, Limit},  //
+    };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.lostDraws);
         int draws = 0;
         int recreations = 0;
-        const bool drawn = DrawRecovering([&] { return ++draws <= c.lostDraws; }, [&] { ++recreations; });
-        EXPECT_EQ(drawn, c.drawn) << c.lostDraws;
-        EXPECT_EQ(draws, c.draws) << c.lostDraws;
-        EXPECT_EQ(recreations, c.recreations) << c.lostDraws;
+        std::vector<std::chrono::milliseconds> pauses;
+        const bool drawn = DrawRecovering(
+            [&] {
+                EXPECT_EQ(recreations, draws) << "made again before each further draw";
+                return ++draws <= c.lostDraws;
+            },
+            [&] {
+                EXPECT_EQ(pauses.size(), static_cast<std::size_t>(recreations + 1)) << "paused before";
+                ++recreations;
+            },
+            [&](std::chrono::milliseconds pause) { pauses.push_back(pause); });
+        EXPECT_EQ(drawn, c.drawn);
+        EXPECT_EQ(draws, c.draws);
+        EXPECT_EQ(recreations, c.draws - 1);
+        EXPECT_EQ(pauses, std::vector<std::chrono::milliseconds>(DeviceRecoveryPauses.begin(),
+                                                                 DeviceRecoveryPauses.begin() + (c.draws - 1)));
+    }
+    // Short pauses first, and a few seconds in all before the window gives up.
+    EXPECT_LE(DeviceRecoveryPauses.front(), std::chrono::milliseconds(50));
+    std::chrono::milliseconds total{0};
+    for (const std::chrono::milliseconds pause : DeviceRecoveryPauses) total += pause;
+    EXPECT_GE(total, std::chrono::seconds(3));
+    EXPECT_LT(total, std::chrono::seconds(5)) << "the window would be reported as not responding";
+}
+
+TEST_F(PointerFixture, AClickLostWithTheDeviceBeforeTheButtonTookItIsDrawnAgainWithIt) {
+    struct Case {
+        const char* name;
+        bool lostBeforeThePage;  // the target failed while binding or clearing: no widget saw the click
+        int clicks;
+    };
+    const Case cases[] = {{"lost before the page", true, 1}, {"lost at the end of the frame", false, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clicks = 0;
+        pointer.Press(800, 500, frame);
+        bool lost = false;
+        pointer.Release(800, 500, [&] {
+            if (!pointer.Input.Clicked) return frame();
+            // The click frame: its first draw loses the device, before or after the page's button.
+            DrawRecovering(
+                [&] {
+                    if (lost) {
+                        frame();
+                        return false;
+                    }
+                    lost = true;
+                    if (!c.lostBeforeThePage) frame();
+                    return true;
+                },
+                [&] { pointer.DeviceRecreated(); }, [](std::chrono::milliseconds) {});
+        });
+        EXPECT_EQ(clicks, c.clicks) << "one click, never none nor two";
+        EXPECT_FALSE(pointer.Input.Clicked);
     }
 }
 

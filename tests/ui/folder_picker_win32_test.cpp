@@ -1,5 +1,5 @@
 // The folder picker on Wine's common item dialog, driven by a watcher thread that finds the
-// dialog's window and presses its buttons.
+// dialog's window and presses its buttons, over an owner window of the test's own thread.
 #include <gtest/gtest.h>
 #include <objbase.h>
 
@@ -33,11 +33,37 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Waits for the picker's window, remembers its thread and title, and presses the button (for OK,
-// with the folder the dialog has open as the choice).
+constexpr UINT Probe = WM_APP + 7;
+
+// A plain window of the calling thread that counts the probe messages it is dispatched.
+class OwnerWindow {
+public:
+    OwnerWindow() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == Probe) ++probes;
+            return DefWindowProcW(window, message, wParam, lParam);
+        };
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"RqPickerOwner";
+        RegisterClassW(&windowClass);
+        window_ = CreateWindowExW(0, L"RqPickerOwner", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    }
+    ~OwnerWindow() { DestroyWindow(window_); }
+    HWND Handle() const { return window_; }
+    static inline std::atomic<int> probes = 0;
+
+private:
+    HWND window_ = nullptr;
+};
+
+// Waits for the picker's window, remembers its thread, title and owner, whether the owner was
+// disabled and kept dispatching its messages while the picker was open, and presses the button
+// (for OK, with the folder the dialog has open as the choice).
 struct Watcher {
-    explicit Watcher(int button) {
-        thread = std::thread([this, button] {
+    explicit Watcher(int button, HWND probed = nullptr) {
+        thread = std::thread([this, button, probed] {
             for (auto end = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < end;) {
                 FoundDialog found;
                 EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
@@ -46,7 +72,16 @@ struct Watcher {
                     wchar_t text[128] = {};
                     GetWindowTextW(found.Window, text, 128);
                     title = text;
+                    owner = GetWindow(found.Window, GW_OWNER);
                     std::this_thread::sleep_for(300ms);  // let the dialog finish opening its folder
+                    if (probed != nullptr) {
+                        ownerEnabled = IsWindowEnabled(probed) != FALSE;
+                        const int before = OwnerWindow::probes;
+                        PostMessageW(probed, Probe, 0, 0);
+                        for (int i = 0; i < 100 && OwnerWindow::probes == before; ++i)
+                            std::this_thread::sleep_for(50ms);
+                        probeDispatched = OwnerWindow::probes > before;
+                    }
                     if (button == IDOK) {
                         // "." in the name box chooses the folder the dialog has open.
                         HWND name = FindWindowExW(found.Window, nullptr, L"Edit", nullptr);
@@ -66,6 +101,9 @@ struct Watcher {
     std::thread thread;
     std::atomic<DWORD> dialogThread = 0;
     std::wstring title;
+    HWND owner = nullptr;
+    bool ownerEnabled = true;
+    bool probeDispatched = false;
 };
 
 // Ends the test executable if the picker never returns, rather than hanging ctest.
@@ -90,22 +128,24 @@ std::filesystem::path MakeTempFolder(const wchar_t* name) {
     return path;
 }
 
-TEST(FolderPickerDialog, CancelReturnsNothingAndTheDialogRanOnAHelperThread) {
+TEST(FolderPickerDialog, CancelReturnsNothingAndTheDialogRanOnAHelperThreadModalToItsOwner) {
     const Watchdog watchdog;
+    const OwnerWindow owner;
+    ASSERT_NE(owner.Handle(), nullptr);
     std::optional<std::wstring> chosen;
-    DWORD dialogThread = 0;
-    std::wstring title;
-    {
-        Watcher watcher(IDCANCEL);
-        chosen = FolderDialog::PickFolder(L"Выберите каталог установки", MakeTempFolder(L"rq-picker").wstring());
-        watcher.Join();
-        dialogThread = watcher.dialogThread;
-        title = watcher.title;
-    }
+    Watcher watcher(IDCANCEL, owner.Handle());
+    chosen =
+        FolderDialog::PickFolder(owner.Handle(), L"Выберите каталог установки", MakeTempFolder(L"rq-picker").wstring());
+    watcher.Join();
     EXPECT_FALSE(chosen);
-    ASSERT_NE(dialogThread, 0u) << "the picker never showed";
-    EXPECT_NE(dialogThread, GetCurrentThreadId());
-    EXPECT_EQ(title, L"Выберите каталог установки");
+    ASSERT_NE(watcher.dialogThread, 0u) << "the picker never showed";
+    EXPECT_NE(watcher.dialogThread, GetCurrentThreadId());
+    EXPECT_EQ(watcher.title, L"Выберите каталог установки");
+    // Modal to the owner, whose thread went on dispatching its messages meanwhile.
+    EXPECT_EQ(watcher.owner, owner.Handle());
+    EXPECT_FALSE(watcher.ownerEnabled) << "the owner takes no clicks while the picker is open";
+    EXPECT_TRUE(watcher.probeDispatched) << "the caller stopped dispatching its messages";
+    EXPECT_TRUE(IsWindowEnabled(owner.Handle())) << "enabled again once the picker closed";
 }
 
 TEST(FolderPickerDialog, OpensInTheNearestExistingFolderOfAMissingPath) {
@@ -115,7 +155,7 @@ TEST(FolderPickerDialog, OpensInTheNearestExistingFolderOfAMissingPath) {
     std::optional<std::wstring> chosen;
     {
         Watcher watcher(IDOK);
-        chosen = FolderDialog::PickFolder(std::nullopt, (base / L"Product" / L"bin").wstring());
+        chosen = FolderDialog::PickFolder(nullptr, std::nullopt, (base / L"Product" / L"bin").wstring());
     }
     ASSERT_TRUE(chosen);
     EXPECT_TRUE(std::filesystem::equivalent(*chosen, base)) << Text::ToUtf8(*chosen);
@@ -133,14 +173,14 @@ TEST(FolderPickerDialog, AnOddInitialPathStillShowsThePickerInItsNearestFolder) 
         std::optional<std::wstring> chosen;
         {
             Watcher watcher(IDOK);
-            EXPECT_NO_THROW(chosen = FolderDialog::PickFolder(std::nullopt, path));
+            EXPECT_NO_THROW(chosen = FolderDialog::PickFolder(nullptr, std::nullopt, path));
         }
         ASSERT_TRUE(chosen) << "the picker never showed";
         EXPECT_TRUE(std::filesystem::equivalent(*chosen, base)) << Text::ToUtf8(*chosen);
     }
 }
 
-TEST(FolderPickerDialog, WorkRunsInASingleThreadedApartmentWhileTheCallerWaits) {
+TEST(FolderPickerDialog, WorkRunsInASingleThreadedApartmentWhileTheCallerWaitsDispatching) {
     APTTYPE callerType{};
     APTTYPEQUALIFIER qualifier{};
     ASSERT_EQ(CoGetApartmentType(&callerType, &qualifier), S_OK);
@@ -156,6 +196,16 @@ TEST(FolderPickerDialog, WorkRunsInASingleThreadedApartmentWhileTheCallerWaits) 
         finished = true;
     }));
     EXPECT_TRUE(finished);  // the caller was blocked until the work ended
+
+    // A quit message the caller's wait took is still there for the caller's own loop.
+    const DWORD caller = GetCurrentThreadId();
+    EXPECT_TRUE(Detail::RunInSingleThreadedApartment([&] {
+        PostThreadMessageW(caller, WM_QUIT, 7, 0);
+        std::this_thread::sleep_for(200ms);
+    }));
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
     // The first single-threaded apartment of a process is its main one.
     EXPECT_TRUE(helperType == APTTYPE_STA || helperType == APTTYPE_MAINSTA) << helperType;
     EXPECT_NE(helperThread, GetCurrentThreadId());

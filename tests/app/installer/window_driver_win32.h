@@ -3,8 +3,10 @@
 // the program is started without waiting, its window is found by class among the program's own
 // windows, and mouse and key messages are posted at logical coordinates (one device pixel each at
 // 96 DPI). Each message gets a moment of its own, so each press and release is drawn as a frame.
-// What the window shows is read from the virtual display's framebuffer file (Xvfb -fbdir; its path
-// in RQ_FRAMEBUFFER), where a test needs pixels.
+// Real input goes through SendInput instead, into the system's input queue as a user's does, where
+// it waits behind whatever is posted to the window: only that shows whether a busy window still
+// answers its user. What the window shows is read from the virtual display's framebuffer file
+// (Xvfb -fbdir; its path in RQ_FRAMEBUFFER), where a test needs pixels.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "app/installer/installer_process_win32.h"
+#include "support/real_input_win32.h"
 
 namespace Ravenquill::Core::Testing {
 
@@ -164,6 +167,26 @@ public:
         return WaitUntil([&] { return Near(Pixel(64, y), accent, 12); }, wait);
     }
 
+    // Waits until the column x holds a band of the colour (0xRRGGBB) at least run pixels high
+    // somewhere between the content's top and the footer: a result page's badge, a disc 68 px
+    // across at the content's left edge, in the accent (done), warning (cancelled) or error colour.
+    bool WaitForBand(int x, std::uint32_t color, int run,
+                     std::chrono::milliseconds wait = std::chrono::seconds(30)) const {
+        return WaitUntil(
+            [&] {
+                const Screen screen = Screen::Capture();
+                RECT b{};
+                GetWindowRect(window_, &b);
+                int length = 0;
+                for (int y = 64; y < 488; ++y) {
+                    length = Near(screen.At(b.left + x, b.top + y), color, 12) ? length + 1 : 0;
+                    if (length >= run) return true;
+                }
+                return false;
+            },
+            wait);
+    }
+
     // The open dialog's primary button, once shown: an accent band at least 30 px high in the
     // column x 650, which lies inside every primary button of a dialog (right-aligned at 666, at
     // least 132 px wide). Its top-left corner.
@@ -199,6 +222,40 @@ public:
     }
     // Without the moment after it: queued right behind whatever was posted before.
     void PressEscape() const { PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 1); }
+
+    // Real input (tests/support/real_input_win32.h). The pointer moves to the window's logical
+    // point; false when it did not land there.
+    bool RealMoveTo(int x, int y) const {
+        RECT b{};
+        if (!GetWindowRect(window_, &b)) return false;
+        const POINT at{b.left + x, b.top + y};
+        if (!Ravenquill::Testing::SendPointerTo(at)) {
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            ADD_FAILURE() << "the pointer went to " << cursor.x << "," << cursor.y << " instead of " << at.x << ","
+                          << at.y;
+            return false;
+        }
+        Pause();
+        return true;
+    }
+    // The pointer moves to the window's logical point and clicks there.
+    bool RealClick(int x, int y) const { return RealMoveTo(x, y) && Ravenquill::Testing::SendLeftClick(); }
+    // A key pressed and released in the foreground window; the installer's window is brought to
+    // the foreground first unless another window of the program is to have the key.
+    bool RealKey(WORD key, bool toInstallerWindow = true) const {
+        if (toInstallerWindow && !BringToForeground()) return false;
+        return Ravenquill::Testing::SendKey(key);
+    }
+    bool BringToForeground() const {
+        return WaitUntil(
+            [&] {
+                if (GetForegroundWindow() == window_) return true;
+                SetForegroundWindow(window_);
+                return false;
+            },
+            std::chrono::seconds(5));
+    }
     void Close() const { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
     // The exit code once the program has ended, or nothing when it still runs after the wait.

@@ -32,9 +32,14 @@ constexpr int SecondaryX = 690;
 constexpr int CloseX = 893;
 constexpr int CloseY = 42;
 constexpr int MinimizeX = 847;
-// On the options page: the per-user card and the documentation's component row.
+// On the options page: the per-user card and the documentation's component row, "Обзор…" and
+// "Назад" (left of the 132-px "Установить", 12 px apart, 112 px wide).
 constexpr int PerUserCardX = 457, ScopeCardY = 295;
 constexpr int DocumentationRowX = 603, DocumentationRowY = 444;
+constexpr int BrowseX = 820, BrowseY = 177;
+constexpr int BackX = 876 - 132 - 12 - 56;
+// Inside a result page's badge, clear of its glyph: the disc 68 px across at the content's left.
+constexpr int BadgeColumnX = 328 + 12;
 
 fs::path EmbeddedProgram() { return FromEnvironment("RQ_INSTALLER_EMBEDDED"); }
 fs::path PlainProgram() { return FromEnvironment("RQ_INSTALLER_PLAIN"); }
@@ -314,6 +319,190 @@ TEST_F(WizardWindowTest, TheMinimiseButtonMakesTheWindowIconicAndTheProcessKeeps
     EXPECT_TRUE(WaitFor([&] { return IsIconic(installer.Window()) == FALSE; }, std::chrono::seconds(5)));
     installer.Click(CloseX, CloseY);
     EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+}
+
+}  // namespace
+}  // namespace Ravenquill::Core::Testing
+
+namespace Ravenquill::Core::Testing {
+namespace {
+
+// The program's visible common dialog (the folder picker), waited for; null when none came.
+HWND WaitForPicker(DWORD processId, std::chrono::seconds wait = std::chrono::seconds(30)) {
+    struct Search {
+        DWORD ProcessId;
+        HWND Found = nullptr;
+    } search{processId};
+    WaitFor(
+        [&] {
+            EnumWindows(
+                [](HWND window, LPARAM param) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(param);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    wchar_t name[16] = {};
+                    GetClassNameW(window, name, 16);
+                    if (owner != s->ProcessId || std::wstring(name) != L"#32770" || !IsWindowVisible(window))
+                        return TRUE;
+                    s->Found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.Found != nullptr;
+        },
+        wait);
+    return search.Found;
+}
+
+TEST_F(WizardWindowTest, ThePickerIsModalToTheWindowWhichStaysResponsiveAndIgnoresClicksMeanwhile) {
+    REQUIRE_SCREEN();
+    LiveInstaller installer(Setup(), Arguments());
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
+    ASSERT_TRUE(installer.RealClick(SecondaryX, FooterY));  // "Настроить"
+    ASSERT_TRUE(installer.WaitForStep(3, Accent())) << "the options page";
+    ASSERT_TRUE(installer.RealClick(BrowseX, BrowseY));  // "Обзор…"
+    DWORD processId = 0;
+    GetWindowThreadProcessId(installer.Window(), &processId);
+    const HWND picker = WaitForPicker(processId);
+    ASSERT_NE(picker, nullptr) << "the picker never showed";
+    EXPECT_EQ(GetWindow(picker, GW_OWNER), installer.Window());
+    EXPECT_FALSE(IsWindowEnabled(installer.Window())) << "the window takes no input while the picker is open";
+
+    // The window's thread goes on taking its messages: a redraw request, then a message that needs
+    // an answer.
+    PostMessageW(installer.Window(), WM_APP + 1, 0, 0);
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(installer.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &answer), 0)
+        << "the window does not answer while the picker is open";
+    EXPECT_FALSE(IsHungAppWindow(installer.Window()));
+
+    // A click on "Назад" now reaches nothing, neither now nor once the picker has closed.
+    ASSERT_TRUE(installer.RealClick(BackX, FooterY));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto closePicker = [&](HWND open) {
+        SetForegroundWindow(open);
+        ASSERT_TRUE(installer.RealKey(VK_ESCAPE, false));
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(open); }, std::chrono::seconds(10))) << "Escape left it open";
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(installer.Window()) != FALSE; }, std::chrono::seconds(5)));
+    };
+    closePicker(picker);
+    EXPECT_FALSE(installer.WaitForStep(1, Accent(), std::chrono::seconds(2))) << "the click went to the page";
+    EXPECT_TRUE(installer.WaitForStep(3, Accent())) << "still on the options page";
+
+    // Nor does the pointer moved meanwhile: the frame that opened the picker, a click's, must not go
+    // on to click "Установить" because the pointer went there.
+    ASSERT_TRUE(installer.RealClick(BrowseX, BrowseY));
+    const HWND again = WaitForPicker(processId);
+    ASSERT_NE(again, nullptr);
+    ASSERT_TRUE(installer.RealMoveTo(PrimaryX, FooterY));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    closePicker(again);
+    EXPECT_FALSE(installer.WaitForStep(4, Accent(), std::chrono::seconds(2))) << "an installation started";
+    EXPECT_TRUE(installer.WaitForStep(3, Accent())) << "still on the options page";
+    EXPECT_TRUE(installer.Running());
+
+    installer.Close();
+    EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+}
+
+// 20,000 files of 100 bytes under "app" beside the test payload, made once for the tests below:
+// every file is a progress and a journal event, so the engine asks for frames as fast as it can.
+class BusyWindowTest : public WizardWindowTest {
+protected:
+    static constexpr int SmallFiles = 20'000;
+
+    static fs::path Folder() { return fs::temp_directory_path() / "RqBusyWindow"; }
+    static fs::path Program() { return Folder() / "plain-setup.exe"; }
+
+    static void SetUpTestSuite() {
+        std::error_code ignored;
+        fs::remove_all(Folder(), ignored);
+        fs::create_directories(Folder());
+        fs::copy(FromEnvironment("RQ_TEST_DATA") / "app" / "payload", Folder() / "payload",
+                 fs::copy_options::recursive);
+        fs::copy_file(FromEnvironment("RQ_TEST_DATA") / "app" / "installer.json", Folder() / "installer.json");
+        fs::copy_file(PlainProgram(), Program());
+        const std::string content(100, 'q');
+        const fs::path many = Folder() / "payload" / "app" / "many";
+        for (int i = 0; i < SmallFiles; ++i) {
+            const fs::path folder = many / ("d" + std::to_string(i / 1000));
+            if (i % 1000 == 0) fs::create_directories(folder);
+            const fs::path file = folder / ("f" + std::to_string(i) + ".txt");
+            const HANDLE handle =
+                CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
+            DWORD written = 0;
+            WriteFile(handle, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+            CloseHandle(handle);
+        }
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        fs::remove_all(Folder(), ignored);
+    }
+
+    std::vector<std::wstring> BusyArguments() const { return {L"--dir=" + Target().wstring(), L"--per-user"}; }
+
+    // Starts the installation from the welcome page with a real click and waits for the copying to
+    // begin; false when it never did or had already ended.
+    bool StartCopying(const LiveInstaller& installer) const {
+        if (!installer.WaitForStep(1, Accent()) || !installer.RealClick(PrimaryX, FooterY))
+            return false;  // "Установить"
+        if (!WaitFor([&] { return fs::exists(Target() / "app" / "many"); })) {
+            ADD_FAILURE() << "the copying never began";
+            return false;
+        }
+        return true;
+    }
+    bool CopyingHasEnded() const { return fs::exists(Target() / ".ravenquill" / "record.json"); }
+};
+
+TEST_F(BusyWindowTest, EscapeOrTheCloseButtonWhileManySmallFilesAreCopiedClosesTheWindowAndLeavesNothing) {
+    REQUIRE_SCREEN();
+    struct Case {
+        const char* Name;
+        bool (*Close)(const LiveInstaller&);
+    };
+    const Case cases[] = {
+        {"Escape", [](const LiveInstaller& installer) { return installer.RealKey(VK_ESCAPE); }},
+        {"the close button", [](const LiveInstaller& installer) { return installer.RealClick(CloseX, CloseY); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const MachineState before = sandbox_.Snapshot();
+        LiveInstaller installer(Program(), BusyArguments());
+        ASSERT_NE(installer.FindWindow(), nullptr);
+        ASSERT_TRUE(StartCopying(installer));
+        ASSERT_FALSE(CopyingHasEnded()) << "the copying ended before the input was sent";
+        ASSERT_TRUE(c.Close(installer));
+
+        // The window goes while the files are still being copied; the process then waits for the
+        // run's clean-up.
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(installer.Window()); }));
+        EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(90)), std::optional<DWORD>(0));
+        EXPECT_EQ(sandbox_.Snapshot(), before) << "nothing of the product is left";
+        EXPECT_FALSE(fs::exists(Target()));
+    }
+}
+
+TEST_F(BusyWindowTest, ARealClickOnCancelWhileManySmallFilesAreCopiedEndsOnTheCancelledPageWithNothingLeft) {
+    REQUIRE_SCREEN();
+    const MachineState before = sandbox_.Snapshot();
+    LiveInstaller installer(Program(), BusyArguments());
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    ASSERT_TRUE(StartCopying(installer));
+    ASSERT_FALSE(CopyingHasEnded()) << "the copying ended before the input was sent";
+    ASSERT_TRUE(installer.RealClick(PrimaryX, FooterY));  // "Отмена"
+
+    // The cancelled page's badge is in the warning colour (done: accent, failed: error).
+    EXPECT_TRUE(installer.WaitForBand(BadgeColumnX, Rgb(Palette().Warning), 40, std::chrono::seconds(60)))
+        << "no cancelled result page";
+    EXPECT_FALSE(CopyingHasEnded());
+    EXPECT_EQ(sandbox_.Snapshot(), before) << "nothing of the product is left";
+    EXPECT_FALSE(fs::exists(Target()));
+    ASSERT_TRUE(installer.RealClick(PrimaryX, FooterY));  // "Закрыть"
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
 }
 
 }  // namespace
