@@ -20,6 +20,7 @@
 
 #include "app/shell_startup.h"
 #include "core/common/errors.h"
+#include "core/engine/engines/engine_services.h"
 #include "pages/pages.h"
 #include "shell/chrome.h"
 #include "shell/frame.h"
@@ -83,7 +84,8 @@ int wmain(int argc, wchar_t** argv) {
         manifest->Publisher = L"Ravenquill Software";
         Core::CommandLineOptions options;
         const std::shared_ptr<Shell::ShellState> state = Program::BuildShellState(*manifest, options);
-        Shell::Wizard wizard(manifest, options, Ui::Theme::Dark(), state, Shell::ShellPlatform::System());
+        Shell::Wizard wizard(manifest, options, Ui::Theme::Dark(), state, Core::EngineServices::System(),
+                             Shell::ShellPlatform::System());
         Core::InstallRecord record;
         record.ProductName = manifest->ProductName;
         record.Version = manifest->Version;

@@ -23,6 +23,7 @@
 #include "app/shell_startup.h"
 #include "core/common/errors.h"
 #include "core/common/host.h"
+#include "core/engine/engines/engine_services.h"
 #include "pages/pages.h"
 #include "pages/progress_page.h"
 #include "shell/installer_window_win32.h"
@@ -88,7 +89,7 @@ Run RunOnce(Input input, const std::shared_ptr<const Core::InstallManifest>& man
             const Core::CommandLineOptions& options, ID2D1Factory* d2d, IDWriteFactory* dwrite) {
     const fs::path target(options.InstallDir.value_or(L""));
     Shell::Wizard wizard(manifest, options, Ui::Theme::Dark(), Program::BuildShellState(*manifest, options),
-                         Shell::ShellPlatform::System());
+                         Core::EngineServices::System(), Shell::ShellPlatform::System());
     wizard.MakeProgressPage = Pages::MakeInstallProgressPage;
     wizard.Show(Pages::MakeInstallProgressPage(wizard));
     const int lastStep = static_cast<int>(wizard.State->Steps()->size());

@@ -18,6 +18,7 @@
 #include "app/shell_startup.h"
 #include "core/common/errors.h"
 #include "core/common/host.h"
+#include "core/engine/engines/engine_services.h"
 #include "pages/pages.h"
 #include "shell/installer_window_win32.h"
 #include "shell/shell_platform.h"
@@ -62,7 +63,7 @@ template <class MakePage, class Stop>
 Figures Measure(const std::shared_ptr<const Core::InstallManifest>& manifest, const Core::CommandLineOptions& options,
                 ID2D1Factory* d2d, IDWriteFactory* dwrite, MakePage makePage, Stop stop) {
     Shell::Wizard wizard(manifest, options, Ui::Theme::Dark(), Program::BuildShellState(*manifest, options),
-                         Shell::ShellPlatform::System());
+                         Core::EngineServices::System(), Shell::ShellPlatform::System());
     wizard.MakeProgressPage = Pages::MakeInstallProgressPage;
     wizard.Show(makePage(wizard));
     Shell::InstallerWindow window(wizard);

@@ -9,6 +9,7 @@
 #include "app/shell_startup.h"
 #include "core/common/file_system.h"
 #include "core/common/path.h"
+#include "core/engine/engines/engine_services.h"
 #include "pages/pages.h"
 #include "shell/chrome.h"
 #include "shell/frame.h"
@@ -46,7 +47,8 @@ void RenderPalette(ManifestPtr manifest, const Core::CommandLineOptions& options
     state->Logo = LoadLogo(surface.Canvas());
     state->SetCurrentStep(1);
     // Its redraw and close requests stay the do-nothing ones: nothing is posted anywhere.
-    Shell::Wizard wizard(manifest, options, theme, state, Shell::ShellPlatform::System());
+    Shell::Wizard wizard(manifest, options, theme, state, Core::EngineServices::System(),
+                         Shell::ShellPlatform::System());
     Shell::Chrome chrome(theme);
     const auto file = [&](const wchar_t* stem) {
         return Path::Combine(directory, stem + (L"-" + themeName + L".png"));

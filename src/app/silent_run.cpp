@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "core/common/async.h"
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
 #include "core/engine/engines/install_rules.h"
+#include "shell/elevation_decision.h"
 #include "shell/settings.h"
 
 namespace Ravenquill::SilentRun {
@@ -37,16 +39,16 @@ private:
     std::unique_ptr<LogWriter> writer_;
 };
 
-std::unique_ptr<LogWriter> OpenLog(const Core::InstallManifest& manifest, SilentMachine& machine) {
+std::unique_ptr<LogWriter> OpenLog(const Core::InstallManifest& manifest, LogSource& logSource) {
     std::unique_ptr<LogWriter> writer;
     try {
-        writer = machine.OpenLog(LogFileName(manifest));
+        writer = logSource.OpenLog(LogFileName(manifest));
     } catch (const IOException&) {
         return nullptr;
     } catch (const UnauthorizedAccessException&) {
         return nullptr;
     }
-    const std::wstring header = HeaderLine(machine.Now());
+    const std::wstring header = HeaderLine(logSource.Now());
     // The header is a write like any other.
     try {
         writer->WriteLine(header);
@@ -56,41 +58,51 @@ std::unique_ptr<LogWriter> OpenLog(const Core::InstallManifest& manifest, Silent
     return writer;
 }
 
+// The engine runs on the thread pool while this thread waits for it, as the engines' own
+// asynchronous runs do; only its log event is subscribed.
+template <class Work>
+void RunOnThreadPool(Work work) {
+    RunAsync(std::move(work)).get();
+}
+
+Core::EngineEvents LogOnly(Session& session) { return {nullptr, session.Sink()}; }
+
 int Install(const std::shared_ptr<const Core::InstallManifest>& manifest, const Core::CommandLineOptions& options,
-            SilentMachine& machine, Session& session) {
+            Core::EngineServices& engines, Session& session) {
     // Refused before the write probe or a relaunch: the elevated copy would only refuse it too.
     Core::InstallEngine::ThrowIfProductIdUnusable(*manifest);
-    const Core::PayloadSummary summary = machine.LoadPayloadSummary(*manifest);
+    const Core::PayloadSummary summary = engines.LoadPayloadSummary(*manifest);
     // An update goes where the earlier installation is, unless the command line says otherwise.
     const Shell::Settings settings =
-        Shell::Settings::FromOptions(manifest, options, summary, machine.FindInstalled(manifest->ProductId));
-    // A per-machine installation without rights fails on the machine-wide entry, shortcuts and PATH
-    // even when the folder itself can be written, so it relaunches as well as one the probe refuses.
-    if (!options.Elevated && (settings.NeedsElevation() || machine.RequiresElevation(settings.InstallDir))) {
+        Shell::Settings::FromOptions(manifest, options, summary, engines.FindInstalled(manifest->ProductId));
+    if (Shell::MustRelaunchElevated(settings, options, engines)) {
         session.Log(L"Требуются права администратора — перезапуск с повышением прав");
         // The elevated copy appends its own lines to the same log; nothing is written here meanwhile.
-        const std::optional<std::uint32_t> code = machine.RelaunchElevatedAndWait(settings.RelaunchArguments(options));
-        if (!code) {
+        const std::unique_ptr<Core::ElevatedCopy> copy = engines.RelaunchElevated(settings.RelaunchArguments(options));
+        if (!copy) {
             session.Log(L"Повышение прав отклонено");
             return ExitFailure;
         }
-        return static_cast<int>(*code);
+        return static_cast<int>(copy->WaitForExit());
     }
     Core::InstallOptions install = settings.ToInstallOptions();
     install.MinimumDuration = Core::TickDuration::zero();
-    machine.Install(install, session.Sink());
+    const Core::EngineEvents events = LogOnly(session);
+    // No locked-file handler: a locked target file fails the installation.
+    RunOnThreadPool([&] { engines.Install(install, events, nullptr, {}); });
     return ExitSuccess;
 }
 
-int Uninstall(const Core::InstallManifest& manifest, const Core::CommandLineOptions& options, SilentMachine& machine,
-              Session& session) {
-    const std::optional<Core::FoundInstallation> found = machine.FindInstallation(manifest, options.InstallDir);
+int Uninstall(const Core::InstallManifest& manifest, const Core::CommandLineOptions& options,
+              Core::EngineServices& engines, Session& session) {
+    const std::optional<Core::FoundInstallation> found = engines.FindInstallation(manifest, options.InstallDir);
     if (!found) {
         session.Log(L"Установленная версия не найдена — нечего удалять");
         return ExitSuccess;
     }
-    machine.Uninstall(found->Record, options.KeepData, session.Sink());
-    machine.ScheduleSelfDelete(found->InstallDir);
+    const Core::EngineEvents events = LogOnly(session);
+    RunOnThreadPool([&] { engines.Uninstall(found->Record, options.KeepData, events, {}); });
+    engines.ScheduleSelfDelete(found->InstallDir);
     return ExitSuccess;
 }
 
@@ -123,11 +135,11 @@ std::wstring HeaderLine(const Core::OffsetDateTime& now) {
 }
 
 int Run(const std::shared_ptr<const Core::InstallManifest>& manifest, const Core::CommandLineOptions& options,
-        SilentMachine& machine) {
-    Session session(OpenLog(*manifest, machine));
+        Core::EngineServices& engines, LogSource& logSource) {
+    Session session(OpenLog(*manifest, logSource));
     try {
-        return options.Uninstall ? Uninstall(*manifest, options, machine, session)
-                                 : Install(manifest, options, machine, session);
+        return options.Uninstall ? Uninstall(*manifest, options, engines, session)
+                                 : Install(manifest, options, engines, session);
     } catch (const OperationCanceledException&) {
         return ExitCancelled;
     } catch (const std::exception& e) {

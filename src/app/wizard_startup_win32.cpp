@@ -3,6 +3,7 @@
 #include "app/process_end_win32.h"
 #include "app/shell_startup.h"
 #include "app/wizard_startup.h"
+#include "core/engine/engines/engine_services.h"
 #include "pages/pages.h"
 #include "shell/installer_window_win32.h"
 #include "shell/shell_platform.h"
@@ -18,7 +19,8 @@ int ShowWizard(ManifestPtr manifest, const Core::CommandLineOptions& options) {
     const Interop::ComPtr<IDWriteFactory> dwrite = Interop::Graphics::CreateDWriteFactory();
 
     const std::shared_ptr<Shell::ShellState> state = BuildShellState(*manifest, options);
-    auto wizard = std::make_unique<Shell::Wizard>(manifest, options, theme, state, Shell::ShellPlatform::System());
+    auto wizard = std::make_unique<Shell::Wizard>(manifest, options, theme, state, Core::EngineServices::System(),
+                                                  Shell::ShellPlatform::System());
     wizard->MakeProgressPage = Pages::MakeInstallProgressPage;
     // Shown before the window exists: the step rail is marked and no frame is asked for yet.
     wizard->Show(options.Uninstall ? Pages::MakeUninstallPage(*wizard) : Pages::MakeWelcomePage(*wizard));

@@ -5,8 +5,6 @@
 #include <numbers>
 #include <utility>
 
-#include "core/common/async.h"
-#include "core/common/errors.h"
 #include "core/common/number_format.h"
 #include "page_layout.h"
 #include "pages.h"
@@ -14,7 +12,6 @@
 #include "ui/geometry.h"
 #include "ui/text_style.h"
 #include "ui/widgets.h"
-#include "worker_apartment.h"
 
 namespace Ravenquill::Pages {
 namespace {
@@ -80,7 +77,7 @@ std::wstring PercentText(double percent) { return FormatDecimals(std::round(perc
 
 }  // namespace
 
-std::shared_ptr<ProgressPage> ProgressPage::Create(Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines,
+std::shared_ptr<ProgressPage> ProgressPage::Create(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
                                                    std::optional<Core::InstallRecord> uninstallTarget) {
     return std::make_shared<ProgressPage>(Passkey{}, wizard, std::move(engines), true, std::move(uninstallTarget));
 }
@@ -89,130 +86,29 @@ std::shared_ptr<ProgressPage> ProgressPage::CreatePreview(Shell::Wizard& wizard)
     return std::make_shared<ProgressPage>(Passkey{}, wizard, nullptr, false, std::nullopt);
 }
 
-ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines, bool live,
+ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines, bool live,
                            std::optional<Core::InstallRecord> uninstallTarget)
     : wizard_(wizard),
       theme_(wizard.Theme),
-      engines_(std::move(engines)),
-      uninstallTarget_(std::move(uninstallTarget)),
-      runs_(wizard.Runs) {
-    if (live) return;
-    started_ = true;
-    percent_ = 46;
-    status_ = L"Копирование файлов";
-    detail_ = L"resources\\app.asar";
+      uninstall_(uninstallTarget.has_value()),
+      worker_(wizard, std::move(engines), std::move(uninstallTarget)) {
+    if (!live) worker_.Preset(L"Копирование файлов", L"resources\\app.asar", 46);
 }
 
 int ProgressPage::Step() const { return static_cast<int>(wizard_.State->Steps()->size()) - 1; }
 
-ProgressPage::Snapshot ProgressPage::TakeSnapshot() const {
-    std::lock_guard lock(sync_);
-    return {status_, detail_.value_or(L""), percent_, journal_.Lines()};
-}
-
-void ProgressPage::EnsureStarted() {
-    if (started_) return;
-    started_ = true;
-    try {
-        // What the run needs of the wizard is read here, on the UI thread that owns the settings
-        // and the keep-data flag, so the worker never reads them while a page could write them.
-        std::optional<Core::InstallOptions> install;
-        if (!uninstallTarget_) install = wizard_.Settings.ToInstallOptions();
-        const bool keepUserData = wizard_.Options.KeepData;
-        live_ = runs_->Start(cancel_);
-        QueueOnThreadPool([self = shared_from_this(), install = std::move(install), keepUserData]() mutable {
-            self->Work(std::move(install), keepUserData);
-        });
-    } catch (...) {
-        // Nothing runs: the run ends here, on the failed result page, like any run that fails.
-        if (live_) runs_->Finish(live_);
-        ShowResult(RunOutcome::Failed(MessageOf(std::current_exception())));
-    }
-}
-
-void ProgressPage::Work(std::optional<Core::InstallOptions> install, bool keepUserData) noexcept {
-    RunOutcome outcome;
-    {
-        std::optional<WorkerApartment> apartment;
-        try {
-            apartment.emplace();
-            ProgressRun run(wizard_, *engines_, *this, *live_);
-            outcome = install ? run.Install(*install) : run.Uninstall(*uninstallTarget_, keepUserData);
-        } catch (...) {
-            try {
-                outcome = RunOutcome::Failed(MessageOf(std::current_exception()));
-            } catch (...) {
-                outcome = {};
-            }
-        }
-        ShowResult(std::move(outcome));
-    }
-    // Last: a window that waits for its runs before the process ends waits for this.
-    runs_->Finish(live_);
-}
-
-void ProgressPage::ShowResult(RunOutcome outcome) noexcept {
-    std::exception_ptr failure;
-    try {
-        wizard_.Show(MakeResultPage(wizard_, std::move(outcome)));
-        return;
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    try {
-        wizard_.Show(MakeFailedPage(wizard_, MessageOf(failure)));
-    } catch (...) {
-        // Not even the failed page could be made: the page stays, and the window can still close.
-    }
-}
-
-void ProgressPage::Cancel() {
-    if (cancelling_.exchange(true)) return;
-    {
-        std::lock_guard lock(sync_);
-        status_ = L"Отмена…";
-    }
-    cancel_.request_stop();
-}
-
-void ProgressPage::OnProgress(const Core::InstallProgress& progress) {
-    {
-        std::lock_guard lock(sync_);
-        percent_ = progress.Fraction() * 100;
-        if (!cancelling_) status_ = progress.Status();
-        detail_ = progress.Detail();
-    }
-    wizard_.RequestRedraw();
-}
-
-void ProgressPage::OnLog(const std::wstring& line) {
-    {
-        std::lock_guard lock(sync_);
-        journal_.Append(line);
-    }
-    wizard_.RequestRedraw();
-}
-
-void ProgressPage::OnClosingPrograms() {
-    {
-        std::lock_guard lock(sync_);
-        status_ = L"Закрываем приложения…";
-    }
-    wizard_.RequestRedraw();
-}
-
 void ProgressPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
-    EnsureStarted();
-    const Snapshot snapshot = TakeSnapshot();
+    if (!worker_.Started()) worker_.Start(shared_from_this());
+    const Snapshot snapshot = worker_.TakeSnapshot();
     const Rect c = Shell::Chrome::ContentRect;
     const float w = c.Right - c.Left;
     const std::wstring& product = wizard_.Manifest->ProductName;
 
-    const std::wstring title = uninstallTarget_        ? L"Удаляем " + product
+    const std::wstring title = uninstall_              ? L"Удаляем " + product
                                : wizard_.HasExisting() ? L"Обновляем " + product
                                                        : L"Устанавливаем " + product;
-    const wchar_t* subtitle = uninstallTarget_ ? L"Удаляем файлы, ярлыки и записи в системе."
-                                               : L"Это займёт меньше минуты. Не выключайте компьютер.";
+    const wchar_t* subtitle = uninstall_ ? L"Удаляем файлы, ярлыки и записи в системе."
+                                         : L"Это займёт меньше минуты. Не выключайте компьютер.";
     const TextStyle titleStyle = TitleStyle(theme_);
     const TextStyle subtitleStyle = Layout::BodyStyle(theme_);
     const float titleH = MeasureRounded(canvas, title, titleStyle, w - HeadingIndent).second;
@@ -262,8 +158,8 @@ void ProgressPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     const float cancelW =
         Layout::SecondaryButtonWidth(MeasureRounded(canvas, CancelLabel, widgets.LabelStyle(), Unbounded).first);
     if (widgets.SecondaryButton({c.Right - cancelW, footerTop, c.Right, footerTop + Layout::FooterHeight}, CancelLabel,
-                                !cancelling_))
-        Cancel();
+                                !worker_.Cancelling()))
+        worker_.Cancel();
 }
 
 void ProgressPage::DrawSpinner(Ui::Canvas& canvas, const Rect& r) const {
@@ -297,11 +193,11 @@ void ProgressPage::DrawLog(Ui::Canvas& canvas, const Rect& r, const std::vector<
 }
 
 std::shared_ptr<Shell::IPage> MakeInstallProgressPage(Shell::Wizard& wizard) {
-    return ProgressPage::Create(wizard, CurrentEngineRuns(), std::nullopt);
+    return ProgressPage::Create(wizard, wizard.Engines, std::nullopt);
 }
 
 std::shared_ptr<Shell::IPage> MakeUninstallProgressPage(Shell::Wizard& wizard, Core::InstallRecord target) {
-    return ProgressPage::Create(wizard, CurrentEngineRuns(), std::move(target));
+    return ProgressPage::Create(wizard, wizard.Engines, std::move(target));
 }
 
 std::shared_ptr<Shell::IPage> MakePreviewProgressPage(Shell::Wizard& wizard) {

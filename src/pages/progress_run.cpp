@@ -21,15 +21,19 @@ RunOutcome Routed(RunResult cancelled, Body&& body) noexcept {
     } catch (const OperationCanceledException&) {
         return {cancelled};
     } catch (...) {
-        try {
-            return RunOutcome::Failed(MessageOf(std::current_exception()));
-        } catch (...) {
-            return {};  // not even the message could be copied: failed, without one
-        }
+        return RunOutcome::Failed(FailureMessageOf(std::current_exception()));
     }
 }
 
 }  // namespace
+
+std::wstring FailureMessageOf(const std::exception_ptr& failure) noexcept {
+    try {
+        return MessageOf(failure);
+    } catch (...) {
+        return {};  // not even the message could be copied: failed, without one
+    }
+}
 
 std::shared_ptr<Shell::IPage> MakeResultPage(Shell::Wizard& wizard, RunOutcome outcome) {
     switch (outcome.Result) {
@@ -60,11 +64,11 @@ void DialogAnswer::Give(Shell::Wizard& wizard, bool value) {
 
 bool DialogAnswer::Wait() { return future_.get(); }
 
-ProgressRun::ProgressRun(Shell::Wizard& wizard, EngineRuns& engines, RunReporter& reporter,
+ProgressRun::ProgressRun(Shell::Wizard& wizard, Core::EngineServices& engines, RunReporter& reporter,
                          Shell::LiveRuns::Entry& live)
     : wizard_(wizard), engines_(engines), reporter_(reporter), live_(live), token_(live.Cancellation.get_token()) {}
 
-EngineEvents ProgressRun::Events() {
+Core::EngineEvents ProgressRun::Events() {
     return {[this](const Core::InstallProgress& p) { reporter_.OnProgress(p); },
             [this](const std::wstring& line) { reporter_.OnLog(line); }};
 }

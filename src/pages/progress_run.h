@@ -5,18 +5,19 @@
 // the run to a result. The dialogs' buttons run on the UI thread and only complete the answer the
 // worker waits for; the worker itself never runs on the UI thread.
 #include <atomic>
+#include <exception>
 #include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/engine/engines/engine_services.h"
 #include "core/model/file_lock_info.h"
 #include "core/model/install_options.h"
 #include "core/model/install_progress.h"
 #include "core/model/install_record.h"
 #include "core/model/locking_process.h"
-#include "engine_runs.h"
 #include "shell/dialog.h"
 #include "shell/live_runs.h"
 #include "shell/page.h"
@@ -39,6 +40,10 @@ struct RunOutcome {
 
 // The result page of an outcome.
 std::shared_ptr<Shell::IPage> MakeResultPage(Shell::Wizard& wizard, RunOutcome outcome);
+
+// The failure's message; an empty one when not even that can be copied. Never throws, so a run's
+// failure always becomes an outcome.
+std::wstring FailureMessageOf(const std::exception_ptr& failure) noexcept;
 
 // What the run tells its page; called on the worker's (or the engine's) thread.
 class RunReporter {
@@ -70,7 +75,8 @@ private:
 
 class ProgressRun {
 public:
-    ProgressRun(Shell::Wizard& wizard, EngineRuns& engines, RunReporter& reporter, Shell::LiveRuns::Entry& live);
+    ProgressRun(Shell::Wizard& wizard, Core::EngineServices& engines, RunReporter& reporter,
+                Shell::LiveRuns::Entry& live);
 
     // The install run: programs running from the target first, then the engine. Never throws.
     RunOutcome Install(const Core::InstallOptions& options);
@@ -89,10 +95,10 @@ public:
     bool Ask(const std::shared_ptr<Shell::Dialog>& dialog);
 
 private:
-    EngineEvents Events();
+    Core::EngineEvents Events();
 
     Shell::Wizard& wizard_;
-    EngineRuns& engines_;
+    Core::EngineServices& engines_;
     RunReporter& reporter_;
     Shell::LiveRuns::Entry& live_;
     CancellationToken token_;

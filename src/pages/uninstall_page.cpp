@@ -58,7 +58,7 @@ void DrawCard(Ui::Canvas& canvas, const Rect& rect, std::uint32_t fill, std::uin
 
 }  // namespace
 
-UninstallPage::UninstallPage(Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines)
+UninstallPage::UninstallPage(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines)
     : wizard_(wizard), theme_(wizard.Theme), engines_(std::move(engines)) {
     if (auto found = engines_->FindInstallation(*wizard_.Manifest, wizard_.Options.InstallDir)) {
         record_ = std::move(found->Record);
@@ -142,7 +142,7 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
 }
 
 std::shared_ptr<Shell::IPage> MakeUninstallPage(Shell::Wizard& wizard) {
-    return std::make_shared<UninstallPage>(wizard, CurrentEngineRuns());
+    return std::make_shared<UninstallPage>(wizard, wizard.Engines);
 }
 
 }  // namespace Ravenquill::Pages

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/engine/engines/engine_services.h"
 #include "core/model/install_record.h"
 #include "core/model/locking_process.h"
-#include "engine_runs.h"
 #include "shell/page.h"
 #include "shell/wizard.h"
 #include "ui/canvas.h"
@@ -20,7 +20,7 @@ namespace Ravenquill::Pages {
 
 class UninstallPage final : public Shell::IPage {
 public:
-    UninstallPage(Shell::Wizard& wizard, std::shared_ptr<EngineRuns> engines);
+    UninstallPage(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines);
 
     // The uninstall step rail's "Подтверждение".
     int Step() const override { return 1; }
@@ -32,7 +32,7 @@ public:
 private:
     Shell::Wizard& wizard_;
     const Ui::Theme theme_;
-    const std::shared_ptr<EngineRuns> engines_;
+    const std::shared_ptr<Core::EngineServices> engines_;
     std::optional<Core::InstallRecord> record_;
     std::vector<Core::LockingProcess> running_;
 };

@@ -5,7 +5,6 @@
 #include <cwchar>
 
 #include "core/common/file_system.h"
-#include "core/engine/platform/elevation.h"
 #include "shell/installer_window_win32.h"
 #include "shell/shell_platform.h"
 #include "ui/folder_picker_win32.h"
@@ -32,29 +31,6 @@ HWND InstallerWindowOfThisThread() {
 
 class SystemPlatform final : public ShellPlatform {
 public:
-    Core::PayloadSummary LoadPayload(const Core::InstallManifest& manifest) override {
-        return Core::PayloadSummary::Load(manifest);
-    }
-
-    std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) override {
-        // An id that cannot name an entry of its own has none: the wizard then speaks of a first
-        // installation instead of ending before its window opens.
-        if (!Core::UninstallRegistry::IsEntryName(productId)) return std::nullopt;
-        std::optional<Core::UninstallRegistry::InstalledEntry> entry =
-            Core::UninstallRegistry::FindInstalled(productId);
-        if (entry) entry = Core::UninstallRegistry::WithRecordedScope(std::move(*entry));
-        return entry;
-    }
-
-    bool RequiresElevation(const std::wstring& installDir) override {
-        return Core::Elevation::RequiresElevation(installDir);
-    }
-
-    bool RelaunchElevated(std::span<const std::wstring> arguments) override {
-        // The copy runs on its own; its handle is closed here, as this process does not wait.
-        return Core::Elevation::RelaunchElevated(arguments).has_value();
-    }
-
     std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
                                            const std::optional<std::wstring>& initialPath) override {
         return Ui::FolderDialog::PickFolder(InstallerWindowOfThisThread(), title, initialPath);

@@ -3,18 +3,21 @@
 #include <utility>
 
 #include "core/common/errors.h"
+#include "shell/elevation_decision.h"
 
 namespace Ravenquill::Shell {
 
 Wizard::Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::CommandLineOptions options, Ui::Theme theme,
-               std::shared_ptr<ShellState> state, std::shared_ptr<ShellPlatform> platform)
+               std::shared_ptr<ShellState> state, std::shared_ptr<Core::EngineServices> engines,
+               std::shared_ptr<ShellPlatform> platform)
     : Manifest(std::move(manifest)),
       Options(std::move(options)),
       Theme(theme),
       State(std::move(state)),
+      Engines(std::move(engines)),
       Platform(std::move(platform)),
-      Payload(Platform->LoadPayload(*Manifest)),
-      Existing(Platform->FindInstalled(Manifest->ProductId)),
+      Payload(Engines->LoadPayloadSummary(*Manifest)),
+      Existing(Engines->FindInstalled(Manifest->ProductId)),
       Settings(Settings::FromOptions(Manifest, Options, Payload, Existing)) {}
 
 std::shared_ptr<IPage> Wizard::CurrentPage() const { return page_.load(); }
@@ -41,12 +44,7 @@ void Wizard::CloseDialog() {
 
 void Wizard::BeginInstall() {
     if (!MakeProgressPage) throw InvalidOperationException(L"The wizard has no progress page to show.");
-    // A per-machine scope without administrator rights would fail at the machine-wide entry, the
-    // shortcuts and PATH even where the folder itself is writable, so it relaunches as well. The
-    // elevated copy itself never asks again.
-    const bool relaunch =
-        !Options.Elevated && (Settings.NeedsElevation() || Platform->RequiresElevation(Settings.InstallDir));
-    if (!relaunch) {
+    if (!MustRelaunchElevated(Settings, Options, *Engines)) {
         Show(MakeProgressPage(*this));
         return;
     }
@@ -56,7 +54,8 @@ void Wizard::BeginInstall() {
     Core::CommandLineOptions relaunchOptions = Options;
     relaunchOptions.Uninstall = false;
     relaunchOptions.KeepData = false;
-    if (Platform->RelaunchElevated(Settings.RelaunchArguments(relaunchOptions))) {
+    // The copy runs on its own: this process does not wait for it.
+    if (Engines->RelaunchElevated(Settings.RelaunchArguments(relaunchOptions))) {
         RequestClose();
         return;
     }

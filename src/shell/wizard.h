@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/engine/engines/engine_services.h"
 #include "core/engine/platform/uninstall_registry.h"
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
@@ -32,10 +33,11 @@ public:
     // depends on the pages: the start-up installs the real factory, tests their own.
     using ProgressPageFactory = std::function<std::shared_ptr<IPage>(Wizard&)>;
 
-    // Loads the payload's sizes and looks up an existing installation through the platform, then
+    // Loads the payload's sizes and looks up an existing installation through the engines, then
     // builds the settings. The redraw and close requests do nothing until the window replaces them.
     Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::CommandLineOptions options, Ui::Theme theme,
-           std::shared_ptr<ShellState> state, std::shared_ptr<ShellPlatform> platform);
+           std::shared_ptr<ShellState> state, std::shared_ptr<Core::EngineServices> engines,
+           std::shared_ptr<ShellPlatform> platform);
     Wizard(const Wizard&) = delete;
     Wizard& operator=(const Wizard&) = delete;
 
@@ -43,6 +45,9 @@ public:
     Core::CommandLineOptions Options;  // the uninstall page's check box writes KeepData
     const Ui::Theme Theme;
     const std::shared_ptr<ShellState> State;
+    // The engines every page and run of this wizard uses.
+    const std::shared_ptr<Core::EngineServices> Engines;
+    // The picker, free space and starting programs.
     const std::shared_ptr<ShellPlatform> Platform;
     const Core::PayloadSummary Payload;
     // Before the settings, which start from it: an update goes where the earlier installation is.

@@ -11,6 +11,7 @@
 #include "core/common/errors.h"
 #include "core/common/text.h"
 #include "core/engine/platform/elevation.h"
+#include "support/fake_engines.h"
 
 namespace Ravenquill::SilentRun {
 namespace {
@@ -18,31 +19,28 @@ namespace {
 using Core::CommandLineOptions;
 using Core::InstallManifest;
 using Lines = std::vector<std::wstring>;
+using Dirs = std::vector<std::optional<std::wstring>>;
 
 const std::wstring Header = L"--- 2025-03-14 21:05:09 ---";
 const std::wstring AskingRights = L"Требуются права администратора — перезапуск с повышением прав";
 const std::wstring Refused = L"Повышение прав отклонено";
 const std::wstring NothingToRemove = L"Установленная версия не найдена — нечего удалять";
 
-// Every log line and every step of the machine, in the order they happened: log lines as they
-// are, steps in brackets.
-class FakeMachine final : public SilentMachine {
+// Every log line and every step of the engines, in the order they happened: log lines as they
+// are, steps in brackets. The log comes from here; the engines are the shared fake, whose steps
+// write to the same journal.
+class FakeMachine final : public LogSource {
 public:
     Lines journal;
+    Testing::FakeEngines engines;
     std::function<std::unique_ptr<LogWriter>()> openLog;
     // Fails the log's writes from this line on (counting the header as 0).
     std::optional<std::size_t> failWritesFrom;
-    bool probeRefuses = false;
     std::optional<std::uint32_t> elevatedExitCode;
-    std::vector<Lines> relaunches;
     std::vector<Core::InstallOptions> installs;
     std::function<void(const LogLine&)> installRun = [](const LogLine& log) { log(L"Установка завершена"); };
-    std::optional<Core::FoundInstallation> found;
-    std::optional<Core::UninstallRegistry::InstalledEntry> installed;
-    std::vector<std::wstring> installedLookups;
     // What a failing write throws.
     std::function<void()> writeFailure = [] { throw IOException(L"disk full"); };
-    std::optional<std::wstring> searchedDir = L"(not searched)";
     std::function<void(const LogLine&)> uninstallRun = [](const LogLine& log) { log(L"Удаление завершено"); };
     std::function<void()> summaryRun = [] {};
 
@@ -61,6 +59,27 @@ public:
 
     FakeMachine() {
         openLog = [this] { return std::make_unique<Writer>(*this); };
+        engines.Payload.HasPayload = true;
+        engines.OnLoadPayload = [this] { summaryRun(); };
+        engines.OnRelaunch = [this](std::span<const std::wstring>) {
+            journal.push_back(L"[relaunch]");
+            return elevatedExitCode;
+        };
+        engines.OnInstall = [this](const Core::InstallOptions& options, const Core::EngineEvents& events, auto&,
+                                   CancellationToken) {
+            journal.push_back(L"[install]");
+            installs.push_back(options);
+            installRun(events.Log);
+            return Core::InstallRecord{};
+        };
+        engines.OnUninstall = [this](const Core::InstallRecord& record, bool keepData, const Core::EngineEvents& events,
+                                     CancellationToken) {
+            journal.push_back(L"[uninstall " + record.InstallDir + (keepData ? L" keep" : L"") + L"]");
+            uninstallRun(events.Log);
+        };
+        engines.OnScheduleSelfDelete = [this](const std::wstring& installDir) {
+            journal.push_back(L"[self-delete " + installDir + L"]");
+        };
     }
 
     std::unique_ptr<LogWriter> OpenLog(const std::wstring& fileName) override {
@@ -68,39 +87,6 @@ public:
         return openLog();
     }
     Core::OffsetDateTime Now() override { return *Core::OffsetDateTime::ParseIso(L"2025-03-14T21:05:09.75+03:00"); }
-    std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) override {
-        installedLookups.push_back(productId);
-        return installed;
-    }
-    Core::PayloadSummary LoadPayloadSummary(const InstallManifest&) override {
-        summaryRun();
-        Core::PayloadSummary summary;
-        summary.HasPayload = true;
-        return summary;
-    }
-    bool RequiresElevation(const std::wstring&) override { return probeRefuses; }
-    std::optional<std::uint32_t> RelaunchElevatedAndWait(std::span<const std::wstring> arguments) override {
-        journal.push_back(L"[relaunch]");
-        relaunches.emplace_back(arguments.begin(), arguments.end());
-        return elevatedExitCode;
-    }
-    void Install(const Core::InstallOptions& options, const LogLine& log) override {
-        journal.push_back(L"[install]");
-        installs.push_back(options);
-        installRun(log);
-    }
-    std::optional<Core::FoundInstallation> FindInstallation(const InstallManifest&,
-                                                            const std::optional<std::wstring>& installDir) override {
-        searchedDir = installDir;
-        return found;
-    }
-    void Uninstall(const Core::InstallRecord& record, bool keepData, const LogLine& log) override {
-        journal.push_back(L"[uninstall " + record.InstallDir + (keepData ? L" keep" : L"") + L"]");
-        uninstallRun(log);
-    }
-    void ScheduleSelfDelete(const std::wstring& installDir) override {
-        journal.push_back(L"[self-delete " + installDir + L"]");
-    }
 };
 
 std::string Narrow(const Lines& lines) {
@@ -122,7 +108,8 @@ std::shared_ptr<const InstallManifest> Manifest() {
 int RunWith(FakeMachine& machine, std::initializer_list<std::wstring> arguments, bool administrator = false,
             std::shared_ptr<const InstallManifest> manifest = Manifest()) {
     Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
-    return SilentRun::Run(manifest, CommandLineOptions::Parse(std::vector<std::wstring>(arguments)), machine);
+    return SilentRun::Run(manifest, CommandLineOptions::Parse(std::vector<std::wstring>(arguments)), machine.engines,
+                          machine);
 }
 
 const std::wstring OpenLine = L"[open Ravenquill-Quill.log]";
@@ -174,7 +161,7 @@ TEST(SilentRunInstall, AProductIdThatIsNoFileNameIsRefusedBeforeAnythingElseAndL
     auto manifest = std::make_shared<InstallManifest>(*Manifest());
     manifest->ProductId = L"a/../../evil";
     FakeMachine machine;
-    machine.probeRefuses = true;
+    machine.engines.TargetNeedsElevation = true;
     EXPECT_EQ(RunWith(machine, {L"/S"}, false, manifest), 1);
     ASSERT_EQ(machine.journal.size(), 3u) << Narrow(machine.journal);
     EXPECT_EQ(machine.journal[0], L"[open Ravenquill-a_.._.._evil.log]");
@@ -183,7 +170,7 @@ TEST(SilentRunInstall, AProductIdThatIsNoFileNameIsRefusedBeforeAnythingElseAndL
         machine.journal[2].starts_with(L"ОШИБКА: Идентификатор продукта «a/../../evil» не может служить "
                                        L"именем файла"))
         << Narrow(machine.journal);
-    EXPECT_TRUE(machine.relaunches.empty());
+    EXPECT_TRUE(machine.engines.Relaunches.empty());
     EXPECT_TRUE(machine.installs.empty());
 }
 
@@ -201,9 +188,9 @@ TEST(SilentRunInstall, AnUpdateGoesWhereTheEarlierInstallationIs) {
     };
     for (const Case& c : cases) {
         FakeMachine machine;
-        machine.installed = Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.0", false};
+        machine.engines.Installed = Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.0", false};
         EXPECT_EQ(RunWith(machine, c.arguments, true), 0) << c.name;
-        EXPECT_EQ(machine.installedLookups, (Lines{L"Quill"})) << c.name;
+        EXPECT_EQ(machine.engines.InstalledLookups, (Lines{L"Quill"})) << c.name;
         ASSERT_EQ(machine.installs.size(), 1u) << c.name;
         EXPECT_EQ(machine.installs[0].InstallDir, c.dir) << c.name;
         EXPECT_EQ(machine.installs[0].PerMachine, c.perMachine) << c.name;
@@ -225,7 +212,7 @@ TEST(SilentRunInstall, WritableTargetInstallsAtOnceWithoutMinimumDuration) {
     EXPECT_TRUE(options.AddToPath);
     EXPECT_EQ(options.SelectedComponentIds, (Lines{L"core"}));
     EXPECT_EQ(options.Manifest->ProductId, L"Quill");
-    EXPECT_TRUE(machine.relaunches.empty());
+    EXPECT_TRUE(machine.engines.Relaunches.empty());
 }
 
 TEST(SilentRunInstall, ElevationOutcomes) {
@@ -281,10 +268,10 @@ TEST(SilentRunInstall, ElevationOutcomes) {
     };
     for (const Case& c : cases) {
         FakeMachine machine;
-        machine.probeRefuses = c.probeRefuses;
+        machine.engines.TargetNeedsElevation = c.probeRefuses;
         machine.elevatedExitCode = c.elevatedExitCode;
         Core::Elevation::ScopedAdministratorTest rights([&c] { return c.administrator; });
-        const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine);
+        const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine.engines, machine);
         EXPECT_EQ(code, c.exitCode) << c.label;
         EXPECT_EQ(machine.journal, c.journal) << c.label << "\n" << Narrow(machine.journal);
     }
@@ -292,12 +279,12 @@ TEST(SilentRunInstall, ElevationOutcomes) {
 
 TEST(SilentRunInstall, RelaunchCarriesTheEffectiveChoicesAndTheSilentSwitch) {
     FakeMachine machine;
-    machine.probeRefuses = true;
+    machine.engines.TargetNeedsElevation = true;
     machine.elevatedExitCode = 0;
     EXPECT_EQ(RunWith(machine, {L"--silent", L"/D=D:\\Quill Apps", L"--components=DOCS", L"--no-shortcuts"}), 0);
-    ASSERT_EQ(machine.relaunches.size(), 1u);
-    EXPECT_EQ(machine.relaunches[0], (Lines{L"--elevated", L"--silent", L"--dir=\"D:\\Quill Apps\"", L"--per-user",
-                                            L"--shortcuts=", L"--components=core,docs"}));
+    ASSERT_EQ(machine.engines.Relaunches.size(), 1u);
+    EXPECT_EQ(machine.engines.Relaunches[0], (Lines{L"--elevated", L"--silent", L"--dir=\"D:\\Quill Apps\"",
+                                                    L"--per-user", L"--shortcuts=", L"--components=core,docs"}));
     EXPECT_TRUE(machine.installs.empty());
 }
 
@@ -306,12 +293,12 @@ TEST(SilentRunInstall, RelaunchKeepsPathOffAgainstTheManifestsDefault) {
     manifest->OfferAddToPath = true;
     manifest->AddToPathByDefault = true;
     FakeMachine machine;
-    machine.probeRefuses = true;
+    machine.engines.TargetNeedsElevation = true;
     machine.elevatedExitCode = 0;
     Core::Elevation::ScopedAdministratorTest rights([] { return false; });
-    SilentRun::Run(manifest, CommandLineOptions::Parse(Lines{L"/S", L"--no-add-to-path"}), machine);
-    ASSERT_EQ(machine.relaunches.size(), 1u);
-    EXPECT_EQ(machine.relaunches[0].back(), L"--no-add-to-path");
+    SilentRun::Run(manifest, CommandLineOptions::Parse(Lines{L"/S", L"--no-add-to-path"}), machine.engines, machine);
+    ASSERT_EQ(machine.engines.Relaunches.size(), 1u);
+    EXPECT_EQ(machine.engines.Relaunches[0].back(), L"--no-add-to-path");
 }
 
 TEST(SilentRunInstall, FailuresAndCancellation) {
@@ -468,26 +455,28 @@ TEST(SilentRunUninstall, Outcomes) {
     };
     for (const Case& c : cases) {
         FakeMachine machine;
-        machine.found = c.found;
+        machine.engines.Found = c.found;
         machine.uninstallRun = c.run;
         // An uninstall never asks for elevation, however the machine would answer.
-        machine.probeRefuses = true;
+        machine.engines.TargetNeedsElevation = true;
         Core::Elevation::ScopedAdministratorTest rights([] { return false; });
-        const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine);
+        const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine.engines, machine);
         EXPECT_EQ(code, c.exitCode) << c.label;
         Lines expected{OpenLine, Header};
         expected.insert(expected.end(), c.tail.begin(), c.tail.end());
         EXPECT_EQ(machine.journal, expected) << c.label << "\n" << Narrow(machine.journal);
-        EXPECT_TRUE(machine.relaunches.empty()) << c.label;
-        EXPECT_EQ(machine.searchedDir, std::nullopt) << c.label;
+        EXPECT_TRUE(machine.engines.Relaunches.empty()) << c.label;
+        EXPECT_EQ(machine.engines.Recorded().ExplicitDirs, Dirs{std::nullopt}) << c.label;
     }
 }
 
 TEST(SilentRunUninstall, SearchesTheCommandLinesDirectory) {
     FakeMachine machine;
     Core::Elevation::ScopedAdministratorTest rights([] { return false; });
-    EXPECT_EQ(SilentRun::Run(Manifest(), CommandLineOptions::Parse(Lines{L"/S", L"/U", L"/D=E:\\Quill"}), machine), 0);
-    EXPECT_EQ(machine.searchedDir, L"E:\\Quill");
+    EXPECT_EQ(SilentRun::Run(Manifest(), CommandLineOptions::Parse(Lines{L"/S", L"/U", L"/D=E:\\Quill"}),
+                             machine.engines, machine),
+              0);
+    EXPECT_EQ(machine.engines.Recorded().ExplicitDirs, Dirs{L"E:\\Quill"});
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// A wizard on a fake machine, and frames drawn on the recording canvas with the pointer where a
+// A wizard on fake engines and a fake desktop, and frames drawn on the recording canvas with the pointer where a
 // test puts it.
 #include <memory>
 #include <optional>
@@ -12,6 +12,7 @@
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
 #include "shell/wizard.h"
+#include "support/fake_engines.h"
 #include "ui/canvas_recorder.h"
 #include "ui/input.h"
 #include "ui/theme.h"
@@ -45,15 +46,16 @@ public:
                          Core::PayloadSummary payload = PayloadOf(2048, 3),
                          std::optional<Core::UninstallRegistry::InstalledEntry> installed = std::nullopt,
                          Core::CommandLineOptions options = {}) {
-        Platform->Payload = std::move(payload);
-        Platform->Installed = std::move(installed);
+        Engines->Payload = std::move(payload);
+        Engines->Installed = std::move(installed);
         State->SetSteps({{1, L"Начало"}, {2, L"Лицензия"}, {3, L"Параметры"}, {4, L"Установка"}, {5, L"Готово"}});
         Wizard = std::make_unique<Shell::Wizard>(std::make_shared<const Core::InstallManifest>(std::move(manifest)),
-                                                 std::move(options), Ui::Theme::Dark(), State, Platform);
+                                                 std::move(options), Ui::Theme::Dark(), State, Engines, Platform);
         Wizard->RequestClose = [this] { ++Closes; };
         Wizard->MakeProgressPage = [this](Shell::Wizard&) { return Progress; };
     }
 
+    std::shared_ptr<FakeEngines> Engines = std::make_shared<FakeEngines>();
     std::shared_ptr<FakeShellPlatform> Platform = std::make_shared<FakeShellPlatform>();
     std::shared_ptr<Shell::ShellState> State = std::make_shared<Shell::ShellState>();
     std::unique_ptr<Shell::Wizard> Wizard;

@@ -28,7 +28,7 @@ using Ravenquill::Testing::RecordingCanvas;
 // worker, inside the engine call, until the test ends the run or the run is cancelled.
 class Puppet {
 public:
-    using Step = std::function<void(const EngineEvents&)>;
+    using Step = std::function<void(const Core::EngineEvents&)>;
 
     // Runs the step on the worker and waits until it has run.
     void Do(Step step) {
@@ -44,7 +44,7 @@ public:
         wake_.notify_all();
     }
 
-    void Play(const EngineEvents& events, CancellationToken token) {
+    void Play(const Core::EngineEvents& events, CancellationToken token) {
         std::unique_lock lock(mutex_);
         for (;;) {
             // Polled, as the engines' own waits are.
@@ -92,12 +92,12 @@ Ui::Input ClickAt(const Ui::Rect& r) {
 class ProgressPageTest : public PageFixture {
 protected:
     ProgressPageTest() {
-        engines_->OnInstall = [this](const Core::InstallOptions& options, const EngineEvents& events, auto&,
+        engines_->OnInstall = [this](const Core::InstallOptions& options, const Core::EngineEvents& events, auto&,
                                      CancellationToken token) {
             puppet_.Play(events, token);
             return Core::InstallRecord{.ProductName = L"Quillpad", .InstallDir = options.InstallDir};
         };
-        engines_->OnUninstall = [this](auto&, bool, const EngineEvents& events, CancellationToken token) {
+        engines_->OnUninstall = [this](auto&, bool, const Core::EngineEvents& events, CancellationToken token) {
             puppet_.Play(events, token);
         };
     }
@@ -261,7 +261,7 @@ TEST_F(ProgressPageTest, TheRunKeepsItsPageAliveUntilItHasShownTheResult) {
         watched = page;
         Draw(*page);
     }
-    puppet_.Do([](const EngineEvents& events) { events.Log(L"still running"); });
+    puppet_.Do([](const Core::EngineEvents& events) { events.Log(L"still running"); });
     EXPECT_FALSE(watched.expired()) << "nothing but the worker holds the page";
     puppet_.Finish();
     EXPECT_TRUE(wizard_->Runs->WaitForAll(10s));
@@ -279,7 +279,7 @@ TEST_F(ProgressPageTest, ProgressMovesTheStatusBarAndDetailWithinTheTrack) {
     };
     const Case cases[] = {{0.25, 137, L"25%"}, {1.5, 548, L"150%"}, {-0.2, 0, L"-20%"}, {0, 0, L"0%"}};
     for (const Case& c : cases) {
-        puppet_.Do([&](const EngineEvents& events) {
+        puppet_.Do([&](const Core::EngineEvents& events) {
             events.Progress(Core::InstallProgress(c.fraction, L"Копирование файлов", L"bin\\core.dll"));
         });
         const RecordingCanvas canvas = Draw(*page);
@@ -298,7 +298,7 @@ TEST_F(ProgressPageTest, ProgressMovesTheStatusBarAndDetailWithinTheTrack) {
 TEST_F(ProgressPageTest, CancelPressedTwiceCancelsOnceAndTheDetailKeepsFollowing) {
     auto page = std::dynamic_pointer_cast<ProgressPage>(MakeInstallProgressPage(*wizard_));
     Draw(*page);
-    puppet_.Do([](const EngineEvents& events) {
+    puppet_.Do([](const Core::EngineEvents& events) {
         events.Progress(Core::InstallProgress(0.3, L"Копирование файлов", L"a.txt"));
     });
 
@@ -307,7 +307,7 @@ TEST_F(ProgressPageTest, CancelPressedTwiceCancelsOnceAndTheDetailKeepsFollowing
     std::promise<void> inStep;
     std::promise<void> pressed;
     std::thread engineStep([&] {
-        puppet_.Do([&](const EngineEvents& events) {
+        puppet_.Do([&](const Core::EngineEvents& events) {
             inStep.set_value();
             pressed.get_future().wait();
             events.Progress(Core::InstallProgress(0.4, L"Копирование файлов", L"b.txt"));
@@ -361,7 +361,7 @@ TEST_F(ProgressPageTest, TheJournalShowsTheNewestLinesThatFitAtTheBottomOfItsPan
     EXPECT_EQ(panels[0].Radius, 8);
     EXPECT_EQ(empty.Of(CanvasOp::DrawText).size(), 6u) << "title, subtitle, status, percent, link, button";
 
-    puppet_.Do([](const EngineEvents& events) {
+    puppet_.Do([](const Core::EngineEvents& events) {
         for (int i = 1; i <= 401; ++i) events.Log(L"line " + std::to_wstring(i));
         events.Log(std::wstring(100, L'x'));  // 575 px at 520: two lines
     });

@@ -48,6 +48,7 @@ protected:
         auto state = std::make_shared<Shell::ShellState>();
         state->SetSteps({{1, L"Начало"}, {2, L"Параметры"}, {3, L"Установка"}, {4, L"Готово"}});
         wizard_ = std::make_unique<Shell::Wizard>(sandbox_.Options().Manifest, options, Ui::Theme::Dark(), state,
+                                                  Core::EngineServices::System(),
                                                   std::make_shared<Ravenquill::Testing::FakeShellPlatform>());
     }
     ~ProgressPageRunTest() override { EXPECT_TRUE(wizard_->Runs->WaitForAll(60s)); }

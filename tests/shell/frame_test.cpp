@@ -7,6 +7,7 @@
 #include "core/engine/platform/elevation.h"
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
+#include "support/fake_engines.h"
 #include "ui/canvas_recorder.h"
 
 namespace Ravenquill::Shell {
@@ -27,6 +28,7 @@ struct FrameFixture : ::testing::Test {
                   {},
                   Ui::Theme::Dark(),
                   state,
+                  std::make_shared<Testing::FakeEngines>(),
                   std::make_shared<Testing::FakeShellPlatform>()};
     Chrome chrome{wizard.Theme};
     RecordingCanvas canvas;

@@ -11,12 +11,14 @@
 #include "core/engine/platform/elevation.h"
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
+#include "support/fake_engines.h"
 
 namespace Ravenquill::Shell {
 namespace {
 
 using Core::CommandLineOptions;
 using Core::InstallManifest;
+using Testing::FakeEngines;
 using Testing::FakePage;
 using Testing::FakeShellPlatform;
 using Args = std::vector<std::wstring>;
@@ -35,6 +37,7 @@ struct WizardFixture : ::testing::Test {
     // The test platform always runs elevated; most cases need a user without administrator rights.
     Core::Elevation::ScopedAdministratorTest rights{[this] { return administrator; }};
     bool administrator = false;
+    std::shared_ptr<FakeEngines> engines = std::make_shared<FakeEngines>();
     std::shared_ptr<FakeShellPlatform> platform = std::make_shared<FakeShellPlatform>();
     InstallManifest manifest = PlainManifest();
     std::unique_ptr<Wizard> wizard;
@@ -45,8 +48,9 @@ struct WizardFixture : ::testing::Test {
     Wizard& Make(std::vector<std::wstring> arguments = {}) {
         auto state = std::make_shared<ShellState>();
         state->SetSteps({{1, L"Начало"}, {2, L"Параметры"}, {3, L"Установка"}, {4, L"Готово"}});
-        wizard = std::make_unique<Wizard>(std::make_shared<const InstallManifest>(manifest),
-                                          CommandLineOptions::Parse(arguments), Ui::Theme::Dark(), state, platform);
+        wizard =
+            std::make_unique<Wizard>(std::make_shared<const InstallManifest>(manifest),
+                                     CommandLineOptions::Parse(arguments), Ui::Theme::Dark(), state, engines, platform);
         wizard->RequestRedraw = [this] { ++redraws; };
         wizard->RequestClose = [this] { ++closes; };
         wizard->MakeProgressPage = [this](Wizard&) {
@@ -63,12 +67,12 @@ struct WizardFixture : ::testing::Test {
 };
 
 TEST_F(WizardFixture, ConstructionLoadsThePayloadOnceAndLooksUpTheProduct) {
-    platform->Payload.HasPayload = true;
-    platform->Payload.TotalBytes = 1234;
-    platform->Installed = Core::UninstallRegistry::InstalledEntry{L"C:\\Old\\Quill", L"1.2"};
+    engines->Payload.HasPayload = true;
+    engines->Payload.TotalBytes = 1234;
+    engines->Installed = Core::UninstallRegistry::InstalledEntry{L"C:\\Old\\Quill", L"1.2"};
     Wizard& w = Make({L"--dir=D:\\Chosen"});
-    EXPECT_EQ(platform->PayloadLoads, 1);
-    EXPECT_EQ(platform->InstalledLookups, Args{L"RavenQuill"});
+    EXPECT_EQ(engines->PayloadLoads, 1);
+    EXPECT_EQ(engines->InstalledLookups, Args{L"RavenQuill"});
     EXPECT_EQ(w.Payload.TotalBytes, 1234);
     EXPECT_TRUE(w.HasExisting());
     EXPECT_EQ(w.Existing->DisplayVersion, L"1.2");
@@ -78,7 +82,7 @@ TEST_F(WizardFixture, ConstructionLoadsThePayloadOnceAndLooksUpTheProduct) {
 }
 
 TEST_F(WizardFixture, AnInstallationFoundMakesTheSettingsItsUpdate) {
-    platform->Installed = Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.2", false};
+    engines->Installed = Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.2", false};
     Wizard& w = Make();
     EXPECT_EQ(w.Settings.InstallDir, L"C:\\RQCustom\\Place");
     EXPECT_FALSE(w.Settings.PerMachine);
@@ -87,7 +91,7 @@ TEST_F(WizardFixture, AnInstallationFoundMakesTheSettingsItsUpdate) {
 TEST_F(WizardFixture, AWizardWithoutAWindowAsksForNothing) {
     auto state = std::make_shared<ShellState>();
     state->SetSteps({{1, L"Начало"}, {2, L"Готово"}});
-    Wizard w(std::make_shared<const InstallManifest>(manifest), {}, Ui::Theme::Dark(), state, platform);
+    Wizard w(std::make_shared<const InstallManifest>(manifest), {}, Ui::Theme::Dark(), state, engines, platform);
     w.Show(std::make_shared<FakePage>(2));  // the do-nothing requests: nothing to post to yet
     w.ShowDialog(std::make_shared<Dialog>(L"t", L"m", L"p", L""));
     w.RequestClose();
@@ -134,11 +138,11 @@ TEST_F(WizardFixture, DialogsReplaceEachOtherAndClosingNoneStillAsksForAFrame) {
 }
 
 TEST_F(WizardFixture, ElevatedCopyStartsAtOnceWithoutTheWriteProbe) {
-    platform->TargetNeedsElevation = true;
+    engines->TargetNeedsElevation = true;
     Wizard& w = Make({L"--elevated", L"--per-machine"});
     w.BeginInstall();
-    EXPECT_TRUE(platform->ElevationProbes.empty());
-    EXPECT_TRUE(platform->Relaunches.empty());
+    EXPECT_TRUE(engines->ElevationProbes.empty());
+    EXPECT_TRUE(engines->Relaunches.empty());
     EXPECT_TRUE(ShowsProgressPage());
     EXPECT_EQ(w.Dialog(), nullptr);
 }
@@ -146,11 +150,11 @@ TEST_F(WizardFixture, ElevatedCopyStartsAtOnceWithoutTheWriteProbe) {
 TEST_F(WizardFixture, AWritableTargetStartsAtOnce) {
     for (const bool admin : {false, true}) {
         administrator = admin;
-        platform = std::make_shared<FakeShellPlatform>();
+        engines = std::make_shared<FakeEngines>();
         Wizard& w = Make({L"--dir=C:\\Writable", L"--per-user"});
         w.BeginInstall();
-        EXPECT_EQ(platform->ElevationProbes, Args{L"C:\\Writable"});
-        EXPECT_TRUE(platform->Relaunches.empty());
+        EXPECT_EQ(engines->ElevationProbes, Args{L"C:\\Writable"});
+        EXPECT_TRUE(engines->Relaunches.empty());
         EXPECT_TRUE(ShowsProgressPage());
         EXPECT_EQ(w.Dialog(), nullptr);
         EXPECT_EQ(closes, 0);
@@ -159,17 +163,17 @@ TEST_F(WizardFixture, AWritableTargetStartsAtOnce) {
 
 TEST_F(WizardFixture, PerMachineWithoutRightsRelaunchesEvenIntoAWritableFolder) {
     Wizard& w = Make({L"--per-machine", L"--dir=C:\\Writable"});
-    platform->TargetNeedsElevation = false;
+    engines->TargetNeedsElevation = false;
     w.BeginInstall();
-    ASSERT_EQ(platform->Relaunches.size(), 1u);
+    ASSERT_EQ(engines->Relaunches.size(), 1u);
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(progressPagesMade, 0);
 
     // With the rights the same choice installs at once.
     administrator = true;
-    platform = std::make_shared<FakeShellPlatform>();
+    engines = std::make_shared<FakeEngines>();
     Make({L"--per-machine", L"--dir=C:\\Writable"}).BeginInstall();
-    EXPECT_TRUE(platform->Relaunches.empty());
+    EXPECT_TRUE(engines->Relaunches.empty());
     EXPECT_TRUE(ShowsProgressPage());
 }
 
@@ -177,26 +181,26 @@ TEST_F(WizardFixture, RelaunchCarriesTheChoicesAndClosesWithoutWaiting) {
     manifest.Components = {Core::ComponentDefinition{}};
     manifest.Components[0].Id = L"core";
     manifest.Components[0].Required = true;
-    platform->TargetNeedsElevation = true;
+    engines->TargetNeedsElevation = true;
     Wizard& w = Make({L"--per-user"});
     w.Settings.InstallDir = L"C:\\Program Files\\Quill";
     w.Settings.DesktopShortcut = true;
     w.Settings.StartMenuShortcut = false;
     w.BeginInstall();
-    ASSERT_EQ(platform->Relaunches.size(), 1u);
-    EXPECT_EQ(platform->Relaunches[0], (Args{L"--elevated", L"--dir=\"C:\\Program Files\\Quill\"", L"--per-user",
-                                             L"--shortcuts=desktop", L"--components=core"}));
+    ASSERT_EQ(engines->Relaunches.size(), 1u);
+    EXPECT_EQ(engines->Relaunches[0], (Args{L"--elevated", L"--dir=\"C:\\Program Files\\Quill\"", L"--per-user",
+                                            L"--shortcuts=desktop", L"--components=core"}));
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(w.CurrentPage(), nullptr);
     EXPECT_EQ(w.Dialog(), nullptr);
 }
 
 TEST_F(WizardFixture, RelaunchAfterAnUninstallInstallsAndKeepsTheOptionsUntouched) {
-    platform->TargetNeedsElevation = true;
+    engines->TargetNeedsElevation = true;
     Wizard& w = Make({L"--uninstall", L"--keep-data"});
     w.BeginInstall();
-    ASSERT_EQ(platform->Relaunches.size(), 1u);
-    const Args& args = platform->Relaunches[0];
+    ASSERT_EQ(engines->Relaunches.size(), 1u);
+    const Args& args = engines->Relaunches[0];
     EXPECT_EQ(std::count(args.begin(), args.end(), L"--uninstall"), 0);
     EXPECT_EQ(std::count(args.begin(), args.end(), L"--keep-data"), 0);
     EXPECT_TRUE(w.Options.Uninstall);
@@ -214,16 +218,16 @@ TEST_F(WizardFixture, PathTurnedOffAgainstTheManifestsDefaultStaysOffAfterTheRel
         {true, false, false, false, false},  // off by default anyway
         {false, false, false, false, false},
     };
-    platform->TargetNeedsElevation = true;
+    engines->TargetNeedsElevation = true;
     for (const Case& c : cases) {
         manifest.OfferAddToPath = c.offer;
         manifest.AddToPathByDefault = c.byDefault;
-        platform->Relaunches.clear();
+        engines->Relaunches.clear();
         Wizard& w = Make();
         w.Settings.AddToPath = c.chosen;
         w.BeginInstall();
-        ASSERT_EQ(platform->Relaunches.size(), 1u);
-        const Args& args = platform->Relaunches[0];
+        ASSERT_EQ(engines->Relaunches.size(), 1u);
+        const Args& args = engines->Relaunches[0];
         EXPECT_EQ(std::count(args.begin(), args.end(), L"--add-to-path"), c.addSwitch ? 1 : 0);
         EXPECT_EQ(std::count(args.begin(), args.end(), L"--no-add-to-path"), c.noAddSwitch ? 1 : 0);
         // The elevated copy reads the same choice back.
@@ -234,8 +238,8 @@ TEST_F(WizardFixture, PathTurnedOffAgainstTheManifestsDefaultStaysOffAfterTheRel
 }
 
 TEST_F(WizardFixture, DeclinedElevationOffersAPerUserInstall) {
-    platform->TargetNeedsElevation = true;
-    platform->RelaunchStarts = false;
+    engines->TargetNeedsElevation = true;
+    engines->RelaunchStarts = false;
     Wizard& w = Make({L"--per-machine"});
     w.Settings.InstallDir = L"D:\\Typed";
     const auto page = std::make_shared<FakePage>(2);
@@ -264,8 +268,8 @@ TEST_F(WizardFixture, DeclinedElevationOffersAPerUserInstall) {
     EXPECT_FALSE(w.Settings.PerMachine);
     EXPECT_EQ(w.Settings.InstallDir, L"C:\\User\\Quill");  // the typed directory is replaced too
     EXPECT_TRUE(ShowsProgressPage());
-    EXPECT_EQ(platform->ElevationProbes.size(), 0u);  // per-machine without rights: no probe needed
-    EXPECT_EQ(platform->Relaunches.size(), 2u);       // no second relaunch after the choice
+    EXPECT_EQ(engines->ElevationProbes.size(), 0u);  // per-machine without rights: no probe needed
+    EXPECT_EQ(engines->Relaunches.size(), 2u);       // no second relaunch after the choice
 }
 
 TEST_F(WizardFixture, BeginInstallWithoutAProgressPageMakerIsRefused) {

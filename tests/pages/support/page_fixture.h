@@ -1,7 +1,7 @@
 #pragma once
-// A wizard for the pages' native tests, without a window: a product manifest, the machine seam
-// faked, four steps in the rail, redraw and close requests counted, and fake engines installed as
-// the engines the page makers use. The test thread plays the UI thread: it draws pages, and it
+// A wizard for the pages' native tests, without a window: a product manifest, the desktop and the
+// engines faked (the page makers take the wizard's engines), four steps in the rail, redraw and
+// close requests counted. The test thread plays the UI thread: it draws pages, and it
 // presses the buttons of the dialogs that a run shows.
 #include <gtest/gtest.h>
 
@@ -12,16 +12,17 @@
 #include <thread>
 #include <vector>
 
-#include "fake_engines.h"
-#include "pages/engine_runs.h"
 #include "shell/support/fake_shell_platform.h"
 #include "shell/wizard.h"
+#include "support/fake_engines.h"
 #include "ui/canvas_recorder.h"
 #include "ui/theme.h"
 
 namespace Ravenquill::Pages::Testing {
 
 using namespace std::chrono_literals;
+using Ravenquill::Testing::BlockUntilCancelled;
+using Ravenquill::Testing::FakeEngines;
 
 inline std::shared_ptr<Core::InstallManifest> ProductManifest() {
     auto manifest = std::make_shared<Core::InstallManifest>();
@@ -39,12 +40,13 @@ protected:
     // A wizard of its own; with an existing installation of the product when one is given.
     std::unique_ptr<Shell::Wizard> MakeWizard(std::optional<Core::UninstallRegistry::InstalledEntry> existing = {}) {
         auto platform = std::make_shared<Ravenquill::Testing::FakeShellPlatform>();
-        platform->Installed = std::move(existing);
+        engines_->Installed = std::move(existing);
         Core::CommandLineOptions options;
         options.InstallDir = L"C:\\Apps\\Quillpad";
         auto state = std::make_shared<Shell::ShellState>();
         state->SetSteps({{1, L"Начало"}, {2, L"Параметры"}, {3, L"Установка"}, {4, L"Готово"}});
-        auto wizard = std::make_unique<Shell::Wizard>(ProductManifest(), options, Ui::Theme::Dark(), state, platform);
+        auto wizard =
+            std::make_unique<Shell::Wizard>(ProductManifest(), options, Ui::Theme::Dark(), state, engines_, platform);
         wizard->RequestRedraw = [this] { ++redraws_; };
         wizard->RequestClose = [this] { ++closeRequests_; };
         return wizard;
@@ -89,7 +91,6 @@ protected:
     std::atomic<int> redraws_ = 0;
     std::atomic<int> closeRequests_ = 0;
     std::shared_ptr<FakeEngines> engines_ = std::make_shared<FakeEngines>();
-    ScopedEngineRuns scopedEngines_{engines_};
     std::unique_ptr<Shell::Wizard> wizard_;
 };
 

@@ -1,11 +1,10 @@
 #pragma once
-// A machine for the wizard's and the pages' native tests: every answer is set by the test, and
+// A desktop for the wizard's and the pages' native tests: every answer is set by the test, and
 // every question asked is written down in order. UI-thread use only, as the wizard makes it.
 #include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -28,40 +27,16 @@ public:
     };
 
     // Answers.
-    Core::PayloadSummary Payload;
-    std::optional<Core::UninstallRegistry::InstalledEntry> Installed;
-    bool TargetNeedsElevation = false;  // the write probe's answer
-    bool RelaunchStarts = true;         // false: the consent prompt was declined
     std::optional<std::wstring> PickedFolder;
     std::int64_t FreeBytes = 100LL * 1024 * 1024 * 1024;
     std::exception_ptr FreeBytesFailure;  // raised by FreeBytesAvailable when set
     std::exception_ptr StartFailure;      // raised by StartThroughShell (after writing it down) when set
 
     // Questions, in the order asked.
-    int PayloadLoads = 0;
-    std::vector<std::wstring> InstalledLookups;
-    std::vector<std::wstring> ElevationProbes;
-    std::vector<std::vector<std::wstring>> Relaunches;
     std::vector<FolderRequest> FolderRequests;
     std::vector<std::wstring> FreeSpaceRoots;
     std::vector<ShellStart> Starts;
 
-    Core::PayloadSummary LoadPayload(const Core::InstallManifest&) override {
-        ++PayloadLoads;
-        return Payload;
-    }
-    std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) override {
-        InstalledLookups.push_back(productId);
-        return Installed;
-    }
-    bool RequiresElevation(const std::wstring& installDir) override {
-        ElevationProbes.push_back(installDir);
-        return TargetNeedsElevation;
-    }
-    bool RelaunchElevated(std::span<const std::wstring> arguments) override {
-        Relaunches.emplace_back(arguments.begin(), arguments.end());
-        return RelaunchStarts;
-    }
     std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
                                            const std::optional<std::wstring>& initialPath) override {
         FolderRequests.push_back({title, initialPath});

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "core/engine/engines/engine_services.h"
 #include "core/engine/platform/elevation.h"
 #include "core/engine/platform/uninstall_registry.h"
 #include "core/model/install_record.h"
@@ -28,7 +29,7 @@ struct EntryCleanup {
 
 // An installation made for the current user whose entry lies among the machine's (as one written
 // by hand or by an older tool might): its record decides the scope, so the update stays per user.
-TEST(ShellPlatformWin32, AnEarlierInstallationIsFoundWithItsRecordsScopeAndTheWizardUpdatesIt) {
+TEST(WizardWin32, AnEarlierInstallationIsFoundWithItsRecordsScopeAndTheWizardUpdatesIt) {
     const EntryCleanup cleanup;
     const Testing::TempFolder folder;
     Core::InstallRecord record;
@@ -41,7 +42,7 @@ TEST(ShellPlatformWin32, AnEarlierInstallationIsFoundWithItsRecordsScopeAndTheWi
     record.PerMachine = false;
     Core::InstallRecord::Save(record, folder.Path());
 
-    const auto found = ShellPlatform::System()->FindInstalled(ProductId);
+    const auto found = Core::EngineServices::System()->FindInstalled(ProductId);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->InstallLocation, folder.Path());
     EXPECT_EQ(found->DisplayVersion, L"1.0");
@@ -52,7 +53,8 @@ TEST(ShellPlatformWin32, AnEarlierInstallationIsFoundWithItsRecordsScopeAndTheWi
     manifest->ProductId = ProductId;
     manifest->ProductName = L"Rq Shell Platform";
     manifest->PreferPerMachine = true;
-    Wizard wizard(manifest, {}, Ui::Theme::Dark(), std::make_shared<ShellState>(), ShellPlatform::System());
+    Wizard wizard(manifest, {}, Ui::Theme::Dark(), std::make_shared<ShellState>(), Core::EngineServices::System(),
+                  ShellPlatform::System());
     EXPECT_TRUE(wizard.HasExisting());
     EXPECT_EQ(wizard.Settings.InstallDir, folder.Path());
     EXPECT_FALSE(wizard.Settings.PerMachine);
