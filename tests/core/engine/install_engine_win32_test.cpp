@@ -677,6 +677,7 @@ TEST_F(InstallEngineTest, AStopInTheMiddleOfALargeEntryLeavesNothingHalfWritten)
         EXPECT_EQ(LiveReadAheadThreads(), 0u);
     }
     // Nothing selected ends the run before anything is read.
+    const std::vector<ComponentDefinition> components = sandbox_.Manifest().Components;
     sandbox_.Manifest().Components = {ComponentDefinition{L"all", L"Всё", std::nullopt, L"\\", false, true},
                                       ComponentDefinition{L"files", L"Файлы", std::nullopt, L"large.dat", false},
                                       ComponentDefinition{L"txt", L"Тексты", std::nullopt, L"first.txt", false},
@@ -687,6 +688,7 @@ TEST_F(InstallEngineTest, AStopInTheMiddleOfALargeEntryLeavesNothingHalfWritten)
     EXPECT_EQ(sandbox_.Snapshot(), before);
 
     // And the whole run, with what it decoded ahead, writes every byte.
+    sandbox_.Manifest().Components = components;
     InstallEngine whole;
     whole.Install(FullOptions());
     for (const auto& [path, content] : contents) EXPECT_TRUE(ReadText(sandbox_.Target() / path) == content) << path;
