@@ -43,6 +43,7 @@ PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::Sh
       packageLength_(package_->Length()) {
     // The slots are sized for the largest block that may be read, and as many as the memory bound
     // holds; each thread beyond the reading one needs a slot of its own besides the one being read.
+    // Decoding a block takes as much again as its output for the decoder's window.
     std::int64_t largest = 0;
     std::size_t blocks = 0;
     for (const PackedPayload::Entry& entry : order_) {
@@ -56,7 +57,7 @@ PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::Sh
         }
     }
     const auto threads = static_cast<std::size_t>(std::max(options.Threads, 1));
-    const std::size_t perSlot = PackedPayload::MaxBlockBytes + static_cast<std::size_t>(largest);
+    const std::size_t perSlot = 2 * PackedPayload::MaxBlockBytes + static_cast<std::size_t>(largest);
     const std::size_t slots = std::clamp<std::size_t>(MemoryBound / perSlot, 1, threads);
     helpers_ = std::min(slots - 1, blocks > 0 ? blocks - 1 : 0);
     for (std::size_t i = 0; i < std::max<std::size_t>(helpers_ + 1, 1); ++i) {

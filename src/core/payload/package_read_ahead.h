@@ -44,8 +44,8 @@ private:
 
 class PackageReadAhead : public std::enable_shared_from_this<PackageReadAhead> {
 public:
-    // What all of a reader's slots may hold at most.
-    static constexpr std::size_t MemoryBound = 36 * 1024 * 1024;
+    // What a reader's slots and the decoder's own window for each may take at most.
+    static constexpr std::size_t MemoryBound = 40 * 1024 * 1024;
 
     PackageReadAhead(std::shared_ptr<const PackedPayloadSource::SharedPackage> package,
                      std::vector<PackedPayload::Entry> order, const ReadAheadOptions& options);
