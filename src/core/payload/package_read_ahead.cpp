@@ -74,7 +74,7 @@ void PackageReadAhead::Work() {
     for (;;) {
         // Waits test the token rather than being woken by its cancellation (see WaitFor).
         while (!stopped_ && !token_.stop_requested() && (free_.empty() || !HasNext()))
-            wake_.wait_for(lock, CancellationPollInterval);
+            workReady_.wait_for(lock, CancellationPollInterval);
         if (stopped_ || token_.stop_requested()) return;
         Slot* slot = Schedule();
         lock.unlock();
@@ -89,7 +89,8 @@ void PackageReadAhead::Stop() {
         const std::lock_guard lock(mutex_);
         stopped_ = true;
     }
-    wake_.notify_all();
+    workReady_.notify_all();
+    blockReady_.notify_all();
 }
 
 std::unique_ptr<ReadAheadLease> PackageReadAhead::Take(std::size_t position, std::size_t block) {
@@ -122,7 +123,7 @@ std::unique_ptr<ReadAheadLease> PackageReadAhead::Take(std::size_t position, std
         } else {
             return nullptr;
         }
-        wake_.wait_for(lock, CancellationPollInterval);
+        blockReady_.wait_for(lock, CancellationPollInterval);
     }
 }
 
@@ -173,11 +174,14 @@ void PackageReadAhead::Decode(Slot& slot) const {
 }
 
 void PackageReadAhead::Complete(Slot& slot) {
-    if (slot.Dropped)
+    if (slot.Dropped) {
         Free(slot);
-    else
+        workReady_.notify_one();
+    } else {
         slot.Ready = true;
-    wake_.notify_all();
+    }
+    // The reading thread waits for a block or, to decode one itself, for a free slot.
+    blockReady_.notify_one();
 }
 
 void PackageReadAhead::Free(Slot& slot) {
@@ -200,7 +204,7 @@ void PackageReadAhead::SkipTo(std::size_t position) {
     }
     position_ = position;
     positionBlock_ = 0;
-    wake_.notify_all();
+    workReady_.notify_all();
 }
 
 void PackageReadAhead::Release(Slot& slot) {
@@ -209,7 +213,7 @@ void PackageReadAhead::Release(Slot& slot) {
         --lent_;
         Free(slot);
     }
-    wake_.notify_all();
+    workReady_.notify_one();
 }
 
 }  // namespace Ravenquill::Core

@@ -95,7 +95,8 @@ private:
     std::size_t helpers_ = 0;
 
     std::mutex mutex_;
-    std::condition_variable wake_;
+    std::condition_variable blockReady_;  // the reading thread waits on it
+    std::condition_variable workReady_;   // the helpers wait on it
     std::vector<std::unique_ptr<Slot>> slots_;
     std::vector<Slot*> free_;
     std::deque<Slot*> inFlight_;  // in block order; the front is the reading thread's next block
