@@ -84,6 +84,11 @@ void PackageReadAhead::Work() {
     }
 }
 
+void PackageReadAhead::Started(std::size_t helpers) {
+    const std::lock_guard lock(mutex_);
+    started_ = helpers;
+}
+
 void PackageReadAhead::Stop() {
     {
         const std::lock_guard lock(mutex_);
@@ -109,10 +114,11 @@ std::unique_ptr<ReadAheadLease> PackageReadAhead::Take(std::size_t position, std
                 return std::make_unique<ReadAheadLease>(shared_from_this(), *slot);
             }
         } else if (next_.Position == position && next_.Block == block) {
-            // Nobody decodes it yet: the reading thread does, as soon as a slot is free. With every
-            // slot lent to streams still open none will be: this one decodes on its own.
+            // Nobody decodes it yet: a helper will, or else the reading thread, as soon as a slot
+            // is free. With every slot lent to streams still open none will be: this one decodes
+            // on its own.
             if (free_.empty() && lent_ == slots_.size()) return nullptr;
-            if (!free_.empty()) {
+            if (started_ == 0 && !free_.empty()) {
                 Slot* slot = Schedule();
                 lock.unlock();
                 Decode(*slot);

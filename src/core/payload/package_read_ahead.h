@@ -7,8 +7,8 @@
 // The reading thread takes the blocks of one entry after another. A block that failed to decode
 // fails only when it is taken, with the error that decoding it on the reading thread would have
 // given; what is decoded for blocks that turn out not to be needed (an entry cut short by its
-// length, or left unfinished) is dropped unseen. When the next block is not yet being decoded the
-// reading thread decodes it itself, so one thread is the reader of old.
+// length, or left unfinished) is dropped unseen. Without helper threads the reading thread decodes
+// each block itself when it needs it, as the reader of old.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -52,14 +52,17 @@ public:
 
     // How many threads should run Work: none when the reading thread is to decode every block.
     std::size_t Helpers() const noexcept { return helpers_; }
+    // How many do: while any runs, the reading thread leaves the decoding to them (a decoding
+    // thread keeps a window of the decoder's in memory), else it decodes each block itself.
+    void Started(std::size_t helpers);
     // A helper thread's loop: decodes the next blocks while slots are free, until Stop or the
     // token's cancellation.
     void Work();
     // Lets the helpers end once their current block is done.
     void Stop();
 
-    // Block `block` of the order's entry `position`, decoded (waiting for it, or decoding it here,
-    // as needed), when it is the next one this read-ahead delivers; taking a later entry drops
+    // Block `block` of the order's entry `position`, decoded (waiting for it, or decoding it here
+    // when no helper runs), when it is the next one this read-ahead delivers; taking a later entry drops
     // what is left of the earlier ones. None when it is not (an entry taken again, a block out of
     // turn, a read-ahead stopped): the caller decodes it on its own. Throws
     // OperationCanceledException once the token is cancelled.
@@ -93,6 +96,7 @@ private:
     const CancellationToken token_;
     const std::int64_t packageLength_;
     std::size_t helpers_ = 0;
+    std::size_t started_ = 0;
 
     std::mutex mutex_;
     std::condition_variable blockReady_;  // the reading thread waits on it

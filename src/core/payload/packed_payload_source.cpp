@@ -32,9 +32,10 @@ public:
             try {
                 helpers_.emplace_back([readAhead = readAhead_.get()] { readAhead->Work(); });
             } catch (const std::system_error&) {
-                break;  // fewer helpers; the reading thread decodes what they do not
+                break;  // fewer helpers, or none: then the reading thread decodes
             }
         }
+        readAhead_->Started(helpers_.size());
     }
 
     ~PackageEntryReader() override {
@@ -115,18 +116,10 @@ std::size_t PackedPayloadSource::SharedPackage::Decode(const std::wstring& path,
         stream_->Seek(offset);
         stream_->ReadExactly(std::span(buffers.Compressed.get(), usize));
     }
-    if (!buffers.Decoder) buffers.Decoder = std::make_unique<DecoderMemory>();
-    const std::unique_ptr<BrotliDecoderState, decltype(&BrotliDecoderDestroyInstance)> decoder(
-        BrotliDecoderCreateInstance(&DecoderMemory::Allocate, &DecoderMemory::Free, buffers.Decoder.get()),
-        &BrotliDecoderDestroyInstance);
-    std::size_t availableIn = usize;
-    const auto* nextIn = reinterpret_cast<const std::uint8_t*>(buffers.Compressed.get());
-    std::size_t availableOut = PackedPayload::MaxBlockBytes;
-    auto* nextOut = reinterpret_cast<std::uint8_t*>(buffers.Decoded.get());
-    std::size_t decodedSize = 0;
-    const BrotliDecoderResult result = decoder ? BrotliDecoderDecompressStream(decoder.get(), &availableIn, &nextIn,
-                                                                               &availableOut, &nextOut, &decodedSize)
-                                               : BROTLI_DECODER_RESULT_ERROR;
+    std::size_t decodedSize = PackedPayload::MaxBlockBytes;
+    const BrotliDecoderResult result =
+        BrotliDecoderDecompress(usize, reinterpret_cast<const std::uint8_t*>(buffers.Compressed.get()), &decodedSize,
+                                reinterpret_cast<std::uint8_t*>(buffers.Decoded.get()));
     if (result != BROTLI_DECODER_RESULT_SUCCESS)
         throw InvalidDataException(L"Пакет повреждён: не удалось распаковать «" + path + L"».");
     return decodedSize;

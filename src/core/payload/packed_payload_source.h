@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "decoder_memory.h"
 #include "packed_payload.h"
 #include "payload_source.h"
 
@@ -32,13 +31,11 @@ public:
     std::unique_ptr<EntryReader> ReadInOrder(std::vector<const PayloadEntry*> order,
                                              const ReadAheadOptions& options) const override;
 
-    // The buffers a block is decoded with: 4 MiB of output, room for the largest block met and
-    // what the decoder itself needed.
+    // The buffers a block is decoded with: 4 MiB of output and room for the largest block met.
     struct BlockBuffers {
         std::unique_ptr<std::byte[]> Decoded;
         std::unique_ptr<std::byte[]> Compressed;
         std::size_t CompressedCapacity = 0;
-        std::unique_ptr<DecoderMemory> Decoder;
     };
 
     // The package stream as its block streams and readers share it; it outlives the source only as
@@ -48,8 +45,7 @@ public:
         explicit SharedPackage(std::unique_ptr<ReadStream> stream) : stream_(std::move(stream)) {}
 
         // Reads the block of `size` bytes at `offset` and decodes it into the buffers (made or
-        // grown as needed) with one call of the decoder over the whole block, as the one-shot
-        // decoder does but in the buffers' own memory; answers the bytes it decoded to.
+        // grown as needed) with one call of the one-shot decoder; answers the bytes it decoded to.
         // A block that does not decode completely into 4 MiB fails with the package's message
         // naming the path; the reading layer's faults fail with its own errors.
         std::size_t Decode(const std::wstring& path, std::int64_t offset, std::int32_t size,
