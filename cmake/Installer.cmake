@@ -37,17 +37,19 @@ set(RQ_APPLICATION_MANIFEST "${CMAKE_CURRENT_LIST_DIR}/../src/app/resources/inst
 cmake_path(NORMAL_PATH RQ_INSTALLER_RC_TEMPLATE)
 cmake_path(NORMAL_PATH RQ_APPLICATION_MANIFEST)
 
-# Links a program of the product for size, optimised as a whole (rq_whole_program_objects), then
-# no symbols. The linker here keeps the unwind tables of every function and with them the function
-# itself, so dropping unused sections removes little of our code: the whole-program optimisation is
-# what leaves out what nothing calls, and inlines across files. It runs as one partition: GCC 12
-# for this target stops with an internal error when it splits the program into several.
+# Links a program of the product for size: optimised as a whole (RQ_LINK_FOR_SIZE, which
+# rq_link_time_optimisation reads), unused sections dropped, then no symbols. The linker here keeps
+# the unwind tables of every function and with them the function itself, so dropping unused
+# sections removes little of our code: the whole-program optimisation is what leaves out what
+# nothing calls, and inlines across files.
 function(rq_link_for_size target)
   get_target_property(name ${target} OUTPUT_NAME)
   if(NOT name)
     set(name ${target})
   endif()
-  target_link_options(${target} PRIVATE -static -municode -flto -flto-partition=one -Wl,--gc-sections -s
+  set_target_properties(${target} PROPERTIES RQ_LINK_FOR_SIZE ON)
+  rq_link_time_optimisation(${target})
+  target_link_options(${target} PRIVATE -static -municode -Wl,--gc-sections -s
     "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${name}.map")
 endfunction()
 

@@ -1,11 +1,14 @@
 # rq_library(NAME SOURCES ... [WIN32 ...] [POSIX ...] [DEPS ...] [WINDOWS_ONLY])
 #   A static library of the product. SOURCES build in both builds; WIN32 files only for Windows,
-#   POSIX files only natively. WINDOWS_ONLY libraries are skipped in the native build.
+#   POSIX files only natively (rq_pick_sources). WINDOWS_ONLY libraries are skipped in the native
+#   build, as is any target without a file for the build.
 # rq_test(NAME SOURCES ... [WIN32 ...] [POSIX ...] [DEPS ...] [WINDOWS_ONLY] [LABELS ...])
 #   One GoogleTest executable, registered as one ctest test (under Wine for Windows).
 
 set(RQ_WARNINGS -Wall -Wextra -Werror -Wno-missing-field-initializers)
 
+# rq_common_options(TARGET [PRODUCT])
+#   Warnings, definitions and sanitizers of every target; PRODUCT for the product's own code.
 function(rq_common_options target)
   target_compile_options(${target} PRIVATE ${RQ_WARNINGS} -ffp-contract=off)
   if(RQ_WINDOWS)
@@ -13,9 +16,7 @@ function(rq_common_options target)
                                                  WIDL_EXPLICIT_AGGREGATE_RETURNS)
     # One section per function and object, so that a program's link drops what it never calls.
     target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
-    # Programs link the machine code of rq_whole_program_objects unless rq_link_for_size, which
-    # comes later on the command line, asks for the whole-program optimisation.
-    target_link_options(${target} PRIVATE -fno-lto)
+    rq_link_time_optimisation(${target} ${ARGN})
   elseif(RQ_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
                                              -fno-omit-frame-pointer)
@@ -23,43 +24,56 @@ function(rq_common_options target)
   endif()
 endfunction()
 
-# The product's code also carries the compiler's intermediate form beside the machine code: a
-# program linked for size (rq_link_for_size) is optimised as a whole from it, while tests link the
-# machine code as usual.
-function(rq_whole_program_objects target)
-  if(RQ_WINDOWS)
+# rq_link_time_optimisation(TARGET [PRODUCT])
+#   The one place that decides link-time optimisation (Windows build). The product's code (PRODUCT)
+#   carries the compiler's intermediate form beside the machine code; a program whose
+#   RQ_LINK_FOR_SIZE property is on (rq_link_for_size) is optimised as a whole from it at its link,
+#   in one partition (GCC 12 for this target stops with an internal error when it splits the
+#   program into several), while every other program (tests, tools) links the machine code.
+function(rq_link_time_optimisation target)
+  cmake_parse_arguments(A "PRODUCT" "" "" ${ARGN})
+  if(NOT RQ_WINDOWS)
+    return()
+  endif()
+  if(A_PRODUCT)
     target_compile_options(${target} PRIVATE -flto -ffat-lto-objects)
   endif()
+  set(whole "$<BOOL:$<TARGET_PROPERTY:RQ_LINK_FOR_SIZE>>")
+  target_link_options(${target} PRIVATE "$<IF:${whole},-flto,-fno-lto>" "$<${whole}:-flto-partition=one>")
+endfunction()
+
+# rq_pick_sources(OUT)
+#   Sets OUT to the files of a target that this build compiles, from the A_SOURCES, A_WIN32 and
+#   A_POSIX lists its caller parsed: SOURCES in both builds, WIN32 for Windows only, POSIX natively
+#   only. A target marked A_WINDOWS_ONLY gets none natively. A target with no file for this build is
+#   left out of it.
+function(rq_pick_sources out)
+  set(sources)
+  if(RQ_WINDOWS)
+    set(sources ${A_SOURCES} ${A_WIN32})
+  elseif(NOT A_WINDOWS_ONLY)
+    set(sources ${A_SOURCES} ${A_POSIX})
+  endif()
+  set(${out} ${sources} PARENT_SCOPE)
 endfunction()
 
 function(rq_library name)
   cmake_parse_arguments(A "WINDOWS_ONLY" "" "SOURCES;WIN32;POSIX;DEPS" ${ARGN})
-  if(A_WINDOWS_ONLY AND NOT RQ_WINDOWS)
+  rq_pick_sources(sources)
+  if(NOT sources)
     return()
-  endif()
-  set(sources ${A_SOURCES})
-  if(RQ_WINDOWS)
-    list(APPEND sources ${A_WIN32})
-  else()
-    list(APPEND sources ${A_POSIX})
   endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${A_DEPS})
-  rq_common_options(${name})
-  rq_whole_program_objects(${name})
+  rq_common_options(${name} PRODUCT)
 endfunction()
 
 function(rq_test name)
   cmake_parse_arguments(A "WINDOWS_ONLY" "" "SOURCES;WIN32;POSIX;DEPS;LABELS" ${ARGN})
-  if(A_WINDOWS_ONLY AND NOT RQ_WINDOWS)
+  rq_pick_sources(sources)
+  if(NOT sources)
     return()
-  endif()
-  set(sources ${A_SOURCES})
-  if(RQ_WINDOWS)
-    list(APPEND sources ${A_WIN32})
-  else()
-    list(APPEND sources ${A_POSIX})
   endif()
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
@@ -75,20 +89,14 @@ endfunction()
 # A program of the product or of the build tooling.
 function(rq_executable name)
   cmake_parse_arguments(A "WINDOWS_ONLY;GUI" "" "SOURCES;WIN32;POSIX;DEPS" ${ARGN})
-  if(A_WINDOWS_ONLY AND NOT RQ_WINDOWS)
+  rq_pick_sources(sources)
+  if(NOT sources)
     return()
-  endif()
-  set(sources ${A_SOURCES})
-  if(RQ_WINDOWS)
-    list(APPEND sources ${A_WIN32})
-  else()
-    list(APPEND sources ${A_POSIX})
   endif()
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${A_DEPS})
-  rq_common_options(${name})
-  rq_whole_program_objects(${name})
+  rq_common_options(${name} PRODUCT)
   if(RQ_WINDOWS)
     target_link_options(${name} PRIVATE -static -municode)
     if(A_GUI)
@@ -130,27 +138,28 @@ function(rq_folder_library name)
   foreach(f ${A_EXCLUDE})
     list(REMOVE_ITEM all ${CMAKE_CURRENT_SOURCE_DIR}/${f})
   endforeach()
-  if(NOT all)
-    return()
-  endif()
   rq_split_by_platform(f ".cpp" ${all})
-  if(NOT RQ_WINDOWS AND NOT f_portable AND NOT f_posix)
-    return()
-  endif()
   rq_library(${name} SOURCES ${f_portable} WIN32 ${f_win32} POSIX ${f_posix} DEPS ${A_DEPS})
 endfunction()
 
-# rq_folder_tests(NAME [DEPS ...] [LABELS ...])
+# rq_folder_tests(NAME [DEPS ...] [LABELS ...] [SUPPORT file...] [KIND portable|win32])
 #   One test executable of every *_test.cpp in the calling folder (_win32_test.cpp: Windows only,
-#   _posix_test.cpp: native only), plus any support .cpp files named in SUPPORT.
+#   _posix_test.cpp: native only), plus any support .cpp files named in SUPPORT. KIND takes only
+#   the folder's Windows tests (win32) or only the others (portable), for a folder whose two kinds
+#   are two executables.
 function(rq_folder_tests name)
-  cmake_parse_arguments(A "" "" "DEPS;LABELS;SUPPORT" ${ARGN})
+  cmake_parse_arguments(A "" "KIND" "DEPS;LABELS;SUPPORT" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
-  if(NOT all)
-    return()
-  endif()
   rq_split_by_platform(f "_test.cpp" ${all})
-  if(NOT RQ_WINDOWS AND NOT f_portable AND NOT f_posix)
+  if(A_KIND STREQUAL "win32")
+    set(f_portable)
+    set(f_posix)
+  elseif(A_KIND STREQUAL "portable")
+    set(f_win32)
+  elseif(A_KIND)
+    message(FATAL_ERROR "rq_folder_tests: KIND is portable or win32, not ${A_KIND}")
+  endif()
+  if(NOT f_portable AND NOT f_win32 AND NOT f_posix)
     return()
   endif()
   rq_test(${name} SOURCES ${f_portable} ${A_SUPPORT} WIN32 ${f_win32} POSIX ${f_posix} DEPS ${A_DEPS}

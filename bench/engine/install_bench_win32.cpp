@@ -18,7 +18,7 @@
 
 #include "core/common/host.h"
 #include "core/common/text.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
 #include "file_output.h"
 #include "package_writer.h"
 #include "rqpack_command.h"

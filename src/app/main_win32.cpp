@@ -3,22 +3,18 @@
 // result. A failure that escapes the chosen mode ends here, reported, never in std::terminate.
 #include <windows.h>
 
-#include <objbase.h>
-#include <shellapi.h>
-
 #include <atomic>
-#include <cstdio>
 #include <exception>
-#include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "app/process_end_win32.h"
 #include "app/program.h"
 #include "app/standard_error.h"
+#include "core/common/com_apartment_win32.h"
+#include "core/common/command_line_win32.h"
 #include "core/common/errors.h"
 #include "core/common/text.h"
-#include "core/common/win32_error.h"
-#include "core/model/command_line_options.h"
 
 namespace {
 
@@ -37,35 +33,6 @@ void RestrictDllSearchToSystemDirectory() noexcept {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
     if (setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
     SetDllDirectoryW(L"");
-}
-
-void JoinMultithreadedApartment() {
-    const HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    if (FAILED(result)) {
-        wchar_t code[16] = {};
-        std::swprintf(code, 16, L"0x%08X", static_cast<unsigned>(result));
-        throw PlatformException(L"CoInitializeEx: " + std::wstring(code), static_cast<std::uint32_t>(result));
-    }
-}
-
-struct LocalFreeDeleter {
-    void operator()(void* memory) const noexcept { LocalFree(memory); }
-};
-
-// The arguments after the program path, split as every Windows program splits them.
-std::vector<std::wstring> CommandLineArguments() {
-    int count = 0;
-    const std::unique_ptr<wchar_t*, LocalFreeDeleter> argv(CommandLineToArgvW(GetCommandLineW(), &count));
-    ThrowLastWin32ErrorIf(argv == nullptr, L"CommandLineToArgvW");
-    std::vector<std::wstring> arguments;
-    for (int i = 1; i < count; ++i) arguments.emplace_back(argv.get()[i]);
-    return arguments;
-}
-
-// Main's own order: help, then the screenshot mode, then the silent run, otherwise the wizard.
-bool RunsWizard(const std::vector<std::wstring>& arguments) {
-    const Core::CommandLineOptions options = Core::CommandLineOptions::Parse(arguments);
-    return !options.ShowHelp && !Program::FindSelfTestDir(arguments) && !options.Silent;
 }
 
 std::wstring FailureMessage(const std::exception_ptr& failure) {
@@ -90,13 +57,6 @@ void ReportFailure(const std::exception_ptr& failure) noexcept {
     if (failureNeedsWindow) MessageBoxW(nullptr, message.c_str(), L"Ошибка", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-// Ends the process without the C++ run-time's exit: ExitProcess stops every other thread first, so a
-// run that the wizard's window left behind on the thread pool never meets a destroyed static object.
-[[noreturn]] void EndProcess(int exitCode) noexcept {
-    std::fflush(nullptr);
-    ExitProcess(static_cast<UINT>(exitCode));
-}
-
 // Reached by a failure that leaves a thread or a noexcept function: reported as the entry reports
 // one, with exit code 1, instead of an abort.
 [[noreturn]] void EndOnUnhandledFailure() noexcept {
@@ -104,7 +64,7 @@ void ReportFailure(const std::exception_ptr& failure) noexcept {
         ReportFailure(failure);
     else
         WriteStandardErrorLine(L"Ошибка: непредвиденная ошибка.");
-    EndProcess(1);
+    Program::EndProcess(1);
 }
 
 }  // namespace
@@ -120,14 +80,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     std::set_terminate(EndOnUnhandledFailure);
     int exitCode = 1;
+    // The main thread stays in the multithreaded apartment until the process ends: EndProcess
+    // returns never, so the owner is never destroyed while thread-pool work may still use COM.
+    std::optional<ComApartment> apartment;
     try {
-        JoinMultithreadedApartment();
-        const std::vector<std::wstring> arguments = CommandLineArguments();
-        failureNeedsWindow = RunsWizard(arguments);
-        exitCode = Program::Main(arguments);
+        apartment.emplace(ApartmentKind::MultiThreaded);
+        const Program::CommandLine commandLine = Program::ParseCommandLine(ProcessArguments());
+        failureNeedsWindow = Program::ChooseMode(commandLine) == Program::Mode::Wizard;
+        exitCode = Program::Main(commandLine);
     } catch (...) {
         ReportFailure(std::current_exception());
         exitCode = 1;
     }
-    EndProcess(exitCode);
+    Program::EndProcess(exitCode);
 }

@@ -54,19 +54,38 @@ std::wstring_view UsageText() noexcept {
 
 std::string UsageBytes() { return Text::ToUtf8(UsageText()) + "\r\n"; }
 
-int Main(std::span<const std::wstring> arguments, const Modes& modes) {
-    const Core::CommandLineOptions options = Core::CommandLineOptions::Parse(arguments);
-    const ManifestPtr manifest = std::make_shared<const Core::InstallManifest>(modes.LoadManifest());
-    if (options.ShowHelp) {
-        modes.PrintUsage();
-        return 0;
-    }
+CommandLine ParseCommandLine(std::span<const std::wstring> arguments) {
     // The screenshot mode is chosen from the raw arguments alone; the parsed options give its key
     // no meaning.
-    if (const std::optional<std::wstring> directory = FindSelfTestDir(arguments))
-        return modes.RenderScreenshots(manifest, options, *directory);
-    if (options.Silent) return modes.RunSilent(manifest, options);
+    return CommandLine{Core::CommandLineOptions::Parse(arguments), FindSelfTestDir(arguments)};
+}
+
+Mode ChooseMode(const CommandLine& commandLine) noexcept {
+    if (commandLine.Options.ShowHelp) return Mode::Usage;
+    if (commandLine.SelfTestDir) return Mode::Screenshots;
+    if (commandLine.Options.Silent) return Mode::Silent;
+    return Mode::Wizard;
+}
+
+int Main(const CommandLine& commandLine, const Modes& modes) {
+    const Core::CommandLineOptions& options = commandLine.Options;
+    const ManifestPtr manifest = std::make_shared<const Core::InstallManifest>(modes.LoadManifest());
+    switch (ChooseMode(commandLine)) {
+        case Mode::Usage:
+            modes.PrintUsage();
+            return 0;
+        case Mode::Screenshots:
+            return modes.RenderScreenshots(manifest, options, *commandLine.SelfTestDir);
+        case Mode::Silent:
+            return modes.RunSilent(manifest, options);
+        case Mode::Wizard:
+            break;
+    }
     return modes.ShowWizard(manifest, options);
+}
+
+int Main(std::span<const std::wstring> arguments, const Modes& modes) {
+    return Main(ParseCommandLine(arguments), modes);
 }
 
 }  // namespace Ravenquill::Program

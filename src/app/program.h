@@ -25,11 +25,25 @@ struct Modes {
     std::function<int(ManifestPtr, const Core::CommandLineOptions&)> ShowWizard;
 };
 
+// The command line as it is read once: the parsed options and the screenshot mode's directory
+// (FindSelfTestDir), which the raw arguments alone decide.
+struct CommandLine {
+    Core::CommandLineOptions Options;
+    std::optional<std::wstring> SelfTestDir;
+};
+CommandLine ParseCommandLine(std::span<const std::wstring> arguments);
+
+enum class Mode { Usage, Screenshots, Silent, Wizard };
+// The one order of choice: help, screenshots, silent run, otherwise the wizard.
+Mode ChooseMode(const CommandLine& commandLine) noexcept;
+
 // Windows: the program with its real modes. The arguments exclude the program's own path. Failures
 // of the manifest loading and of the chosen mode reach the caller.
+int Main(const CommandLine& commandLine);
 int Main(std::span<const std::wstring> arguments);
-// Parses, loads the manifest (before any mode, the usage text included), then: help, screenshots,
-// silent run, wizard, in that order.
+// Loads the manifest (before any mode, the usage text included), then runs the chosen mode.
+int Main(const CommandLine& commandLine, const Modes& modes);
+// The same for the arguments, parsed.
 int Main(std::span<const std::wstring> arguments, const Modes& modes);
 
 // The screenshot mode's output directory: the value of the first argument that, once its leading

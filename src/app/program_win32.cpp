@@ -6,7 +6,7 @@
 
 namespace Ravenquill::Program {
 
-int Main(std::span<const std::wstring> arguments) {
+int Main(const CommandLine& commandLine) {
     const Modes modes{
         .LoadManifest = [] { return Core::InstallManifest::Load(); },
         .PrintUsage = [] { PrintUsage(); },
@@ -15,7 +15,9 @@ int Main(std::span<const std::wstring> arguments) {
                         const Core::CommandLineOptions& options) { return SilentRun::Run(manifest, options); },
         .ShowWizard = ShowWizard,
     };
-    return Main(arguments, modes);
+    return Main(commandLine, modes);
 }
+
+int Main(std::span<const std::wstring> arguments) { return Main(ParseCommandLine(arguments)); }
 
 }  // namespace Ravenquill::Program

@@ -4,9 +4,9 @@
 #include "app/silent_run.h"
 #include "core/common/file_system.h"
 #include "core/common/path.h"
-#include "core/engine/elevation.h"
-#include "core/engine/install_engine.h"
-#include "core/engine/uninstall_engine.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/engines/uninstall_engine.h"
+#include "core/engine/platform/elevation.h"
 
 namespace Ravenquill::SilentRun {
 namespace {

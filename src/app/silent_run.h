@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/uninstall_engine.h"
+#include "core/engine/engines/uninstall_engine.h"
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
 #include "core/model/install_options.h"
@@ -50,7 +50,8 @@ public:
     virtual bool RequiresElevation(const std::wstring& installDir) = 0;
     // Starts the program again elevated and waits for it without a time limit: its exit code, or
     // nothing when no process was started (consent declined, own path unknown).
-    virtual std::optional<std::uint32_t> RelaunchElevatedAndWait(std::span<const std::wstring> arguments) = 0;
+    [[nodiscard]] virtual std::optional<std::uint32_t> RelaunchElevatedAndWait(
+        std::span<const std::wstring> arguments) = 0;
     // An install engine run to its end on these options, its log lines passed on.
     virtual void Install(const Core::InstallOptions& options, const LogLine& log) = 0;
 

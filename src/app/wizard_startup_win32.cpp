@@ -1,8 +1,6 @@
-#include <windows.h>
-
-#include <cstdio>
 #include <memory>
 
+#include "app/process_end_win32.h"
 #include "app/shell_startup.h"
 #include "app/wizard_startup.h"
 #include "pages/pages.h"
@@ -41,8 +39,7 @@ int ShowWizard(ManifestPtr manifest, const Core::CommandLineOptions& options) {
     }
     if (window->RunsWereLive()) {
         // The same for a plain close: the process ends here, before anything of them is destroyed.
-        std::fflush(nullptr);
-        ExitProcess(static_cast<UINT>(result));
+        EndProcess(result);
     }
     return result;
 }

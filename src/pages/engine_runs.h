@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/common/cancellation.h"
-#include "core/engine/install_engine.h"
-#include "core/engine/uninstall_engine.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/engines/uninstall_engine.h"
 #include "core/model/install_manifest.h"
 #include "core/model/install_options.h"
 #include "core/model/install_progress.h"

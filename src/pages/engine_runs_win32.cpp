@@ -1,6 +1,6 @@
 #include <utility>
 
-#include "core/engine/file_lock_service.h"
+#include "core/engine/platform/file_lock_service.h"
 #include "engine_runs.h"
 
 namespace Ravenquill::Pages {

@@ -6,6 +6,7 @@
 #include "pages.h"
 #include "shell/chrome.h"
 #include "shell_start.h"
+#include "ui/icons.h"
 #include "ui/widgets.h"
 
 namespace Ravenquill::Pages {
@@ -22,9 +23,6 @@ constexpr float CardHeight = 62;
 constexpr float LaunchGap = 22;
 constexpr float LaunchBlock = 41;
 constexpr float FooterGap = 26;
-
-constexpr wchar_t CheckGlyph[] = L"M 0,5 L 4.2,9.2 L 12,1";
-constexpr wchar_t WarningGlyph[] = L"M 8,1 L 15.5,14.5 L 0.5,14.5 Z M 8,6 L 8,10 M 8,12.2 L 8,12.6";
 
 constexpr wchar_t DoneLabel[] = L"Готово";
 constexpr wchar_t RestartLabel[] = L"Начать заново";
@@ -123,9 +121,9 @@ void FinishPage::DrawBadge(Ui::Canvas& canvas, const Ui::Rect& r) const {
     const std::uint32_t color = success ? Theme.Accent : Kind == FinishKind::Cancelled ? Theme.Warning : Theme.Error;
     canvas.FillCircle(r.Left + 34, r.Top + 34, 34, color);
     if (success)
-        canvas.DrawPath(CheckGlyph, {r.Left + 20, r.Top + 24, r.Left + 48, r.Top + 45}, Theme.OnAccent, 2.4f);
+        canvas.DrawPath(Ui::Icons::CheckMark, {r.Left + 20, r.Top + 24, r.Left + 48, r.Top + 45}, Theme.OnAccent, 2.4f);
     else
-        canvas.DrawPath(WarningGlyph, {r.Left + 19, r.Top + 19, r.Left + 49, r.Top + 49}, Theme.OnAccent, 1.6f);
+        canvas.DrawPath(Ui::Icons::Warning, {r.Left + 19, r.Top + 19, r.Left + 49, r.Top + 49}, Theme.OnAccent, 1.6f);
 }
 
 void FinishPage::DrawInstalledCard(Ui::Canvas& canvas, const Ui::Rect& r) const {

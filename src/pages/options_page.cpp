@@ -5,11 +5,12 @@
 #include "core/common/errors.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/elevation.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/platform/elevation.h"
 #include "page_layout.h"
 #include "pages.h"
 #include "shell/chrome.h"
+#include "ui/icons.h"
 #include "ui/widgets.h"
 
 namespace Ravenquill::Pages {
@@ -38,7 +39,6 @@ constexpr float RowDescriptionInset = 165;
 constexpr wchar_t BrowseLabel[] = L"Обзор…";
 constexpr wchar_t BackLabel[] = L"Назад";
 constexpr wchar_t InstallLabel[] = L"Установить";
-constexpr wchar_t ShieldGlyph[] = L"M 8,1 L 14,3.4 L 14,8 C 14,11.6 11.4,14.2 8,15.4 C 4.6,14.2 2,11.6 2,8 L 2,3.4 Z";
 
 Ui::TextStyle SectionStyle(const Ui::Theme& theme) {
     return Ui::TextStyle(Layout::BodyFamily, 11.5f, Layout::Regular, theme.TextMuted);
@@ -201,8 +201,8 @@ void OptionsPage::Browse() {
 void OptionsPage::DrawFooter(Ui::Canvas& canvas, Ui::Input& input, const Ui::Rect& content) {
     const Ui::Rect footer = Layout::FooterRect(content);
     if (Wizard.Settings.NeedsElevation()) {
-        canvas.DrawPath(ShieldGlyph, {footer.Left, footer.Top + 10, footer.Left + 15, footer.Top + 25}, Theme.TextMuted,
-                        1.2f);
+        canvas.DrawPath(Ui::Icons::Shield, {footer.Left, footer.Top + 10, footer.Left + 15, footer.Top + 25},
+                        Theme.TextMuted, 1.2f);
         canvas.DrawTextVCenter(L"Потребуется подтверждение администратора",
                                {footer.Left + 23, footer.Top, footer.Left + 400, footer.Bottom}, SectionStyle(Theme));
     }

@@ -3,7 +3,6 @@
 // centring of a page's main block, and the text styles of titles, body text and links.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -22,15 +21,14 @@ namespace Ravenquill::Pages::Layout {
 using Ui::WidgetParts::BodyFamily;
 using Ui::WidgetParts::DisplayFamily;
 using Ui::WidgetParts::MonoFamily;
+using Ui::WidgetParts::PrimaryButtonWidth;
 using Ui::WidgetParts::Regular;
+using Ui::WidgetParts::SecondaryButtonWidth;
 using Ui::WidgetParts::Semibold;
+using Ui::WidgetParts::Unbounded;
 
 inline constexpr float FooterHeight = 36;
 inline constexpr float FooterButtonGap = 12;
-inline constexpr float PrimaryMinWidth = 132;
-inline constexpr float PrimaryPadding = 44;
-inline constexpr float SecondaryMinWidth = 112;
-inline constexpr float SecondaryPadding = 36;
 
 inline constexpr float TitleSize = 26;
 inline constexpr float CompactTitleSize = 19;  // options and progress pages
@@ -44,22 +42,10 @@ inline Ui::Rect FooterRect(const Ui::Rect& content) {
     return {content.Left, content.Bottom - FooterHeight, content.Right, content.Bottom};
 }
 
-// Measured sizes that feed a layout are whole pixels, halves to even (the default rounding mode).
-inline float RoundPixel(float value) { return std::nearbyint(value); }
-
-// The width to measure a text at when it must not wrap: its natural width.
-inline constexpr float Unbounded = std::numeric_limits<float>::max();
-
 // A text's measured size as a layout uses it: whole pixels, halves to even.
 inline std::pair<float, float> MeasureRounded(Ui::Canvas& canvas, std::wstring_view text, const Ui::TextStyle& style,
                                               float maxWidth) {
     return Ui::Geometry::RoundSize(canvas.Measure(text, style, maxWidth));
-}
-
-// Button widths from a label's rounded natural width.
-inline float PrimaryButtonWidth(float labelWidth) { return std::max(PrimaryMinWidth, labelWidth + PrimaryPadding); }
-inline float SecondaryButtonWidth(float labelWidth) {
-    return std::max(SecondaryMinWidth, labelWidth + SecondaryPadding);
 }
 
 // The top of a page's main block: centred between the content's top and the footer's top minus

@@ -41,8 +41,14 @@ constexpr float JournalInset = 14;
 constexpr float JournalBottomInset = 10;
 constexpr float JournalLineGap = 3;
 constexpr float BlockGap = 24;  // above the footer
-// The block's height below the heading: status row, bar, detail line and the gaps between them.
-constexpr float BlockBelowHeading = 34 + 20 + 12 + 8 + 12 + 17;
+// The block's height below the heading's band: the gap down to the status row, the room the block
+// keeps for the status row, the bar with the room below it and above the detail line, and the
+// detail line.
+constexpr float StatusRowGap = StatusTop - SpinnerSize;
+constexpr float StatusRowRoom = 20;
+constexpr float BarRoom = 8;
+constexpr float DetailRoom = 12;
+constexpr float BlockBelowHeading = StatusRowGap + StatusRowRoom + BarGap + BarRoom + DetailRoom + DetailHeight;
 constexpr float JournalBlock = JournalGap + JournalHeight;
 
 constexpr double SpinnerTurn = 1.5;  // seconds per turn

@@ -7,6 +7,7 @@
 #include "pages.h"
 #include "progress_page.h"
 #include "shell/chrome.h"
+#include "ui/icons.h"
 #include "ui/text_style.h"
 #include "ui/widgets.h"
 
@@ -32,8 +33,6 @@ constexpr float CheckboxHeight = 21;
 constexpr float CheckboxBlock = CheckboxGap + CheckboxHeight;
 constexpr float BlockGap = 26;  // above the footer
 
-const wchar_t TrashCan[] = L"M 2,4 L 14,4 M 6,4 L 6,2 L 10,2 L 10,4 M 3.5,4 L 4.4,14.5 L 11.6,14.5 L 12.5,4";
-const wchar_t WarningSign[] = L"M 8,1 L 15.5,14.5 L 0.5,14.5 Z M 8,6 L 8,10 M 8,12.2 L 8,12.6";
 const wchar_t RemoveLabel[] = L"Удалить";
 const wchar_t CancelLabel[] = L"Отмена";
 
@@ -90,7 +89,7 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     float y = Layout::MainBlockTop(c, block, BlockGap);
 
     DrawCard(canvas, {c.Left, y, c.Left + IconTile, y + IconTile}, theme_.Panel, theme_.Border);
-    canvas.DrawPath(TrashCan,
+    canvas.DrawPath(Ui::Icons::Trash,
                     {c.Left + IconInset, y + IconInset, c.Left + IconTile - IconInset, y + IconTile - IconInset},
                     theme_.Error, 1.4f);
 
@@ -118,7 +117,7 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
         if (!running_.empty()) {
             y += WarningGap;
             DrawCard(canvas, {c.Left, y, c.Right, y + WarningHeight}, theme_.WarningSoft, theme_.Warning);
-            canvas.DrawPath(WarningSign, {c.Left + 14, y + 13, c.Left + 30, y + 29}, theme_.Warning, 1.3f);
+            canvas.DrawPath(Ui::Icons::Warning, {c.Left + 14, y + 13, c.Left + 30, y + 29}, theme_.Warning, 1.3f);
             std::wstring names;
             for (const Core::LockingProcess& process : running_)
                 names += (names.empty() ? L"" : L", ") + process.Name();

@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "core/common/text.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
 #include "page_layout.h"
 #include "pages.h"
 #include "shell/chrome.h"
 #include "shell_start.h"
+#include "ui/icons.h"
 #include "ui/widgets.h"
 
 namespace Ravenquill::Pages {
@@ -27,9 +28,6 @@ constexpr float CardTopPadding = 16;
 constexpr float LabelValueGap = 3;
 constexpr float DividerGap = 14;
 constexpr float CardRadius = 8;
-
-constexpr wchar_t FolderGlyph[] = L"M 1,3 L 6,3 L 7.6,5 L 15,5 L 15,13 L 1,13 Z";
-constexpr wchar_t WarningGlyph[] = L"M 8,1 L 15.5,14.5 L 0.5,14.5 Z M 8,6 L 8,10 M 8,12.2 L 8,12.6";
 
 constexpr wchar_t DirectoryLabel[] = L"Каталог установки";
 constexpr wchar_t ScopeLabel[] = L"Область установки";
@@ -69,9 +67,13 @@ std::wstring WelcomePage::SizeText() const {
 
 bool WelcomePage::PayloadMissing() const noexcept { return !Wizard.Payload.HasPayload; }
 
-Ui::TextStyle WelcomePage::LabelStyle() const { return Ui::TextStyle(Layout::BodyFamily, 11.5f, 400, Theme.TextMuted); }
+Ui::TextStyle WelcomePage::LabelStyle() const {
+    return Ui::TextStyle(Layout::BodyFamily, 11.5f, Layout::Regular, Theme.TextMuted);
+}
 
-Ui::TextStyle WelcomePage::ValueStyle() const { return Ui::TextStyle(Layout::BodyFamily, 13, 400, Theme.Text); }
+Ui::TextStyle WelcomePage::ValueStyle() const {
+    return Ui::TextStyle(Layout::BodyFamily, 13, Layout::Regular, Theme.Text);
+}
 
 void WelcomePage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     const Ui::Rect c = Shell::Chrome::ContentRect;
@@ -118,7 +120,7 @@ float WelcomePage::MeasureInfoCard(Ui::Canvas& canvas, float width) const {
 void WelcomePage::DrawInfoCard(Ui::Canvas& canvas, const Ui::Rect& r) const {
     canvas.FillRoundedRect(r, CardRadius, Theme.Panel);
     canvas.StrokeRoundedRect(r, CardRadius, Theme.Border, 1);
-    canvas.DrawPath(FolderGlyph, {r.Left + 18, r.Top + 18, r.Left + 34, r.Top + 34}, Theme.Accent, 1.3f);
+    canvas.DrawPath(Ui::Icons::Folder, {r.Left + 18, r.Top + 18, r.Left + 34, r.Top + 34}, Theme.Accent, 1.3f);
 
     const float textX = r.Left + 46;
     const float right = r.Right - CardPadding;
@@ -159,7 +161,7 @@ void WelcomePage::DrawMissingPayloadCard(Ui::Canvas& canvas, const Ui::Rect& r) 
     canvas.FillRoundedRect(r, CardRadius, Theme.WarningSoft);
     canvas.StrokeRoundedRect(r, CardRadius, Theme.Warning, 1);
     const float glyphTop = r.Top + (r.Height() - 16) / 2;
-    canvas.DrawPath(WarningGlyph, {r.Left + 14, glyphTop, r.Left + 30, glyphTop + 16}, Theme.Warning, 1.3f);
+    canvas.DrawPath(Ui::Icons::Warning, {r.Left + 14, glyphTop, r.Left + 30, glyphTop + 16}, Theme.Warning, 1.3f);
     const Ui::TextStyle style(Layout::BodyFamily, 13, Layout::Regular, Theme.Warning);
     canvas.DrawTextVCenter(L"Пакет с файлами приложения не найден — установка недоступна.",
                            {r.Left + 40, r.Top, r.Right - 14, r.Bottom}, style);

@@ -2,6 +2,8 @@
 
 namespace Ravenquill::Pages {
 
+struct WorkerApartment::Apartment {};
+
 WorkerApartment::WorkerApartment() = default;
 WorkerApartment::~WorkerApartment() = default;
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string>
 
 #include "shell/chrome_shadow.h"
+#include "ui/geometry.h"
 #include "ui/icons.h"
 #include "ui/text_style.h"
 #include "ui/widget_parts.h"
@@ -19,10 +19,11 @@ using Ui::TextAlign;
 using Ui::TextStyle;
 
 constexpr const wchar_t* TextFamily = Ui::WidgetParts::BodyFamily;
+using Ui::Geometry::RoundHalfEven;
 using Ui::WidgetParts::DisplayFamily;
 using Ui::WidgetParts::Regular;
 using Ui::WidgetParts::Semibold;
-using Ui::WidgetParts::Unlimited;
+using Ui::WidgetParts::Unbounded;
 
 constexpr float CardRadius = 10;
 constexpr Rect SidebarBorder{287, 24, 288, 556};
@@ -54,11 +55,13 @@ constexpr float DialogRadius = 8;
 constexpr float ListMaxHeight = 132;
 constexpr float ListRowPitch = 21;
 constexpr float ListPadding = 10;
+constexpr float ListRowInset = 14;  // each row's text from the list's sides
+constexpr float ListRowHeight = 18;
+constexpr float TitleMessageGap = 10;
+constexpr float ListGap = 14;     // above the list
+constexpr float ButtonsGap = 20;  // above the buttons
 constexpr float ButtonHeight = 36;
 constexpr float ButtonGap = 10;
-
-// Measured sizes that feed a layout are whole pixels, halves to even.
-float Whole(float value) { return std::nearbyint(value); }
 
 void DrawSteps(Ui::Canvas& canvas, const ShellState& state, const Ui::Theme& theme, float x, float y, float right) {
     const WizardStepList steps = state.Steps();
@@ -92,8 +95,8 @@ void DrawFooter(Ui::Canvas& canvas, const ShellState& state, const Ui::Theme& th
     static constexpr wchar_t Credit[] = L"создано в Ravenquill";
     const TextStyle credit(TextFamily, 11.5f, Regular, theme.TextMuted);
     const TextStyle publisher(TextFamily, 11.5f, Regular, theme.TextSecondary);
-    const float ch = Whole(canvas.Measure(Credit, credit, Unlimited).second);
-    const float ph = Whole(canvas.Measure(state.Publisher, publisher, Unlimited).second);
+    const float ch = RoundHalfEven(canvas.Measure(Credit, credit, Unbounded).second);
+    const float ph = RoundHalfEven(canvas.Measure(state.Publisher, publisher, Unbounded).second);
     canvas.DrawText(Credit, Rect{area.Left, area.Bottom - ch, area.Right, area.Bottom}, credit);
     const float publisherBottom = area.Bottom - ch - PublisherGap;
     canvas.DrawText(state.Publisher, Rect{area.Left, publisherBottom - ph, area.Right, publisherBottom}, publisher);
@@ -118,8 +121,8 @@ void DrawSidebar(Ui::Canvas& canvas, const ShellState& state, const Ui::Theme& t
     const TextStyle name(DisplayFamily, 15, Semibold, theme.Text, false, 0, true);
     const TextStyle version(TextFamily, 11.5f, Regular, theme.TextMuted);
     const std::wstring versionText = L"версия " + state.Version;
-    const float nh = Whole(canvas.Measure(state.ProductName, name, NameRight - HeaderLeft).second);
-    const float vh = Whole(canvas.Measure(versionText, version, Unlimited).second);
+    const float nh = RoundHalfEven(canvas.Measure(state.ProductName, name, NameRight - HeaderLeft).second);
+    const float vh = RoundHalfEven(canvas.Measure(versionText, version, Unbounded).second);
     // Name, gap and version as one block centred on the tile.
     const float top = LogoTile.Top + (LogoTile.Height() - (nh + NameVersionGap + vh)) / 2;
     canvas.DrawText(state.ProductName, Rect{HeaderLeft, top, NameRight, top + nh}, name);
@@ -163,12 +166,13 @@ void Chrome::DrawDialog(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& t
     const TextStyle title(DisplayFamily, 17, Semibold, theme.Text, true);
     const TextStyle message(TextFamily, 13.5f, Regular, theme.TextSecondary, true, 20);
     const TextStyle item(TextFamily, 13, Regular, theme.Text, false, 0, true);
-    const float th = Whole(canvas.Measure(dialog.Title, title, DialogTextWidth).second);
-    const float mh = Whole(canvas.Measure(dialog.Message, message, DialogTextWidth).second);
+    const float th = RoundHalfEven(canvas.Measure(dialog.Title, title, DialogTextWidth).second);
+    const float mh = RoundHalfEven(canvas.Measure(dialog.Message, message, DialogTextWidth).second);
     const std::size_t n = dialog.Items.size();
     const float listH = n > 0 ? std::min(ListMaxHeight, ListRowPitch * static_cast<float>(n) + 2 * ListPadding) : 0;
 
-    const float height = DialogInset + th + 10 + mh + (n > 0 ? 14 + listH : 0) + 20 + ButtonHeight + DialogInset;
+    const float height = DialogInset + th + TitleMessageGap + mh + (n > 0 ? ListGap + listH : 0) + ButtonsGap +
+                         ButtonHeight + DialogInset;
     // Centred in the card's height, on a whole pixel.
     const float top = std::floor(CardRect.Top + (CardRect.Height() - height) / 2);
     const Rect box{DialogLeft, top, DialogRight, top + height};
@@ -179,12 +183,12 @@ void Chrome::DrawDialog(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& t
     const float right = DialogRight - DialogInset;
     float y = top + DialogInset;
     canvas.DrawText(dialog.Title, Rect{left, y, right, y + th}, title);
-    y += th + 10;
+    y += th + TitleMessageGap;
     canvas.DrawText(dialog.Message, Rect{left, y, right, y + mh}, message);
     y += mh;
 
     if (n > 0) {
-        y += 14;
+        y += ListGap;
         const Rect list{left, y, right, y + listH};
         canvas.FillRoundedRect(list, DialogRadius, theme.Panel);
         canvas.StrokeRoundedRect(list, DialogRadius, theme.Border, 1);
@@ -192,7 +196,8 @@ void Chrome::DrawDialog(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& t
         canvas.PushAxisAlignedClip(list);
         float rowTop = y + ListPadding;
         for (const std::wstring& line : dialog.Items) {
-            canvas.DrawText(line, Rect{left + 14, rowTop, right - 14, rowTop + 18}, item);
+            canvas.DrawText(line, Rect{left + ListRowInset, rowTop, right - ListRowInset, rowTop + ListRowHeight},
+                            item);
             rowTop += ListRowPitch;
         }
         canvas.PopAxisAlignedClip();
@@ -200,16 +205,16 @@ void Chrome::DrawDialog(Ui::Canvas& canvas, Ui::Input& input, const Ui::Theme& t
     }
 
     Ui::Widgets widgets{theme, canvas, input};
-    const float buttonsTop = y + 20;
-    const float pw =
-        std::max(132.0f, Whole(canvas.Measure(dialog.PrimaryText, widgets.PrimaryLabelStyle(), Unlimited).first) + 44);
+    const float buttonsTop = y + ButtonsGap;
+    const float pw = Ui::WidgetParts::PrimaryButtonWidth(
+        RoundHalfEven(canvas.Measure(dialog.PrimaryText, widgets.PrimaryLabelStyle(), Unbounded).first));
     const Rect primary{right - pw, buttonsTop, right, buttonsTop + ButtonHeight};
     // The primary button is handled first: its action may close or replace the dialog, whose
     // object the frame keeps alive until it ends.
     if (widgets.PrimaryButton(primary, dialog.PrimaryText, true)) dialog.OnPrimary();
     if (!dialog.SecondaryText.empty()) {
-        const float sw =
-            std::max(112.0f, Whole(canvas.Measure(dialog.SecondaryText, widgets.LabelStyle(), Unlimited).first) + 36);
+        const float sw = Ui::WidgetParts::SecondaryButtonWidth(
+            RoundHalfEven(canvas.Measure(dialog.SecondaryText, widgets.LabelStyle(), Unbounded).first));
         const Rect secondary{primary.Left - ButtonGap - sw, buttonsTop, primary.Left - ButtonGap,
                              buttonsTop + ButtonHeight};
         if (widgets.SecondaryButton(secondary, dialog.SecondaryText, true)) dialog.OnSecondary();

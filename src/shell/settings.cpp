@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "core/common/text.h"
-#include "core/engine/elevation.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/platform/elevation.h"
 
 namespace Ravenquill::Shell {
 namespace {

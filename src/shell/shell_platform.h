@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "core/engine/uninstall_registry.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "core/model/install_manifest.h"
 #include "core/payload/payload_summary.h"
 
@@ -28,7 +28,7 @@ public:
     virtual bool RequiresElevation(const std::wstring& installDir) = 0;
     // Core::Elevation::RelaunchElevated; true when a process was started (the caller does not
     // wait for it), false when the consent prompt was declined or the start failed.
-    virtual bool RelaunchElevated(std::span<const std::wstring> arguments) = 0;
+    [[nodiscard]] virtual bool RelaunchElevated(std::span<const std::wstring> arguments) = 0;
 
     // The folder picker; none when the user cancels or anything fails. Blocks the UI thread.
     virtual std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,

@@ -2,9 +2,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include "core/common/errors.h"
-#include "core/common/win32_error.h"
-#include "core/engine/elevation.h"
+#include "core/common/file_system.h"
+#include "core/engine/platform/elevation.h"
 #include "shell/shell_platform.h"
 #include "ui/folder_picker_win32.h"
 
@@ -39,10 +38,7 @@ public:
     }
 
     std::int64_t FreeBytesAvailable(const std::wstring& root) override {
-        if (root.find(L'\0') != std::wstring::npos) throw ArgumentException(L"Null character in path.");
-        ULARGE_INTEGER available{};
-        ThrowLastWin32ErrorIf(GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr) == 0, root);
-        return static_cast<std::int64_t>(available.QuadPart);
+        return static_cast<std::int64_t>(FileSystem::FreeBytesAvailable(root));
     }
 
     void StartThroughShell(const std::wstring& file, const std::optional<std::wstring>& arguments,

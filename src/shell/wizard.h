@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/engine/uninstall_registry.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
 #include "core/payload/payload_summary.h"

@@ -1,5 +1,6 @@
 // The check box: a 19-px box and a label; the whole rectangle is the hit area.
 #include "canvas.h"
+#include "icons.h"
 #include "widget_parts.h"
 
 namespace Ravenquill::Ui {
@@ -15,7 +16,7 @@ bool Canvas::Checkbox(Input& input, const Theme& theme, const Rect& rect, std::w
     StrokeRoundedRect(box, BoxRadius, outline, BoxOutline);
     if (checked) {
         const Rect mark{rect.Left + 4.5f, rect.Top + 6.5f, rect.Left + 14.5f, rect.Top + 14.5f};
-        DrawPath(CheckMark, mark, theme.OnAccent, CheckMarkStroke);
+        DrawPath(Icons::SmallCheckMark, mark, theme.OnAccent, CheckMarkStroke);
     }
     const TextStyle style(BodyFamily, LabelSize, Regular, enabled ? theme.Text : theme.TextMuted);
     DrawTextVCenter(label, Rect{rect.Left + 31, rect.Top, rect.Right, rect.Bottom}, style);

@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "core/common/text.h"
 #include "geometry.h"
+#include "icons.h"
 #include "widget_parts.h"
 
 namespace Ravenquill::Ui {
@@ -35,7 +36,7 @@ bool Canvas::ComponentRow(Input& input, const Theme& theme, const Rect& rect, st
         FillRoundedRect(box, BoxRadius, locked ? theme.AccentSoft : hovered ? theme.AccentHover : theme.Accent);
         StrokeRoundedRect(box, BoxRadius, locked ? theme.StrongBorder : theme.Accent, BoxOutline);
         const Rect mark{rect.Left + 18.5f, rect.Top + 18.5f, rect.Left + 28.5f, rect.Top + 26.5f};
-        DrawPath(CheckMark, mark, locked ? theme.TextMuted : theme.OnAccent, CheckMarkStroke);
+        DrawPath(Icons::SmallCheckMark, mark, locked ? theme.TextMuted : theme.OnAccent, CheckMarkStroke);
     } else {
         StrokeRoundedRect(box, BoxRadius, hovered ? theme.TextSecondary : theme.StrongBorder, BoxOutline);
     }
@@ -43,7 +44,7 @@ bool Canvas::ComponentRow(Input& input, const Theme& theme, const Rect& rect, st
     const float left = rect.Left + 45;
     const float w = rect.Right - 120 - left;
     const TextStyle nameStyle(BodyFamily, LabelSize, Semibold, locked ? theme.TextMuted : theme.Text);
-    const float nh = Geometry::RoundHalfEven(Measure(name, nameStyle, Unlimited).second);
+    const float nh = Geometry::RoundHalfEven(Measure(name, nameStyle, Unbounded).second);
     const float nameTop = rect.Top + 12;
     DrawText(name, Rect{left, nameTop, left + w, nameTop + nh}, nameStyle);
     if (!Text::IsNullOrWhiteSpace(description)) {

@@ -1,9 +1,9 @@
 #include "ui/graphics_win32.h"
 
-#include <cstdio>
 #include <limits>
 #include <string>
 
+#include "core/common/system_text_win32.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
 
@@ -11,27 +11,12 @@ namespace Ravenquill::Interop {
 
 namespace {
 
-std::wstring GraphicsMessage(std::int32_t hr) {
-    wchar_t digits[9];
-    std::swprintf(digits, 9, L"%08X", static_cast<std::uint32_t>(hr));
-    return std::wstring(L"Ошибка графической подсистемы: 0x") + digits;
-}
-
 UniqueHModule LoadFromSystemDirectory(const wchar_t* dll) {
     UniqueHModule module = LoadSystemLibrary(dll);
     if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
     // Windows 7 without its 2011 loader update refuses the search flags; the full path into the
     // system directory is the platform's fallback and just as safe from a planted DLL.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const UINT length = GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
-        if (length == 0) return module;
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(length);
-    }
+    std::wstring path = SystemDirectory();
     path += L'\\';
     path += dll;
     module.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
@@ -51,7 +36,7 @@ void* SystemProcedure(const wchar_t* dll, const char* name) {
 
 }  // namespace
 
-GraphicsException::GraphicsException(std::int32_t hr) : InvalidOperationException(GraphicsMessage(hr)), hr_(hr) {}
+GraphicsException::GraphicsException(std::int32_t hr) : HResultException(L"Ошибка графической подсистемы", hr) {}
 
 namespace Graphics {
 

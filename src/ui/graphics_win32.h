@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/common/errors.h"
+#include "core/common/hresult.h"
 
 // Canvas::DrawText must keep its name in every file that sees the Windows headers (canvas.h).
 #ifdef DrawText
@@ -62,15 +62,11 @@ struct Matrix3x2F {
 };
 static_assert(sizeof(Matrix3x2F) == sizeof(D2D1_MATRIX_3X2_F));
 
-// A failed Direct2D or DirectWrite call. The message ends in "0x" and the status as eight
-// upper-case hexadecimal digits.
-class GraphicsException : public InvalidOperationException {
+// A failed Direct2D or DirectWrite call: "Ошибка графической подсистемы: 0x" and the status as
+// eight upper-case hexadecimal digits.
+class GraphicsException : public HResultException {
 public:
     explicit GraphicsException(std::int32_t hr);
-    std::int32_t HResult() const noexcept { return hr_; }
-
-private:
-    std::int32_t hr_;
 };
 
 namespace Graphics {

@@ -24,7 +24,7 @@ bool Canvas::RadioCard(Input& input, const Theme& theme, const Rect& rect, std::
     const float w = rect.Right - 14 - left;
     const TextStyle titleStyle(BodyFamily, LabelSize, Semibold, theme.Text);
     const TextStyle descriptionStyle(BodyFamily, DescriptionSize, Regular, theme.TextMuted, true);
-    const float th = Geometry::RoundHalfEven(Measure(title, titleStyle, Unlimited).second);
+    const float th = Geometry::RoundHalfEven(Measure(title, titleStyle, Unbounded).second);
     const float dh = Geometry::RoundHalfEven(Measure(description, descriptionStyle, w).second);
     // Title, a 2-px gap and the description form one block, centred vertically in the card.
     const float top = rect.Top + (rect.Height() - (th + 2 + dh)) / 2;

@@ -1,5 +1,6 @@
 #pragma once
-// Shapes, fonts and numbers that several widgets share.
+// Shapes, fonts and numbers that several widgets, the frame and the pages share.
+#include <algorithm>
 #include <limits>
 
 namespace Ravenquill::Ui::WidgetParts {
@@ -19,10 +20,22 @@ inline constexpr float BoxSize = 19;
 inline constexpr float BoxRadius = 4;
 inline constexpr float BoxOutline = 1.2f;
 inline constexpr float CheckMarkStroke = 1.8f;
-// A tick in a 9.4 × 6.4 box, fitted into a 10 × 8 rectangle inside the check box.
-inline constexpr wchar_t CheckMark[] = L"M 0,4.2 L 3.4,7.6 L 9.4,1.2";
 
-// What Measure takes as "no width limit".
-inline constexpr float Unlimited = std::numeric_limits<float>::max();
+// What Measure takes as "no width limit": a text measured at it keeps its natural width.
+inline constexpr float Unbounded = std::numeric_limits<float>::max();
+
+// A button is as wide as its label (measured unbounded, rounded) and its padding ask, never
+// narrower than its kind's minimum: the primary button with its semibold label, the secondary
+// one with the regular label.
+inline constexpr float PrimaryButtonMinWidth = 132;
+inline constexpr float PrimaryButtonPadding = 44;
+inline constexpr float SecondaryButtonMinWidth = 112;
+inline constexpr float SecondaryButtonPadding = 36;
+inline float PrimaryButtonWidth(float labelWidth) {
+    return std::max(PrimaryButtonMinWidth, labelWidth + PrimaryButtonPadding);
+}
+inline float SecondaryButtonWidth(float labelWidth) {
+    return std::max(SecondaryButtonMinWidth, labelWidth + SecondaryButtonPadding);
+}
 
 }  // namespace Ravenquill::Ui::WidgetParts

@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "app/program.h"
-#include "core/engine/elevation.h"
+#include "core/common/system_text_win32.h"
 #include "core/engine/install_test_support.h"
+#include "core/engine/platform/elevation.h"
 #include "core/engine/support/uninstall_timeout_support.h"
 
 namespace Ravenquill::Program {
@@ -180,9 +181,7 @@ TEST_F(SilentProgramTest, DeclinedRelaunchOfAPerMachineInstallWithoutRights) {
 TEST_F(SilentProgramTest, ElevatedCopyAppendsItsLinesAfterTheWaitingRun) {
     ProvideTimeout();
     // The setup program is the program itself, so the relaunch really runs an elevated copy.
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    fs::copy_file(fs::path(self).parent_path() / "rq_test_silent_program.exe", sandbox_.Setup() / "setup.exe",
+    fs::copy_file(fs::path(ModuleFileName()).parent_path() / "rq_test_silent_program.exe", sandbox_.Setup() / "setup.exe",
                   fs::copy_options::overwrite_existing);
     {
         // Per-machine without rights into a folder the user can write: still an elevated run.

@@ -9,7 +9,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/text.h"
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 
 namespace Ravenquill::SilentRun {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
-#include "core/engine/elevation.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/platform/elevation.h"
 #include "page_fixture.h"
 #include "pages/welcome_page.h"
 

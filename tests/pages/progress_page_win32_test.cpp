@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
 #include "core/engine/install_test_support.h"
 #include "pages/pages.h"
 #include "shell/support/fake_shell_platform.h"

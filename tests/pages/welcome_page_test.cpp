@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
 #include "page_fixture.h"
 #include "pages/options_page.h"
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
 #include "ui/canvas_recorder.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/common/number_format.h"
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 
 namespace Ravenquill::Shell {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/common/errors.h"
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
 

@@ -5,13 +5,17 @@
 #include <cstdio>
 
 #ifdef _WIN32
-#include <objbase.h>
 #include <windows.h>
+
+#include <optional>
+
+#include "core/common/com_apartment_win32.h"
 #endif
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const std::optional<Ravenquill::ComApartment> apartment =
+        Ravenquill::ComApartment::TryEnter(Ravenquill::ApartmentKind::MultiThreaded);
 #endif
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

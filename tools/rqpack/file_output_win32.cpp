@@ -1,11 +1,10 @@
 #include <windows.h>
 
-#include <algorithm>
-
 #include "core/common/errors.h"
 #include "core/common/long_path.h"
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
+#include "core/common/write_all_win32.h"
 #include "file_output.h"
 
 namespace Ravenquill::Tools {
@@ -14,14 +13,7 @@ namespace {
 class Win32FileOutput final : public FileOutput {
 public:
     Win32FileOutput(UniqueFileHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
-    void Write(std::span<const std::byte> bytes) override {
-        while (!bytes.empty()) {
-            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-            DWORD done = 0;
-            ThrowLastWin32ErrorIf(!WriteFile(file_.get(), bytes.data(), want, &done, nullptr), path_);
-            bytes = bytes.subspan(done);
-        }
-    }
+    void Write(std::span<const std::byte> bytes) override { WriteAll(file_.get(), bytes, path_); }
     void Seek(std::int64_t position) override {
         LARGE_INTEGER to{};
         to.QuadPart = position;

@@ -1,12 +1,11 @@
 #include <windows.h>
 
-#include <algorithm>
-
 #include "errors.h"
 #include "file_append.h"
 #include "long_path.h"
 #include "unique_handle.h"
 #include "win32_error.h"
+#include "write_all_win32.h"
 
 namespace Ravenquill {
 
@@ -34,13 +33,7 @@ AppendFile& AppendFile::operator=(AppendFile&&) noexcept = default;
 
 void AppendFile::Append(std::span<const std::byte> bytes) {
     if (!handle_) throw ObjectDisposedException(path_);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
-        DWORD done = 0;
-        ThrowLastWin32ErrorIf(!WriteFile(handle_->File.get(), bytes.data() + written, chunk, &done, nullptr), path_);
-        written += done;
-    }
+    WriteAll(handle_->File.get(), bytes, path_);
 }
 
 }  // namespace Ravenquill

@@ -4,10 +4,12 @@
 
 #include "errors.h"
 #include "file_write.h"
+#include "io_chunk.h"
 #include "long_path.h"
 #include "read_stream.h"
 #include "unique_handle.h"
 #include "win32_error.h"
+#include "write_all_win32.h"
 
 namespace Ravenquill {
 namespace {
@@ -17,7 +19,7 @@ public:
     Win32FileStream(UniqueFileHandle file, std::int64_t length) : file_(std::move(file)), length_(length) {}
 
     std::size_t Read(std::span<std::byte> buffer) override {
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+        const DWORD want = static_cast<DWORD>(std::min(buffer.size(), MaxIoChunk));
         DWORD got = 0;
         if (want != 0 && !ReadFile(file_.get(), buffer.data(), want, &got, nullptr)) ThrowLastWin32Error(L"ReadFile");
         position_ += static_cast<std::int64_t>(got);
@@ -59,13 +61,7 @@ void WriteAllBytes(const std::wstring& path, std::span<const std::byte> bytes, W
     UniqueFileHandle file(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) ThrowLastWin32Error(path);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
-        DWORD done = 0;
-        ThrowLastWin32ErrorIf(!WriteFile(file.get(), bytes.data() + written, chunk, &done, nullptr), path);
-        written += done;
-    }
+    WriteAll(file.get(), bytes, path);
 }
 
 }  // namespace Ravenquill

@@ -86,7 +86,7 @@ public:
     explicit FileWriter(const std::wstring& path);
     // Creates the file only where no file or folder of that name is; empty when one is. A fresh
     // installation learns that in the one call that makes the file, without asking first.
-    static std::optional<FileWriter> CreateNew(const std::wstring& path);
+    [[nodiscard]] static std::optional<FileWriter> CreateNew(const std::wstring& path);
     ~FileWriter();
     FileWriter(FileWriter&&) noexcept;
     FileWriter& operator=(FileWriter&&) noexcept;

@@ -11,8 +11,10 @@
 #include "file_system_platform.h"
 #include "long_path.h"
 #include "path.h"
+#include "system_text_win32.h"
 #include "unique_handle.h"
 #include "win32_error.h"
+#include "write_all_win32.h"
 
 namespace Ravenquill::FileSystem {
 namespace {
@@ -124,22 +126,7 @@ std::uint64_t FreeBytesAvailable(const std::wstring& directory) {
     return available.QuadPart;
 }
 
-std::wstring TempDirectory() {
-    // Asked for its length first: the path may be longer than MAX_PATH.
-    std::wstring path;
-    for (;;) {
-        const DWORD needed = GetTempPathW(0, nullptr);
-        ThrowLastWin32ErrorIf(needed == 0, L"GetTempPathW");
-        path.assign(needed, L'\0');
-        const DWORD written = GetTempPathW(needed, path.data());
-        ThrowLastWin32ErrorIf(written == 0, L"GetTempPathW");
-        if (written < needed) {
-            path.resize(written);
-            return path;
-        }
-        // The variable grew between the two calls.
-    }
-}
+std::wstring TempDirectory() { return TempPath(); }
 
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = AttributesOf(path);
@@ -272,12 +259,7 @@ FileWriter::FileWriter(FileWriter&&) noexcept = default;
 FileWriter& FileWriter::operator=(FileWriter&&) noexcept = default;
 
 void FileWriter::Write(std::span<const std::byte> bytes) {
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-        DWORD written = 0;
-        ThrowLastWin32ErrorIf(!WriteFile(state_->file.get(), bytes.data(), chunk, &written, nullptr), state_->path);
-        bytes = bytes.subspan(written);
-    }
+    WriteAll(state_->file.get(), bytes, state_->path);
 }
 
 void FileWriter::Close() {

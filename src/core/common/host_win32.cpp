@@ -1,25 +1,14 @@
 #include <windows.h>
 
 #include "host.h"
-#include "win32_error.h"
+#include "system_text_win32.h"
 
 namespace Ravenquill::Detail {
 namespace {
 
 class Win32Host final : public HostEnvironment {
 public:
-    std::wstring ExecutablePath() const override {
-        std::wstring path(MAX_PATH, L'\0');
-        for (;;) {
-            const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-            ThrowLastWin32ErrorIf(n == 0, L"GetModuleFileNameW");
-            if (n < path.size()) {
-                path.resize(n);
-                return path;
-            }
-            path.resize(path.size() * 2);
-        }
-    }
+    std::wstring ExecutablePath() const override { return ModuleFileName(); }
 
     std::optional<std::span<const std::byte>> FindEmbeddedResource(std::wstring_view name) const override {
         const std::wstring key(name);

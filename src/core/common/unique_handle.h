@@ -79,6 +79,14 @@ struct CoTaskMemFreer {
 };
 using CoTaskMemString = std::unique_ptr<wchar_t, CoTaskMemFreer>;
 
+// Memory that a system call allocated with LocalAlloc and the caller frees (a formatted message,
+// a split command line).
+struct LocalFreer {
+    void operator()(void* memory) const noexcept { LocalFree(memory); }
+};
+template <class T>
+using UniqueLocalMemory = std::unique_ptr<T, LocalFreer>;
+
 // Loads a DLL from the system directory only, so a DLL planted beside the executable is never used.
 inline UniqueHModule LoadSystemLibrary(const wchar_t* name) noexcept {
     return UniqueHModule(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));

@@ -8,6 +8,7 @@
 
 #include "buffered_read_stream.h"
 #include "core/common/errors.h"
+#include "core/common/io_chunk.h"
 #include "core/common/text.h"
 
 namespace Ravenquill::Core {
@@ -61,7 +62,7 @@ struct ZipPayloadSource::Archive {
                 case ZIP_SOURCE_FREE:
                     return 0;
                 case ZIP_SOURCE_READ: {
-                    const auto want = static_cast<std::size_t>(std::min<zip_uint64_t>(length, 1u << 30));
+                    const auto want = static_cast<std::size_t>(std::min<zip_uint64_t>(length, MaxIoChunk));
                     return static_cast<zip_int64_t>(self.Stream->Read(std::span(static_cast<std::byte*>(data), want)));
                 }
                 case ZIP_SOURCE_STAT: {
@@ -115,7 +116,7 @@ public:
     std::size_t Read(std::span<std::byte> buffer) override {
         if (file_->File == nullptr) throw ObjectDisposedException(L"Cannot access a closed Stream.");
         if (buffer.empty()) return 0;
-        const zip_int64_t n = zip_fread(file_->File, buffer.data(), std::min<std::size_t>(buffer.size(), 1u << 30));
+        const zip_int64_t n = zip_fread(file_->File, buffer.data(), std::min(buffer.size(), MaxIoChunk));
         if (n < 0) archive_->Fail(zip_file_get_error(file_->File));
         position_ += n;
         return static_cast<std::size_t>(n);

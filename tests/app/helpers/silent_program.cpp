@@ -1,23 +1,18 @@
 // The program as an elevated relaunch starts it, for the tests that copy it into a setup folder:
 // the entry routine over the process's arguments, nothing more.
-#include <objbase.h>
-#include <shellapi.h>
 #include <windows.h>
 
-#include <string>
-#include <vector>
+#include <optional>
 
 #include "app/program.h"
+#include "core/common/com_apartment_win32.h"
+#include "core/common/command_line_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    int count = 0;
-    LPWSTR* items = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::wstring> arguments;
-    for (int i = 1; i < count; ++i) arguments.emplace_back(items[i]);
-    LocalFree(items);
+    using namespace Ravenquill;
+    const std::optional<ComApartment> apartment = ComApartment::TryEnter(ApartmentKind::MultiThreaded);
     try {
-        return Ravenquill::Program::Main(arguments);
+        return Program::Main(ProcessArguments());
     } catch (...) {
         return 99;
     }

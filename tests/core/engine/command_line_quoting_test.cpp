@@ -1,4 +1,4 @@
-#include "core/engine/command_line_quoting.h"
+#include "core/engine/platform/command_line_quoting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 
 #include <gtest/gtest.h>
 

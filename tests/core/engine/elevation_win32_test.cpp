@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "core/common/command_line_win32.h"
 #include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/elevation.h"
+#include "core/engine/platform/elevation.h"
 #include "core/model/command_line_options.h"
 #include "support/fake_host.h"
 #include "support/temp_folder.h"
@@ -31,13 +32,7 @@ constexpr wchar_t RecordVariable[] = L"RQ_RELAUNCH_RECORD";
 constexpr char ChildTest[] = "ElevationRelaunchChild.DISABLED_RecordsItsCommandLine";
 
 // The list the platform's own parser makes of a command line.
-std::vector<std::wstring> Split(const std::wstring& commandLine) {
-    int count = 0;
-    wchar_t** argv = CommandLineToArgvW(commandLine.c_str(), &count);
-    std::vector<std::wstring> arguments(argv, argv + count);
-    LocalFree(argv);
-    return arguments;
-}
+std::vector<std::wstring> Split(const std::wstring& commandLine) { return SplitCommandLine(commandLine.c_str()); }
 
 std::vector<std::wstring> Entries(const std::wstring& folder) {
     std::vector<std::wstring> names;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
 
 namespace Ravenquill::Core {
 namespace {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/common/unique_handle.h"
 #include "core/engine/file_lock_test_helper.h"
 
 namespace Ravenquill::Core::FileLockTest {
@@ -159,9 +160,8 @@ LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 // Runs before the test main: a helper copy never starts the tests.
 const bool isTestProcess = [] {
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argv && argc >= 4 && std::wstring_view(argv[1]) == HelperSwitch) RunHelper(argc, argv);
-    LocalFree(argv);
+    const UniqueLocalMemory<LPWSTR> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+    if (argv && argc >= 4 && std::wstring_view(argv.get()[1]) == HelperSwitch) RunHelper(argc, argv.get());
     return true;
 }();
 

@@ -1,4 +1,4 @@
-#include "core/engine/file_lock_records.h"
+#include "core/engine/platform/file_lock_records.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/file_lock_service.h"
+#include "core/engine/platform/file_lock_service.h"
 
 namespace Ravenquill::Core {
 namespace {

@@ -1,6 +1,6 @@
 // The service's paths that need no running process of the test: its answers for blank and missing
 // paths, and the Restart Manager's holders through a replaced lock list.
-#include "core/engine/file_lock_service.h"
+#include "core/engine/platform/file_lock_service.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/file_lock_platform.h"
-#include "core/engine/file_lock_records.h"
+#include "core/engine/platform/file_lock_platform.h"
+#include "core/engine/platform/file_lock_records.h"
 
 namespace Ravenquill::Core {
 namespace {

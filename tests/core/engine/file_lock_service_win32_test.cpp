@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/common/path.h"
-#include "core/engine/file_lock_records.h"
-#include "core/engine/file_lock_service.h"
 #include "core/engine/file_lock_test_helper.h"
+#include "core/engine/platform/file_lock_records.h"
+#include "core/engine/platform/file_lock_service.h"
 #include "support/temp_folder.h"
 
 namespace Ravenquill::Core {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
 
 namespace Ravenquill::Core {
 namespace {

@@ -9,10 +9,10 @@
 #include "core/common/number_format.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
-#include "core/engine/install_engine.h"
-#include "core/engine/install_run.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/engines/install_run.h"
+#include "core/engine/engines/uninstall_engine.h"
 #include "core/engine/support/shell_link_reader_win32.h"
-#include "core/engine/uninstall_engine.h"
 #include "install_test_support.h"
 #include "package_writer.h"
 

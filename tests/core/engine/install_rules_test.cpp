@@ -1,4 +1,4 @@
-#include "core/engine/install_rules.h"
+#include "core/engine/engines/install_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -18,9 +18,9 @@
 #include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/unique_handle.h"
-#include "core/engine/install_engine.h"
-#include "core/engine/install_entry_backup.h"
-#include "core/engine/path_variable.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/engines/install_entry_backup.h"
+#include "core/engine/platform/path_variable.h"
 #include "support/fake_host.h"
 
 namespace Ravenquill::Core::Testing {

@@ -1,4 +1,4 @@
-#include "core/engine/path_variable.h"
+#include "core/engine/platform/path_variable.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/unique_handle.h"
-#include "core/engine/path_variable.h"
+#include "core/engine/platform/path_variable.h"
 
 namespace Ravenquill::Core {
 namespace {

@@ -1,8 +1,9 @@
-#include "core/engine/shortcut.h"
+#include "core/engine/platform/shortcut.h"
 
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
+#include "core/common/hresult.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -22,7 +23,7 @@ TEST(ShortcutTest, FailureCodesBecomeInvalidOperationWithTheCodeInUpperCaseHex) 
     EXPECT_EQ(FailureMessage(-1), L"Ошибка при создании ярлыка: 0xFFFFFFFF");
     EXPECT_NO_THROW(Shortcut::ThrowIfFailed(0));
     EXPECT_NO_THROW(Shortcut::ThrowIfFailed(1));  // S_FALSE is a success
-    EXPECT_EQ(Shortcut::HResultText(0x1A), L"0000001A");
+    EXPECT_EQ(HResultText(0x1A), L"0000001A");
 }
 
 TEST(ShortcutTest, DescriptionIsCutToTwoHundredFiftyCharacters) {

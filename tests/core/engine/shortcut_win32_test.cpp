@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/common/errors.h"
-#include "core/engine/shortcut.h"
+#include "core/engine/platform/shortcut.h"
 #include "core/engine/support/shell_link_reader_win32.h"
 #include "support/temp_folder.h"
 

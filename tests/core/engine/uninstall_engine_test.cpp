@@ -1,6 +1,6 @@
 // The uninstall engine's rules over a stand-in machine: what it removes and in which order, which
 // failures it skips, what it refuses to trust in a record, progress, cancellation and the final wait.
-#include "core/engine/uninstall_engine.h"
+#include "core/engine/engines/uninstall_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -18,11 +18,11 @@
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
-#include "core/engine/path_variable.h"
-#include "core/engine/shortcut.h"
+#include "core/engine/engines/uninstall_engine.h"
+#include "core/engine/platform/path_variable.h"
+#include "core/engine/platform/shortcut.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "core/engine/support/uninstall_timeout_support.h"
-#include "core/engine/uninstall_engine.h"
-#include "core/engine/uninstall_registry.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "core/engine/uninstall_registry.h"
+#include "core/engine/platform/uninstall_registry.h"
 
 #include <gtest/gtest.h>
 

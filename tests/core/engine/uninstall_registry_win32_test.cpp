@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "core/common/errors.h"
+#include "core/common/registry_win32.h"
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
-#include "core/engine/uninstall_registry.h"
+#include "core/engine/platform/uninstall_registry.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -35,8 +36,6 @@ RawValue Number(std::uint32_t number) {
     const auto* bytes = reinterpret_cast<const BYTE*>(&number);
     return RawValue{REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof(number))};
 }
-
-HKEY Hive(bool perMachine) { return perMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 std::wstring KeyOf(const std::wstring& id) { return std::wstring(ListKey) + L"\\" + id; }
 

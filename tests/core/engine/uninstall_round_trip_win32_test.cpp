@@ -7,9 +7,9 @@
 #include <chrono>
 #include <thread>
 
-#include "core/engine/install_engine.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/engines/uninstall_engine.h"
 #include "core/engine/support/uninstall_timeout_support.h"
-#include "core/engine/uninstall_engine.h"
 #include "install_test_support.h"
 
 namespace Ravenquill::Core {

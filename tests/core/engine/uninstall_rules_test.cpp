@@ -1,10 +1,10 @@
-#include "core/engine/uninstall_rules.h"
+#include "core/engine/engines/uninstall_rules.h"
 
 #include <gtest/gtest.h>
 
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/uninstall_engine.h"
+#include "core/engine/engines/uninstall_engine.h"
 
 namespace Ravenquill::Core {
 namespace {

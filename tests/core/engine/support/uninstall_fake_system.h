@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/uninstall_system.h"
+#include "core/engine/engines/uninstall_system.h"
 
 namespace Ravenquill::Core::Testing {
 

@@ -8,16 +8,14 @@
 
 #include <filesystem>
 
+#include "core/common/system_text_win32.h"
+
 namespace Ravenquill::Core::Testing {
 
 inline void ProvideTimeout() {
-    wchar_t systemDir[MAX_PATH] = {};
-    ASSERT_GT(GetSystemDirectoryW(systemDir, MAX_PATH), 0u);
-    const std::filesystem::path installed = std::filesystem::path(systemDir) / L"timeout.exe";
+    const std::filesystem::path installed = std::filesystem::path(SystemDirectory()) / L"timeout.exe";
     if (std::filesystem::exists(installed)) return;
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::filesystem::copy_file(std::filesystem::path(self).parent_path() / L"timeout.exe", installed);
+    std::filesystem::copy_file(std::filesystem::path(ModuleFileName()).parent_path() / L"timeout.exe", installed);
 }
 
 }  // namespace Ravenquill::Core::Testing

@@ -1,0 +1,597 @@
+#include "install_run.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <random>
+
+#include "core/common/file_system.h"
+#include "core/common/host.h"
+#include "core/common/path.h"
+#include "core/common/text.h"
+#include "core/common/win32_error.h"
+#include "core/engine/platform/file_lock_service.h"
+#include "core/engine/platform/path_variable.h"
+#include "core/engine/platform/shortcut.h"
+#include "core/engine/platform/uninstall_registry.h"
+#include "install_rules.h"
+
+namespace Ravenquill::Core {
+namespace {
+
+// Files are written in pieces of this size (an entry's straight from its decoded block): few
+// enough calls that each costs next to nothing beside its bytes (under Wine every call is also a
+// trip to the server), and a quarter of a block, so a cancellation is seen within one.
+constexpr std::size_t WritePieceSize = 1024 * 1024;
+
+InstallSteps::Hook& StepHook() {
+    static InstallSteps::Hook hook;
+    return hook;
+}
+
+// Runs one clean-up step; an input/output or access-denied failure leaves that step undone.
+template <class Action>
+void TryRun(Action&& action) {
+    try {
+        action();
+    } catch (const IOException&) {
+    } catch (const UnauthorizedAccessException&) {
+    }
+}
+
+// The same for the registry and PATH steps, whose refusals are platform failures of their own (a
+// product id the registry refuses included).
+template <class Action>
+void TryRunPlatform(Action&& action) {
+    try {
+        action();
+    } catch (const IOException&) {
+    } catch (const UnauthorizedAccessException&) {
+    } catch (const PlatformException&) {
+    } catch (const SecurityException&) {
+    } catch (const ArgumentException&) {
+    }
+}
+
+std::wstring NewAsideSuffix() {
+    std::random_device random;
+    static constexpr wchar_t Digits[] = L"0123456789abcdef";
+    std::wstring suffix = L".rq-aside-";
+    for (int i = 0; i < 12; ++i) suffix += Digits[random() % 16];
+    return suffix;
+}
+
+bool SameFullPath(const std::wstring& a, const std::wstring& b) {
+    try {
+        return Text::EqualsIgnoreCase(Path::TrimEndingSeparators(Path::GetFullPath(a)),
+                                      Path::TrimEndingSeparators(Path::GetFullPath(b)));
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+namespace InstallSteps {
+
+ScopedHook::ScopedHook(Hook hook) : previous_(std::exchange(StepHook(), std::move(hook))) {}
+
+ScopedHook::~ScopedHook() { StepHook() = std::move(previous_); }
+
+void Enter(std::wstring_view step) {
+    if (StepHook()) StepHook()(step);
+}
+
+}  // namespace InstallSteps
+
+InstallEngine::Run::Run(InstallEngine& engine, const InstallOptions& options, CancellationToken token)
+    : engine_(engine),
+      options_(options),
+      manifest_(*options.Manifest),
+      token_(std::move(token)),
+      started_(std::chrono::steady_clock::now()),
+      asideSuffix_(NewAsideSuffix()) {}
+
+InstallRecord InstallEngine::Run::Execute() {
+    if (Text::IsNullOrWhiteSpace(options_.InstallDir)) throw ArgumentException(L"Не задан каталог установки.");
+    // The id names the product's key under "Uninstall": a blank one would name the list itself and
+    // a '\' another program's key. Refused before anything is written rather than after every
+    // file is copied.
+    if (Text::IsNullOrWhiteSpace(manifest_.ProductId))
+        throw InstallFailedException(L"В манифесте не задан идентификатор продукта.");
+    if (!UninstallRegistry::IsEntryName(manifest_.ProductId))
+        throw InstallFailedException(L"Идентификатор продукта «" + manifest_.ProductId +
+                                     L"» не может содержать символ «\\».");
+    installDir_ = Path::GetFullPath(options_.InstallDir);
+
+    record_.ProductName = manifest_.ProductName;
+    record_.ProductId = manifest_.ProductId;
+    record_.Version = manifest_.Version;
+    record_.Publisher = manifest_.Publisher;
+    record_.InstallDir = installDir_;
+    record_.PerMachine = options_.PerMachine;
+    record_.Components.assign(options_.SelectedComponentIds.begin(), options_.SelectedComponentIds.end());
+    record_.MainExecutable = manifest_.MainExecutable;
+    RefuseUnreadableRecordTexts();
+
+    engine_.Report(0, L"Подготовка к установке", installDir_);
+    engine_.WriteLog(L"Ravenquill — установка «" + manifest_.ProductName + L"» " + manifest_.Version);
+    engine_.WriteLog(L"Каталог установки: " + installDir_);
+    engine_.WriteLog(options_.PerMachine ? L"Режим: для всех пользователей"
+                                         : L"Режим: только для текущего пользователя");
+
+    const std::unique_ptr<PayloadSource> source = PayloadSource::Open();
+    if (!source)
+        throw InstallFailedException(
+            L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик через build\\build.ps1.");
+    const std::vector<const PayloadEntry*> entries =
+        InstallEngine::SelectEntries(*source, manifest_, options_.SelectedComponentIds);
+    if (entries.empty()) throw InstallFailedException(L"В выбранных компонентах нет файлов для установки.");
+    // Saturated: lengths come from the package and must not wrap the sum.
+    std::int64_t total = 0;
+    for (const PayloadEntry* entry : entries)
+        total += std::min(std::max<std::int64_t>(entry->Length, 0), std::numeric_limits<std::int64_t>::max() - total);
+    total_ = std::max<std::int64_t>(total, 1);
+    engine_.WriteLog(L"Файлов к установке: " + std::to_wstring(entries.size()) + L" (" +
+                     InstallEngine::FormatSize(total_) + L")");
+
+    recordFolderExisted_ = FileSystem::DirectoryExists(Path::GetDirectoryName(InstallRecord::PathFor(installDir_)));
+    earlierRecord_ = LoadEarlierRecord();
+    try {
+        InstallSteps::Enter(InstallSteps::Directory);
+        for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) madeAbove_.push_back(made);
+        InstallEntries(*source, entries);
+
+        engine_.Report(0.90, L"Регистрация приложения");
+        ThrowIfCancellationRequested(token_);
+        InstallSteps::Enter(InstallSteps::Uninstaller);
+        const std::wstring uninstaller = DeployUninstaller();
+        InstallSteps::Enter(InstallSteps::Shortcuts);
+        CreateShortcuts(uninstaller);
+        InstallSteps::Enter(InstallSteps::PathEntry);
+        if (options_.AddToPath) AddToPath();
+
+        engine_.Report(0.96, L"Завершение");
+        InstallSteps::Enter(InstallSteps::Record);
+        SaveRecord();
+        InstallSteps::Enter(InstallSteps::Registry);
+        WriteUninstallEntry(uninstaller);
+        InstallSteps::Enter(InstallSteps::Wait);
+        WaitForMinimumDuration();
+
+        engine_.Report(1.0, L"Готово");
+        InstallSteps::Enter(InstallSteps::Finish);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started_;
+        engine_.WriteLog(L"Установка завершена за " + InstallRules::FormatSeconds(elapsed.count()) + L" с");
+    } catch (const OperationCanceledException&) {
+        engine_.WriteLog(L"Установка отменена, выполняется откат…");
+        Rollback();
+        throw;
+    } catch (const InstallFailedException&) {
+        // A bad payload path or a locked file given up ends the run as well: without the rollback
+        // the files copied so far would stay behind, listed in no record and out of reach of any
+        // uninstaller.
+        Rollback();
+        throw;
+    } catch (const std::exception& e) {
+        const std::wstring message = MessageOf(e);
+        const std::exception_ptr failure = std::current_exception();
+        engine_.WriteLog(L"Ошибка: " + message);
+        Rollback();
+        throw InstallFailedException(message, failure);
+    }
+    DiscardMovedAside();
+    return record_;
+}
+
+void InstallEngine::Run::RefuseUnreadableRecordTexts() const {
+    // An NTFS name may hold such a unit, so a typed or given directory can.
+    if (!Text::IsWellFormedUtf16(installDir_))
+        throw InstallFailedException(L"Путь установки содержит недопустимые символы: " + installDir_);
+    std::vector<const std::wstring*> texts{&record_.ProductName, &record_.Version, &record_.Publisher};
+    if (record_.MainExecutable) texts.push_back(&*record_.MainExecutable);
+    if (manifest_.StartMenuFolder) texts.push_back(&*manifest_.StartMenuFolder);
+    for (const std::wstring& id : record_.Components) texts.push_back(&id);
+    for (const std::wstring* text : texts)
+        if (!Text::IsWellFormedUtf16(*text))
+            throw InstallFailedException(L"Данные установки содержат недопустимые символы: " + *text);
+}
+
+void InstallEngine::Run::InstallEntries(const PayloadSource& source, const std::vector<const PayloadEntry*>& entries) {
+    // Gone (its threads joined) when this returns or fails, before any clean-up begins.
+    const std::unique_ptr<EntryReader> reader =
+        source.ReadInOrder(entries, ReadAheadOptions{DefaultReadAheadThreads(), token_});
+    std::int64_t done = 0;
+    for (const PayloadEntry* entry : entries) {
+        ThrowIfCancellationRequested(token_);
+        const std::wstring target = Path::GetFullPath(Path::Combine(installDir_, entry->RelativePath));
+        // A name with an unpaired surrogate (possible only in a folder payload) would be written
+        // into the record as an escape that no strict JSON reader accepts: the installation
+        // could then never be found for removal. It is refused like a path outside.
+        if (!InstallRules::IsInside(target, installDir_) || !Text::IsWellFormedUtf16(entry->RelativePath))
+            throw InstallFailedException(L"Недопустимый путь в пакете: " + entry->RelativePath);
+        EnsureDirectory(Path::GetDirectoryName(target));
+        engine_.Report(0.05 + 0.85 * static_cast<double>(done) / static_cast<double>(total_), L"Копирование файлов",
+                       entry->RelativePath);
+        InstallSteps::Enter(InstallSteps::Entry);
+        WriteEntry(*reader, *entry, target);
+        done += std::max<std::int64_t>(entry->Length, 0);
+        ListFile(entry->RelativePath);
+    }
+}
+
+void InstallEngine::Run::EnsureDirectory(const std::wstring& directory) {
+    // Most entries share their folder with others: the disk is asked once for each folder, not
+    // once for each file.
+    if (knownDirectories_.contains(directory)) return;
+    if (FileSystem::DirectoryExists(directory)) {
+        knownDirectories_.insert(directory);
+        return;
+    }
+    // Every folder made on the way is listed, so that clean-up and uninstall leave none behind.
+    for (const std::wstring& made : FileSystem::CreateDirectories(directory)) {
+        const std::optional<std::wstring> relative = InstallRules::RelativeInside(made, installDir_);
+        if (!relative || relative->starts_with(L"..")) continue;
+        if (std::find(record_.Directories.begin(), record_.Directories.end(), *relative) == record_.Directories.end())
+            record_.Directories.push_back(*relative);
+    }
+    knownDirectories_.insert(directory);
+}
+
+void InstallEngine::Run::WriteEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target) {
+    for (;;) {
+        ThrowIfCancellationRequested(token_);
+        std::exception_ptr failure;
+        try {
+            // A file of an earlier installation goes aside first, so a failed update can put it back.
+            // A file that another program holds open is locked even when that program lets it be
+            // renamed (a running program does): moving it aside would skip the question and leave
+            // the renamed file behind, since it cannot be deleted while it is held.
+            // Where nothing is in the way yet (a fresh installation: nearly every file), the one
+            // call that makes the file is the only question asked of the disk.
+            std::optional<FileSystem::FileWriter> writer = FileSystem::FileWriter::CreateNew(target);
+            if (!writer) {
+                if (FileSystem::FileExists(target)) {
+                    if (!WroteFile(target)) {
+                        FileSystem::ThrowIfInUse(target);
+                        MoveAside(target);
+                    } else {
+                        FileSystem::SetNormalAttributes(target);
+                    }
+                }
+                writer.emplace(target);
+            }
+            CopyEntry(reader, entry, target, *writer);
+            return;
+        } catch (const OperationCanceledException&) {
+            throw;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        if (!InstallEngine::IsLockViolation(failure)) std::rethrow_exception(failure);
+        const std::wstring message = InstallEngine::DescribeLockedFile(target, failure);
+        if (!engine_.FileLockHandler) throw InstallFailedException(message, failure);
+        auto processes =
+            std::make_shared<const std::vector<LockingProcess>>(FileLockService::FindLockingProcesses(target));
+        std::wstring line = L"Файл занят: " + std::wstring(Path::GetFileName(target));
+        if (!processes->empty()) {
+            line += L" (";
+            for (std::size_t i = 0; i < processes->size(); ++i) line += (i ? L", " : L"") + (*processes)[i].Name();
+            line += L")";
+        }
+        engine_.WriteLog(line);
+        if (engine_.FileLockHandler(FileLockInfo(target, processes)) == FileLockResolution::Abort)
+            throw InstallFailedException(message, failure);
+    }
+}
+
+void InstallEngine::Run::CopyEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target,
+                                   FileSystem::FileWriter& writer) {
+    try {
+        const std::unique_ptr<EntryStream> content = reader.Open(entry);
+        std::int64_t copied = 0;
+        for (;;) {
+            ThrowIfCancellationRequested(token_);
+            const std::span<const std::byte> piece = content->ReadSpan(WritePieceSize);
+            if (piece.empty()) break;
+            copied += static_cast<std::int64_t>(piece.size());
+            if (copied > entry.Length) break;
+            InstallSteps::Enter(InstallSteps::Piece);
+            writer.Write(piece);
+        }
+        // A source that delivers another length than it states is damaged: never install it cut short.
+        if (copied != entry.Length)
+            throw InvalidDataException(L"Пакет повреждён: файл «" + entry.RelativePath +
+                                       L"» не совпадает с заявленной длиной (" + std::to_wstring(entry.Length) +
+                                       L" Б).");
+        writer.Close();
+    } catch (...) {
+        // A partial file is never left behind: it would look installed but is not.
+        const std::exception_ptr failure = std::current_exception();
+        TryRun([&] { writer.Close(); });
+        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
+        std::rethrow_exception(failure);
+    }
+    MarkWritten(target);
+}
+
+std::wstring InstallEngine::Run::DeployUninstaller() {
+    const std::wstring uninstaller = Path::Combine(installDir_, L"uninstall.exe");
+    const std::wstring program = Host().ExecutablePath();
+    if (program.empty() || !FileSystem::FileExists(program)) {
+        engine_.WriteLog(L"Не удалось определить путь к установщику — деинсталлятор не скопирован");
+        return uninstaller;
+    }
+    try {
+        if (SameFullPath(program, uninstaller)) {
+            // Started from the installed uninstaller: it already is the copy and stays as it is.
+            ListFile(L"uninstall.exe");
+        } else {
+            CopyUninstaller(program, uninstaller);
+        }
+        CopySideManifest();
+        engine_.WriteLog(L"Деинсталлятор установлен");
+    } catch (const IOException& e) {
+        engine_.WriteLog(L"Не удалось скопировать деинсталлятор: " + e.Message());
+    }
+    return uninstaller;
+}
+
+void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::wstring& uninstaller) {
+    const std::size_t movedBefore = movedAside_.size();
+    try {
+        if (FileSystem::FileExists(uninstaller)) {
+            const std::wstring old = uninstaller + L".old";
+            // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
+            // stays as ".old".
+            if (FileSystem::FileExists(old)) MoveAside(old);
+            // A payload's own "uninstall.exe" is this run's file under its new name too, so that
+            // a clean-up takes it away rather than putting it back as the earlier uninstaller.
+            const bool ours = WroteFile(uninstaller);
+            MoveAsideAs(uninstaller, old, true);
+            if (ours) MarkWritten(old);
+        }
+        const std::unique_ptr<ReadStream> program = OpenFileForRead(source);
+        FileSystem::FileWriter writer(uninstaller);
+        try {
+            std::vector<std::byte> buffer(WritePieceSize);
+            for (;;) {
+                ThrowIfCancellationRequested(token_);
+                const std::size_t n = program->Read(buffer);
+                if (n == 0) break;
+                writer.Write(std::span<const std::byte>(buffer.data(), n));
+            }
+            writer.Close();
+        } catch (...) {
+            const std::exception_ptr failure = std::current_exception();
+            TryRun([&] { writer.Close(); });
+            TryRun([&] { FileSystem::DeleteFileIfExists(uninstaller); });
+            std::rethrow_exception(failure);
+        }
+    } catch (const IOException&) {
+        // Without a new copy the earlier uninstaller goes back in place, so the entry still works.
+        RestoreMovedAside(movedBefore);
+        throw;
+    }
+    MarkWritten(uninstaller);
+    ListFile(L"uninstall.exe");
+}
+
+void InstallEngine::Run::CopySideManifest() {
+    const std::wstring folder = Path::GetDirectoryName(Host().ExecutablePath());
+    const std::wstring side = Path::Combine(folder, L"installer.json");
+    if (!FileSystem::FileExists(side) || SameFullPath(folder, installDir_)) return;
+    const std::wstring target = Path::Combine(installDir_, L"installer.json");
+    const std::size_t movedBefore = movedAside_.size();
+    if (FileSystem::FileExists(target) && !WroteFile(target)) MoveAside(target);
+    try {
+        FileSystem::CopyFileTo(side, target);
+    } catch (...) {
+        // The installed uninstaller reads this file as its manifest: the earlier copy goes back.
+        const std::exception_ptr failure = std::current_exception();
+        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
+        RestoreMovedAside(movedBefore);
+        std::rethrow_exception(failure);
+    }
+    MarkWritten(target);
+    ListFile(L"installer.json");
+}
+
+void InstallEngine::Run::CreateShortcuts(const std::wstring& uninstaller) {
+    const std::optional<std::wstring> main = InstallEngine::ResolveMainExecutable(manifest_, installDir_);
+    const std::optional<std::wstring> icon = InstallEngine::ResolveIcon(manifest_, installDir_);
+    if (!main) {
+        engine_.WriteLog(L"Основной исполняемый файл не задан — ярлыки не создаются");
+        return;
+    }
+    const std::wstring& name = manifest_.ProductName;
+    if (options_.DesktopShortcut) {
+        if (const auto desktop = FileSystem::KnownFolderPath(
+                options_.PerMachine ? FileSystem::KnownFolder::PublicDesktop : FileSystem::KnownFolder::Desktop))
+            CreateShortcut(Path::Combine(*desktop, name + L".lnk"), *main, icon, std::nullopt);
+        else
+            engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка рабочего стола");
+    }
+    if (options_.StartMenuShortcut) {
+        const auto programs = FileSystem::KnownFolderPath(options_.PerMachine ? FileSystem::KnownFolder::CommonPrograms
+                                                                              : FileSystem::KnownFolder::Programs);
+        if (!programs) {
+            engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка меню «Пуск»");
+            return;
+        }
+        const std::wstring folder = Path::Combine(*programs, manifest_.EffectiveStartMenuFolder());
+        record_.StartMenuDirectory = folder;
+        if (!FileSystem::DirectoryExists(folder)) madeStartMenuFolder_ = folder;
+        CreateShortcut(Path::Combine(folder, name + L".lnk"), *main, icon, std::nullopt);
+        CreateShortcut(Path::Combine(folder, L"Удалить " + name + L".lnk"), uninstaller, std::nullopt,
+                       std::wstring(L"--uninstall"));
+    }
+}
+
+void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std::wstring& target,
+                                        const std::optional<std::wstring>& icon,
+                                        const std::optional<std::wstring>& arguments) {
+    const std::wstring description = manifest_.Tagline ? *manifest_.Tagline : manifest_.ProductName;
+    const std::size_t movedBefore = movedAside_.size();
+    std::wstring failure;
+    try {
+        if (FileSystem::FileExists(linkPath) && !WroteFile(linkPath)) MoveAside(linkPath);
+        InstallSteps::Enter(InstallSteps::Link);
+        Shortcut::Create(linkPath, target, Path::GetDirectoryName(target), description, icon, arguments);
+        record_.Shortcuts.push_back(linkPath);
+        engine_.WriteLog(L"Создан ярлык: " + linkPath);
+        return;
+    } catch (const IOException& e) {
+        failure = e.Message();
+    } catch (const UnauthorizedAccessException& e) {
+        failure = e.Message();
+    } catch (const InvalidOperationException& e) {
+        failure = e.Message();
+    }
+    // The run goes on without this link: the earlier one stays where it was, since only a
+    // successful save replaces it.
+    RestoreMovedAside(movedBefore);
+    engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " + failure);
+}
+
+void InstallEngine::Run::AddToPath() {
+    pathAddedByRun_ = PathVariable::Add(installDir_, options_.PerMachine);
+    record_.PathEntryAdded = pathAddedByRun_;
+    if (pathAddedByRun_) engine_.WriteLog(L"Каталог добавлен в переменную PATH");
+}
+
+bool InstallEngine::Run::EarlierRecordAddedPath() const {
+    // An update finds the entry that the earlier installation added; it stays the product's, so
+    // that the uninstall still takes it away.
+    return earlierRecord_ && earlierRecord_->PathEntryAdded && earlierRecord_->PerMachine == options_.PerMachine;
+}
+
+std::optional<InstallRecord> InstallEngine::Run::LoadEarlierRecord() const {
+    try {
+        std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
+        if (earlier && PathVariable::SamePath(earlier->InstallDir, installDir_)) return earlier;
+    } catch (const Exception&) {
+    }
+    return std::nullopt;
+}
+
+void InstallEngine::Run::AdoptEarlierRecord() {
+    if (!earlierRecord_) return;
+    // What an earlier version put here and this one does not replace stays on the disk; listing it
+    // lets the uninstall take it away as well. Only what still lies inside the directory is taken.
+    for (const std::wstring& file : earlierRecord_->Files)
+        if (InstallRules::IsSafeRelativePath(file) && FileSystem::FileExists(Path::Combine(installDir_, file)))
+            ListFile(file);
+    for (const std::wstring& directory : earlierRecord_->Directories)
+        if (InstallRules::IsSafeRelativePath(directory) &&
+            FileSystem::DirectoryExists(Path::Combine(installDir_, directory)) &&
+            std::find(record_.Directories.begin(), record_.Directories.end(), directory) == record_.Directories.end())
+            record_.Directories.push_back(directory);
+    for (const std::wstring& link : earlierRecord_->Shortcuts) {
+        const bool listed = std::any_of(record_.Shortcuts.begin(), record_.Shortcuts.end(),
+                                        [&](const std::wstring& s) { return Text::EqualsIgnoreCase(s, link); });
+        if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && FileSystem::FileExists(link))
+            record_.Shortcuts.push_back(link);
+    }
+    // Also when this run did not ask for PATH: the entry stays on the machine all the same.
+    if (EarlierRecordAddedPath()) record_.PathEntryAdded = true;
+    if (!record_.StartMenuDirectory && earlierRecord_->StartMenuDirectory &&
+        FileSystem::DirectoryExists(*earlierRecord_->StartMenuDirectory))
+        record_.StartMenuDirectory = earlierRecord_->StartMenuDirectory;
+}
+
+void InstallEngine::Run::SaveRecord() {
+    madeShortcuts_ = record_.Shortcuts.size();
+    madeDirectories_ = record_.Directories.size();
+    AdoptEarlierRecord();
+    const std::wstring path = InstallRecord::PathFor(installDir_);
+    // The earlier installation's record stays aside until this run has succeeded.
+    if (FileSystem::FileExists(path)) MoveAside(path);
+    MarkWritten(path);
+    InstallRecord::Save(record_, installDir_);
+}
+
+void InstallEngine::Run::WriteUninstallEntry(const std::wstring& uninstaller) {
+    earlierEntry_ = UninstallEntryBackup::Read(record_.ProductId, record_.PerMachine);
+    registryWritten_ = true;
+    UninstallRegistry::Write(record_, uninstaller, total_, InstallEngine::ResolveIcon(manifest_, installDir_),
+                             manifest_.Website);
+    engine_.WriteLog(L"Запись в «Установка и удаление программ» создана");
+}
+
+void InstallEngine::Run::WaitForMinimumDuration() {
+    const auto remaining = options_.MinimumDuration - (std::chrono::steady_clock::now() - started_);
+    if (remaining > std::chrono::steady_clock::duration::zero()) Delay(remaining, token_);
+}
+
+std::wstring InstallEngine::Run::AsidePath(const std::wstring& path) {
+    // The number keeps two long names that are cut to the same beginning apart.
+    const std::wstring suffix = asideSuffix_ + L"-" + std::to_wstring(++asideCount_);
+    return Path::Combine(Path::GetDirectoryName(path), InstallRules::AsideName(Path::GetFileName(path), suffix));
+}
+
+void InstallEngine::Run::MoveAside(const std::wstring& path) { MoveAsideAs(path, AsidePath(path), false); }
+
+void InstallEngine::Run::MoveAsideAs(const std::wstring& path, const std::wstring& aside, bool keepOnSuccess) {
+    FileSystem::MoveFileTo(path, aside);
+    movedAside_.push_back(MovedAside{path, aside, keepOnSuccess});
+}
+
+void InstallEngine::Run::RestoreMovedAside(std::size_t kept) {
+    while (movedAside_.size() > kept) {
+        const MovedAside moved = movedAside_.back();
+        movedAside_.pop_back();
+        TryRun([&] {
+            FileSystem::DeleteFileIfExists(moved.Original);
+            FileSystem::MoveFileTo(moved.Aside, moved.Original);
+        });
+    }
+}
+
+void InstallEngine::Run::ListFile(const std::wstring& relative) {
+    if (listed_.insert(relative).second) record_.Files.push_back(relative);
+}
+
+void InstallEngine::Run::MarkWritten(const std::wstring& path) {
+    written_.push_back(path);
+    writtenKeys_.insert(Text::ToUpper(path));
+}
+
+bool InstallEngine::Run::WroteFile(const std::wstring& path) const {
+    return writtenKeys_.contains(Text::ToUpper(path));
+}
+
+void InstallEngine::Run::Rollback() {
+    // Only what this run made: the record may also list what the earlier installation left here.
+    const std::size_t shortcuts = std::min(madeShortcuts_.value_or(record_.Shortcuts.size()), record_.Shortcuts.size());
+    for (std::size_t i = 0; i < shortcuts; ++i) TryRun([&] { FileSystem::DeleteFileIfExists(record_.Shortcuts[i]); });
+    for (const std::wstring& file : written_) TryRun([&] { FileSystem::DeleteFileIfExists(file); });
+    RestoreMovedAside();
+    const std::size_t directories =
+        std::min(madeDirectories_.value_or(record_.Directories.size()), record_.Directories.size());
+    for (const std::wstring& directory : InstallRules::RemovalOrder(
+             std::vector<std::wstring>(record_.Directories.begin(), record_.Directories.begin() + directories)))
+        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(Path::Combine(installDir_, directory)); });
+    if (!recordFolderExisted_)
+        TryRun([&] { FileSystem::DeleteTree(Path::GetDirectoryName(InstallRecord::PathFor(installDir_))); });
+    if (registryWritten_) {
+        TryRunPlatform([&] {
+            if (earlierEntry_)
+                UninstallEntryBackup::Restore(record_.ProductId, record_.PerMachine, *earlierEntry_);
+            else
+                UninstallRegistry::Delete(record_.ProductId, record_.PerMachine);
+        });
+    }
+    if (pathAddedByRun_) TryRunPlatform([&] { PathVariable::Remove(installDir_, options_.PerMachine); });
+    if (madeStartMenuFolder_) TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*madeStartMenuFolder_); });
+    for (auto it = madeAbove_.rbegin(); it != madeAbove_.rend(); ++it)
+        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*it); });
+}
+
+void InstallEngine::Run::DiscardMovedAside() {
+    for (const MovedAside& moved : movedAside_)
+        if (!moved.KeepOnSuccess) TryRun([&] { FileSystem::DeleteFileIfExists(moved.Aside); });
+    movedAside_.clear();
+}
+
+}  // namespace Ravenquill::Core
