@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "core/common/text.h"
@@ -44,8 +45,9 @@ void CompareReadAhead(const Core::PayloadSource& source) {
         source, [](const Core::PayloadEntry& entry) { return entry.Open(); }, ownFailure);
     std::vector<const Core::PayloadEntry*> order;
     for (const Core::PayloadEntry& entry : source.Entries()) order.push_back(&entry);
-    for (const int threads : {1, 4}) {
-        const auto reader = source.ReadInOrder(order, Core::ReadAheadOptions{threads, {}});
+    // Every entry decoded ahead, and only those of 4 KiB or more.
+    for (const auto& [threads, least] : {std::pair{1, 0}, std::pair{4, 0}, std::pair{4, 4096}}) {
+        const auto reader = source.ReadInOrder(order, Core::ReadAheadOptions{threads, {}, least});
         std::string failure;
         const auto ahead = Transcript(
             source, [&](const Core::PayloadEntry& entry) { return reader->Open(entry); }, failure);

@@ -4,6 +4,7 @@
 // in order and a bounded number at a time; every other source simply opens each entry in turn.
 // What the caller sees is the same either way: the bytes, the errors and where they surface.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -34,6 +35,10 @@ struct ReadAheadOptions {
     // A wait for a block decoded ahead tests it every CancellationPollInterval, and so does every
     // block taken: a cancelled reading ends within one block with OperationCanceledException.
     CancellationToken Token;
+    // Entries shorter than this are decoded on the reading thread: handing a block of a few
+    // kilobytes to another thread and back costs more than decoding it (under Wine every wait and
+    // every wake-up is a trip to the server, which the reading thread's file calls wait for too).
+    std::int64_t LeastLength = 256 * 1024;
 };
 
 // One thread per core.

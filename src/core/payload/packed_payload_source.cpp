@@ -23,10 +23,19 @@ public:
     PackageEntryReader(std::shared_ptr<PackedPayloadSource::SharedPackage> package,
                        const std::vector<PayloadEntry>& entries, const std::vector<PackedPayload::Entry>& index,
                        std::vector<const PayloadEntry*> order, const ReadAheadOptions& options)
-        : package_(std::move(package)), entries_(entries), index_(index), order_(std::move(order)) {
+        : package_(std::move(package)),
+          entries_(entries),
+          index_(index),
+          order_(std::move(order)),
+          token_(options.Token),
+          ahead_(order_.size(), NotAhead) {
         std::vector<PackedPayload::Entry> planned;
-        planned.reserve(order_.size());
-        for (const PayloadEntry* entry : order_) planned.push_back(index_[IndexOf(*entry)]);
+        for (std::size_t i = 0; i < order_.size(); ++i) {
+            const PackedPayload::Entry& entry = index_[IndexOf(*order_[i])];
+            if (entry.Length < options.LeastLength) continue;
+            ahead_[i] = planned.size();
+            planned.push_back(entry);
+        }
         readAhead_ = std::make_shared<PackageReadAhead>(package_, std::move(planned), options);
         for (std::size_t i = 0; i < readAhead_->Helpers(); ++i) {
             try {
@@ -48,10 +57,11 @@ public:
         if (planned != order_.end()) {
             const auto position = static_cast<std::size_t>(planned - order_.begin());
             next_ = position + 1;
-            return std::make_unique<PackedPayloadSource::BlockStream>(package_, index_[IndexOf(entry)], readAhead_,
-                                                                      position);
+            if (ahead_[position] != NotAhead)
+                return std::make_unique<PackedPayloadSource::BlockStream>(package_, index_[IndexOf(entry)], token_,
+                                                                          readAhead_, ahead_[position]);
         }
-        return std::make_unique<PackedPayloadSource::BlockStream>(package_, index_[IndexOf(entry)]);
+        return std::make_unique<PackedPayloadSource::BlockStream>(package_, index_[IndexOf(entry)], token_);
     }
 
 private:
@@ -64,7 +74,11 @@ private:
     std::shared_ptr<PackedPayloadSource::SharedPackage> package_;
     const std::vector<PayloadEntry>& entries_;
     const std::vector<PackedPayload::Entry>& index_;
+    static constexpr std::size_t NotAhead = static_cast<std::size_t>(-1);
     const std::vector<const PayloadEntry*> order_;
+    const CancellationToken token_;
+    // For each entry of the order, its place among the entries decoded ahead, if it is one.
+    std::vector<std::size_t> ahead_;
     std::size_t next_ = 0;  // where in the order the next entry opened is looked for
     std::shared_ptr<PackageReadAhead> readAhead_;
     std::vector<std::thread> helpers_;
@@ -154,9 +168,11 @@ void PackedPayloadSource::SharedPackage::KeepSpare(BlockBuffers& buffers) {
 }
 
 PackedPayloadSource::BlockStream::BlockStream(std::shared_ptr<SharedPackage> package, PackedPayload::Entry entry,
-                                              std::shared_ptr<PackageReadAhead> readAhead, std::size_t order)
+                                              CancellationToken token, std::shared_ptr<PackageReadAhead> readAhead,
+                                              std::size_t order)
     : package_(std::move(package)),
       entry_(std::move(entry)),
+      token_(std::move(token)),
       readAhead_(std::move(readAhead)),
       order_(order),
       nextOffset_(entry_.Offset),
@@ -200,6 +216,7 @@ bool PackedPayloadSource::BlockStream::LoadNextBlock() {
     if (blockIndex_ >= lengths.size()) return false;
     const std::int32_t size = lengths[blockIndex_];
     lease_.reset();  // the block used up goes back to the read-ahead first
+    ThrowIfCancellationRequested(token_);
 
     if (readAhead_) {
         if (std::unique_ptr<ReadAheadLease> lease = readAhead_->Take(order_, blockIndex_)) {

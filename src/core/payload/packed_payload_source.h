@@ -27,7 +27,8 @@ public:
     const std::vector<PayloadEntry>& Entries() const override { return entries_; }
 
     // Decodes the blocks of the listed entries ahead on other threads while one is read, in the
-    // order given, a bounded number at a time (PackageReadAhead).
+    // order given, a bounded number at a time (PackageReadAhead); entries shorter than the
+    // options' least length are decoded by the reading thread.
     std::unique_ptr<EntryReader> ReadInOrder(std::vector<const PayloadEntry*> order,
                                              const ReadAheadOptions& options) const override;
 
@@ -70,7 +71,8 @@ public:
     // taking each from a reader's read-ahead while that delivers this entry's next block.
     class BlockStream final : public EntryStream {
     public:
-        BlockStream(std::shared_ptr<SharedPackage> package, PackedPayload::Entry entry,
+        // A stream of a reader tests the reader's token before every block it loads.
+        BlockStream(std::shared_ptr<SharedPackage> package, PackedPayload::Entry entry, CancellationToken token = {},
                     std::shared_ptr<PackageReadAhead> readAhead = nullptr, std::size_t order = 0);
         // Hands its buffers to the source for the next stream.
         ~BlockStream() override;
@@ -90,6 +92,7 @@ public:
 
         std::shared_ptr<SharedPackage> package_;
         PackedPayload::Entry entry_;
+        CancellationToken token_;
         BlockBuffers buffers_;
         std::shared_ptr<PackageReadAhead> readAhead_;
         std::size_t order_;

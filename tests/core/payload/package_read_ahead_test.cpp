@@ -17,6 +17,11 @@ using namespace Testing;
 
 constexpr int ManyThreads = 8;
 
+// Every entry decoded ahead, however small: the fixtures' entries are of a few blocks of 4 KiB.
+ReadAheadOptions Ahead(int threads, CancellationToken token = {}, std::int64_t leastLength = 0) {
+    return ReadAheadOptions{threads, std::move(token), leastLength};
+}
+
 // One file of a hand-made package: its declared length and its blocks as raw bytes.
 struct HandFile {
     std::string Path;
@@ -81,9 +86,9 @@ std::ostream& operator<<(std::ostream& out, const Transcript& t) {
 std::string Describe(const Exception& e) { return std::string(typeid(e).name()) + ": " + Text::ToUtf8(e.Message()); }
 
 // Through a reader of the order, lent piece by piece as the installation writes.
-Transcript CopyThroughReader(const PayloadSource& source, const std::vector<const PayloadEntry*>& order, int threads,
-                             std::size_t piece) {
-    const auto reader = source.ReadInOrder(order, ReadAheadOptions{threads, {}});
+Transcript CopyThroughReader(const PayloadSource& source, const std::vector<const PayloadEntry*>& order,
+                             const ReadAheadOptions& options, std::size_t piece) {
+    const auto reader = source.ReadInOrder(order, options);
     Transcript transcript;
     for (const PayloadEntry* entry : order) {
         std::vector<std::byte> bytes;
@@ -178,9 +183,11 @@ TEST(PackageReadAhead, DeliversWhatOneThreadAndEachEntrysOwnStreamDeliver) {
         EXPECT_NE(reference.Failure.find(c.failure), std::string::npos) << reference;
         EXPECT_EQ(reference.Failure.empty(), c.failure.empty()) << reference;
         for (const std::size_t piece : {std::size_t{1000}, std::size_t{1 << 20}}) {
-            EXPECT_EQ(CopyThroughReader(*source, order, 1, piece), reference) << "1 thread, piece " << piece;
-            EXPECT_EQ(CopyThroughReader(*source, order, ManyThreads, piece), reference)
+            EXPECT_EQ(CopyThroughReader(*source, order, Ahead(1), piece), reference) << "1 thread, piece " << piece;
+            EXPECT_EQ(CopyThroughReader(*source, order, Ahead(ManyThreads), piece), reference)
                 << ManyThreads << " threads, piece " << piece;
+            EXPECT_EQ(CopyThroughReader(*source, order, Ahead(ManyThreads, {}, 10000), piece), reference)
+                << ManyThreads << " threads, the entries below 10000 bytes on the reading thread, piece " << piece;
         }
         EXPECT_EQ(LiveReadAheadThreads(), 0u);
     }
@@ -191,7 +198,7 @@ TEST(PackageReadAhead, ADamagedBlockFailsItsEntryAfterTheEntriesBeforeItAndNothi
     HandFile damaged = Packed("app/multi.bin", RandomBytes(6 * 4096, 13));
     damaged.Blocks[3] = Damaged(damaged.Blocks[3]);
     const auto source = SourceOf(HandMade({Packed("first.txt", first), damaged, Packed("after.txt", after)}));
-    const auto reader = source->ReadInOrder(All(*source), ReadAheadOptions{ManyThreads, {}});
+    const auto reader = source->ReadInOrder(All(*source), Ahead(ManyThreads));
     EXPECT_EQ(reader->Open(source->Entries()[0])->ReadToEnd(), first);
     const auto stream = reader->Open(source->Entries()[1]);
     std::vector<std::byte> buffer(4096);
@@ -235,7 +242,7 @@ TEST(PackageReadAhead, NothingIsReadForEntriesLeftOutOfTheOrder) {
     const auto& entries = source.Entries();
     log->clear();
     {
-        const auto reader = source.ReadInOrder({&entries[0], &entries[2]}, ReadAheadOptions{ManyThreads, {}});
+        const auto reader = source.ReadInOrder({&entries[0], &entries[2]}, Ahead(ManyThreads));
         EXPECT_EQ(reader->Open(entries[0])->ReadToEnd(), a);
         EXPECT_EQ(reader->Open(entries[2])->ReadToEnd(), c);
     }
@@ -250,11 +257,13 @@ TEST(PackageReadAhead, NothingIsReadForEntriesLeftOutOfTheOrder) {
 TEST(PackageReadAhead, ACancellationEndsTheReadingWithinOneBlock) {
     const auto large = Text(64 * 4096, 31);
     const auto source = SourceOf(HandMade({Packed("large.txt", large), Packed("next", Text(5000, 32))}));
-    for (const int threads : {1, ManyThreads}) {
+    // Decoded ahead on one thread and on many, and on the reading thread as a small entry is.
+    for (const auto& [threads, least] : {std::pair{1, 0}, std::pair{ManyThreads, 0}, std::pair{ManyThreads, 1 << 30}}) {
         SCOPED_TRACE(threads);
+        SCOPED_TRACE(least);
         CancellationTokenSource cancel;
         {
-            const auto reader = source->ReadInOrder(All(*source), ReadAheadOptions{threads, cancel.get_token()});
+            const auto reader = source->ReadInOrder(All(*source), Ahead(threads, cancel.get_token(), least));
             const auto stream = reader->Open(source->Entries()[0]);
             std::vector<std::byte> delivered, buffer(1000);
             while (delivered.size() < 3 * 4096 + 500) {
@@ -304,7 +313,7 @@ TEST(PackageReadAhead, NoThreadOutlivesItsReaderHoweverTheReadingEnds) {
     for (const auto& [name, ending] : endings) {
         SCOPED_TRACE(name);
         {
-            const auto reader = source->ReadInOrder(order, ReadAheadOptions{ManyThreads, {}});
+            const auto reader = source->ReadInOrder(order, Ahead(ManyThreads));
             ending(*reader);
         }
         EXPECT_EQ(LiveReadAheadThreads(), 0u);
@@ -317,7 +326,7 @@ TEST(PackageReadAhead, EntriesOpenedOutOfTurnGetTheirOwnBytes) {
     const auto& entries = source->Entries();
     for (const int threads : {1, ManyThreads}) {
         SCOPED_TRACE(threads);
-        const auto reader = source->ReadInOrder(All(*source), ReadAheadOptions{threads, {}});
+        const auto reader = source->ReadInOrder(All(*source), Ahead(threads));
         // A stream left open while a later entry is read, an entry skipped, one opened again.
         const auto first = reader->Open(entries[0]);
         std::vector<std::byte> half(15000);
@@ -345,7 +354,7 @@ TEST(PackageReadAhead, EntriesOpenedOutOfTurnGetTheirOwnBytes) {
 
 TEST(PackageReadAhead, AfterTheSourceIsGoneTheNextBlockFails) {
     auto source = SourceOf(HandMade({Packed("a", Text(9 * 4096, 61))}));
-    const auto reader = source->ReadInOrder(All(*source), ReadAheadOptions{ManyThreads, {}});
+    const auto reader = source->ReadInOrder(All(*source), Ahead(ManyThreads));
     const auto stream = reader->Open(source->Entries()[0]);
     std::vector<std::byte> buffer(100);
     EXPECT_EQ(stream->Read(buffer), 100u);
