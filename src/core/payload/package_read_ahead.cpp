@@ -60,7 +60,7 @@ PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::Sh
     const std::size_t perSlot = 2 * PackedPayload::MaxBlockBytes + static_cast<std::size_t>(largest);
     const std::size_t slots = std::clamp<std::size_t>(MemoryBound / perSlot, 1, threads);
     helpers_ = std::min(slots - 1, blocks > 0 ? blocks - 1 : 0);
-    for (std::size_t i = 0; i < std::max<std::size_t>(helpers_ + 1, 1); ++i) {
+    for (std::size_t i = 0; i < helpers_ + 1; ++i) {
         slots_.push_back(std::make_unique<Slot>());
         free_.push_back(slots_.back().get());
     }
