@@ -7,6 +7,7 @@
 #include "core/engine/engines/install_engine.h"
 #include "core/engine/engines/uninstall_engine.h"
 #include "core/engine/platform/elevation.h"
+#include "core/engine/platform/uninstall_registry.h"
 
 namespace Ravenquill::SilentRun {
 namespace {
@@ -18,6 +19,12 @@ public:
     }
     Core::OffsetDateTime Now() override { return Core::OffsetDateTime::Now(); }
 
+    std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) override {
+        std::optional<Core::UninstallRegistry::InstalledEntry> entry =
+            Core::UninstallRegistry::FindInstalled(productId);
+        if (entry) entry = Core::UninstallRegistry::WithRecordedScope(std::move(*entry));
+        return entry;
+    }
     Core::PayloadSummary LoadPayloadSummary(const Core::InstallManifest& manifest) override {
         return Core::PayloadSummary::Load(manifest);
     }

@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "core/common/errors.h"
+#include "core/engine/engines/install_engine.h"
+#include "core/engine/engines/install_rules.h"
 #include "shell/settings.h"
 
 namespace Ravenquill::SilentRun {
@@ -15,14 +17,14 @@ class Session {
 public:
     explicit Session(std::unique_ptr<LogWriter> writer) : writer_(std::move(writer)) {}
 
-    // The engines raise their log events one at a time, so no lock is needed.
-    void Log(const std::wstring& line) {
+    // The engines raise their log events one at a time, so no lock is needed. Whatever a write
+    // fails with, the run has no log from here on: a failure thrown into the engine's log event
+    // would end the installation instead (after its clean-up), for the sake of a log line.
+    void Log(const std::wstring& line) noexcept {
         if (!writer_) return;
         try {
             writer_->WriteLine(line);
-        } catch (const IOException&) {
-            writer_.reset();
-        } catch (const UnauthorizedAccessException&) {
+        } catch (...) {
             writer_.reset();
         }
     }
@@ -36,20 +38,32 @@ private:
 };
 
 std::unique_ptr<LogWriter> OpenLog(const Core::InstallManifest& manifest, SilentMachine& machine) {
+    std::unique_ptr<LogWriter> writer;
     try {
-        std::unique_ptr<LogWriter> writer = machine.OpenLog(LogFileName(manifest));
-        writer->WriteLine(HeaderLine(machine.Now()));
-        return writer;
+        writer = machine.OpenLog(LogFileName(manifest));
     } catch (const IOException&) {
+        return nullptr;
     } catch (const UnauthorizedAccessException&) {
+        return nullptr;
     }
-    return nullptr;
+    const std::wstring header = HeaderLine(machine.Now());
+    // The header is a write like any other.
+    try {
+        writer->WriteLine(header);
+    } catch (...) {
+        return nullptr;
+    }
+    return writer;
 }
 
 int Install(const std::shared_ptr<const Core::InstallManifest>& manifest, const Core::CommandLineOptions& options,
             SilentMachine& machine, Session& session) {
+    // Refused before the write probe or a relaunch: the elevated copy would only refuse it too.
+    Core::InstallEngine::ThrowIfProductIdUnusable(*manifest);
+    const Core::PayloadSummary summary = machine.LoadPayloadSummary(*manifest);
+    // An update goes where the earlier installation is, unless the command line says otherwise.
     const Shell::Settings settings =
-        Shell::Settings::FromOptions(manifest, options, machine.LoadPayloadSummary(*manifest));
+        Shell::Settings::FromOptions(manifest, options, summary, machine.FindInstalled(manifest->ProductId));
     // A per-machine installation without rights fails on the machine-wide entry, shortcuts and PATH
     // even when the folder itself can be written, so it relaunches as well as one the probe refuses.
     if (!options.Elevated && (settings.NeedsElevation() || machine.RequiresElevation(settings.InstallDir))) {
@@ -83,7 +97,10 @@ int Uninstall(const Core::InstallManifest& manifest, const Core::CommandLineOpti
 }  // namespace
 
 std::wstring LogFileName(const Core::InstallManifest& manifest) {
-    return L"Ravenquill-" + manifest.ProductId + L".log";
+    // An id that is no file name is refused by the installation, and the refusal is logged: the
+    // log must still be one file in the temporary folder, never one that a '/' or a ".." step
+    // puts elsewhere.
+    return L"Ravenquill-" + Core::InstallRules::ToFileNamePart(manifest.ProductId) + L".log";
 }
 
 std::wstring HeaderLine(const Core::OffsetDateTime& now) {

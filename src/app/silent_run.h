@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/engine/engines/uninstall_engine.h"
+#include "core/engine/platform/uninstall_registry.h"
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
 #include "core/model/install_options.h"
@@ -44,6 +45,9 @@ public:
     virtual std::unique_ptr<LogWriter> OpenLog(const std::wstring& fileName) = 0;
     virtual Core::OffsetDateTime Now() = 0;
 
+    // The product's installation in the system's list of installed programs, with its scope
+    // (Core::UninstallRegistry::FindInstalled, the scope read from its record).
+    virtual std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) = 0;
     // Core::PayloadSummary::Load.
     virtual Core::PayloadSummary LoadPayloadSummary(const Core::InstallManifest& manifest) = 0;
     // Core::Elevation::RequiresElevation (the write probe).
@@ -67,7 +71,7 @@ public:
     static std::unique_ptr<SilentMachine> System();
 };
 
-// "Ravenquill-" + product id + ".log".
+// "Ravenquill-" + product id + ".log", each character that no file name may hold replaced by '_'.
 std::wstring LogFileName(const Core::InstallManifest& manifest);
 // "--- yyyy-MM-dd HH:mm:ss ---" in the moment's local time.
 std::wstring HeaderLine(const Core::OffsetDateTime& now);

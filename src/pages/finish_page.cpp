@@ -53,8 +53,10 @@ std::shared_ptr<Shell::IPage> MakeUninstalledPage(Shell::Wizard& wizard, const C
 }
 
 std::shared_ptr<Shell::IPage> MakeInstallCancelledPage(Shell::Wizard& wizard) {
-    return std::make_shared<FinishPage>(wizard, FinishKind::Cancelled, L"Установка отменена",
-                                        L"Скопированные файлы удалены — на диске ничего не осталось.");
+    // The clean-up of a cancelled update puts the earlier version's files back: nothing is gone.
+    std::wstring message = wizard.HasExisting() ? L"Обновление прервано: установленная версия осталась без изменений."
+                                                : L"Скопированные файлы удалены — на диске ничего не осталось.";
+    return std::make_shared<FinishPage>(wizard, FinishKind::Cancelled, L"Установка отменена", std::move(message));
 }
 
 // An interrupted removal may have left files behind, unlike a cancelled installation, whose

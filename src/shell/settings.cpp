@@ -52,10 +52,16 @@ std::vector<std::wstring> Settings::SelectedComponentIds() const {
 }
 
 Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
-                               const Core::CommandLineOptions& options, const Core::PayloadSummary& summary) {
+                               const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,
+                               const std::optional<Core::UninstallRegistry::InstalledEntry>& existing) {
     const Core::InstallManifest& m = *manifest;
     Settings settings(std::move(manifest));
-    settings.PerMachine = options.PerMachine.value_or(m.PreferPerMachine && Core::Elevation::IsAdministrator());
+    if (options.PerMachine)
+        settings.PerMachine = *options.PerMachine;
+    else if (existing)
+        settings.PerMachine = existing->PerMachine;
+    else
+        settings.PerMachine = m.PreferPerMachine && Core::Elevation::IsAdministrator();
     settings.DesktopShortcut = m.OfferDesktopShortcut && options.DesktopShortcut.value_or(m.DesktopShortcutByDefault);
     settings.StartMenuShortcut =
         m.OfferStartMenuShortcut && options.StartMenuShortcut.value_or(m.StartMenuShortcutByDefault);
@@ -66,7 +72,14 @@ Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> mani
     else
         settings.AddToPath = !options.NoAddToPath && m.OfferAddToPath && m.AddToPathByDefault;
     settings.LaunchAfterInstall = m.OfferLaunchAfterInstall;
-    settings.InstallDir = options.InstallDir ? *options.InstallDir : DefaultDirectory(m, settings.PerMachine);
+    // Without this an update would go into the default folder beside the earlier installation,
+    // which would keep its files with no entry left that could remove them.
+    if (options.InstallDir)
+        settings.InstallDir = *options.InstallDir;
+    else if (existing && existing->PerMachine == settings.PerMachine)
+        settings.InstallDir = existing->InstallLocation;
+    else
+        settings.InstallDir = DefaultDirectory(m, settings.PerMachine);
     for (const Core::ComponentDefinition& definition : m.Components) {
         ComponentChoice choice{definition, ComponentSize(definition, summary), false};
         if (definition.Required)

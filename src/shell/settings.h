@@ -4,9 +4,11 @@
 // a run starts. Pure: the administrator test is Core::Elevation::IsAdministrator, which tests replace.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/engine/platform/uninstall_registry.h"
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
 #include "core/model/install_options.h"
@@ -43,8 +45,12 @@ public:
     bool NeedsElevation() const;
     std::vector<std::wstring> SelectedComponentIds() const;
 
+    // An installation of the product found in the system's list makes the settings an update of
+    // it: its scope unless the command line names one, and its directory unless the command line
+    // gives one or the scope is another.
     static Settings FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
-                                const Core::CommandLineOptions& options, const Core::PayloadSummary& summary);
+                                const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,
+                                const std::optional<Core::UninstallRegistry::InstalledEntry>& existing = std::nullopt);
     // Switches the scope; a directory still equal to the old scope's default follows the new scope.
     void SetPerMachine(bool value);
     // A new object each call; later changes of the settings do not reach it.

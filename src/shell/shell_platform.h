@@ -21,7 +21,8 @@ public:
 
     // Core::PayloadSummary::Load: opens and scans the payload once.
     virtual Core::PayloadSummary LoadPayload(const Core::InstallManifest& manifest) = 0;
-    // The registered installation of the product; none for an id that cannot name an entry.
+    // The registered installation of the product with its scope (its record's where one can be
+    // read); none for an id that cannot name an entry.
     virtual std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) = 0;
 
     // Core::Elevation::RequiresElevation (the write probe).

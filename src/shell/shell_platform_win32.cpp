@@ -20,7 +20,10 @@ public:
         // An id that cannot name an entry of its own has none: the wizard then speaks of a first
         // installation instead of ending before its window opens.
         if (!Core::UninstallRegistry::IsEntryName(productId)) return std::nullopt;
-        return Core::UninstallRegistry::FindInstalled(productId);
+        std::optional<Core::UninstallRegistry::InstalledEntry> entry =
+            Core::UninstallRegistry::FindInstalled(productId);
+        if (entry) entry = Core::UninstallRegistry::WithRecordedScope(std::move(*entry));
+        return entry;
     }
 
     bool RequiresElevation(const std::wstring& installDir) override {

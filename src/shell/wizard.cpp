@@ -14,8 +14,8 @@ Wizard::Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::Comm
       State(std::move(state)),
       Platform(std::move(platform)),
       Payload(Platform->LoadPayload(*Manifest)),
-      Settings(Settings::FromOptions(Manifest, Options, Payload)),
-      Existing(Platform->FindInstalled(Manifest->ProductId)) {}
+      Existing(Platform->FindInstalled(Manifest->ProductId)),
+      Settings(Settings::FromOptions(Manifest, Options, Payload, Existing)) {}
 
 std::shared_ptr<IPage> Wizard::CurrentPage() const { return page_.load(); }
 

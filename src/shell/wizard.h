@@ -45,8 +45,9 @@ public:
     const std::shared_ptr<ShellState> State;
     const std::shared_ptr<ShellPlatform> Platform;
     const Core::PayloadSummary Payload;
-    Shell::Settings Settings;
+    // Before the settings, which start from it: an update goes where the earlier installation is.
     const std::optional<Core::UninstallRegistry::InstalledEntry> Existing;
+    Shell::Settings Settings;
     // Every live engine run started from this wizard.
     const std::shared_ptr<LiveRuns> Runs = std::make_shared<LiveRuns>();
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ public:
     std::vector<Core::InstallOptions> installs;
     std::function<void(const LogLine&)> installRun = [](const LogLine& log) { log(L"Установка завершена"); };
     std::optional<Core::FoundInstallation> found;
+    std::optional<Core::UninstallRegistry::InstalledEntry> installed;
+    std::vector<std::wstring> installedLookups;
+    // What a failing write throws.
+    std::function<void()> writeFailure = [] { throw IOException(L"disk full"); };
     std::optional<std::wstring> searchedDir = L"(not searched)";
     std::function<void(const LogLine&)> uninstallRun = [](const LogLine& log) { log(L"Удаление завершено"); };
     std::function<void()> summaryRun = [] {};
@@ -45,7 +50,7 @@ public:
     public:
         explicit Writer(FakeMachine& machine) : machine_(machine) {}
         void WriteLine(const std::wstring& line) override {
-            if (machine_.failWritesFrom && written_++ >= *machine_.failWritesFrom) throw IOException(L"disk full");
+            if (machine_.failWritesFrom && written_++ >= *machine_.failWritesFrom) machine_.writeFailure();
             machine_.journal.push_back(line);
         }
 
@@ -63,6 +68,10 @@ public:
         return openLog();
     }
     Core::OffsetDateTime Now() override { return *Core::OffsetDateTime::ParseIso(L"2025-03-14T21:05:09.75+03:00"); }
+    std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) override {
+        installedLookups.push_back(productId);
+        return installed;
+    }
     Core::PayloadSummary LoadPayloadSummary(const InstallManifest&) override {
         summaryRun();
         Core::PayloadSummary summary;
@@ -110,9 +119,10 @@ std::shared_ptr<const InstallManifest> Manifest() {
     return manifest;
 }
 
-int RunWith(FakeMachine& machine, std::initializer_list<std::wstring> arguments, bool administrator = false) {
+int RunWith(FakeMachine& machine, std::initializer_list<std::wstring> arguments, bool administrator = false,
+            std::shared_ptr<const InstallManifest> manifest = Manifest()) {
     Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
-    return SilentRun::Run(Manifest(), CommandLineOptions::Parse(std::vector<std::wstring>(arguments)), machine);
+    return SilentRun::Run(manifest, CommandLineOptions::Parse(std::vector<std::wstring>(arguments)), machine);
 }
 
 const std::wstring OpenLine = L"[open Ravenquill-Quill.log]";
@@ -136,6 +146,67 @@ TEST(SilentRunLog, FileNameAndHeader) {
         const std::optional<Core::OffsetDateTime> moment = Core::OffsetDateTime::ParseIso(c.moment);
         ASSERT_TRUE(moment) << Text::ToUtf8(c.moment);
         EXPECT_EQ(HeaderLine(*moment), c.header) << Text::ToUtf8(c.moment);
+    }
+}
+
+TEST(SilentRunLog, TheLogsNameStaysOneFileNameWhateverTheProductId) {
+    struct Case {
+        std::wstring id;
+        std::wstring name;
+    };
+    const Case cases[] = {
+        {L"a/../../evil", L"Ravenquill-a_.._.._evil.log"},
+        {L"..\\up", L"Ravenquill-.._up.log"},
+        {L"C:\\x", L"Ravenquill-C__x.log"},
+        {L"*?\"<>|", L"Ravenquill-______.log"},
+        {L"tab\there", L"Ravenquill-tab_here.log"},
+        {L"..", L"Ravenquill-...log"},
+        {L"dot.", L"Ravenquill-dot..log"},
+    };
+    for (const Case& c : cases) {
+        InstallManifest manifest;
+        manifest.ProductId = c.id;
+        EXPECT_EQ(LogFileName(manifest), c.name) << Text::ToUtf8(c.id);
+    }
+}
+
+TEST(SilentRunInstall, AProductIdThatIsNoFileNameIsRefusedBeforeAnythingElseAndLogged) {
+    auto manifest = std::make_shared<InstallManifest>(*Manifest());
+    manifest->ProductId = L"a/../../evil";
+    FakeMachine machine;
+    machine.probeRefuses = true;
+    EXPECT_EQ(RunWith(machine, {L"/S"}, false, manifest), 1);
+    ASSERT_EQ(machine.journal.size(), 3u) << Narrow(machine.journal);
+    EXPECT_EQ(machine.journal[0], L"[open Ravenquill-a_.._.._evil.log]");
+    EXPECT_EQ(machine.journal[1], Header);
+    EXPECT_TRUE(
+        machine.journal[2].starts_with(L"ОШИБКА: Идентификатор продукта «a/../../evil» не может служить "
+                                       L"именем файла"))
+        << Narrow(machine.journal);
+    EXPECT_TRUE(machine.relaunches.empty());
+    EXPECT_TRUE(machine.installs.empty());
+}
+
+TEST(SilentRunInstall, AnUpdateGoesWhereTheEarlierInstallationIs) {
+    struct Case {
+        const char* name;
+        std::initializer_list<std::wstring> arguments;
+        std::wstring dir;
+        bool perMachine;
+    };
+    const Case cases[] = {
+        {"found", {L"/S"}, L"C:\\RQCustom\\Place", false},
+        {"directory given", {L"/S", L"/D=E:\\Elsewhere"}, L"E:\\Elsewhere", false},
+        {"other scope given", {L"/S", L"--per-machine"}, L"C:\\Machine\\RQ Demo App", true},
+    };
+    for (const Case& c : cases) {
+        FakeMachine machine;
+        machine.installed = Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.0", false};
+        EXPECT_EQ(RunWith(machine, c.arguments, true), 0) << c.name;
+        EXPECT_EQ(machine.installedLookups, (Lines{L"Quill"})) << c.name;
+        ASSERT_EQ(machine.installs.size(), 1u) << c.name;
+        EXPECT_EQ(machine.installs[0].InstallDir, c.dir) << c.name;
+        EXPECT_EQ(machine.installs[0].PerMachine, c.perMachine) << c.name;
     }
 }
 
@@ -319,6 +390,25 @@ TEST(SilentRunLog, ALogThatCannotBeOpenedOrWrittenCostsOnlyTheLog) {
     };
     EXPECT_EQ(RunWith(laterFails, {L"/S"}), 0);
     EXPECT_EQ(laterFails.journal, (Lines{OpenLine, Header, L"[install]", L"первая"}));
+    // Whatever the write fails with: a failure thrown back into the engine's log event would end
+    // the installation for the sake of a log line.
+    const std::function<void()> otherFailures[] = {
+        [] { throw PlatformException(L"The device does not recognize the command.", 22); },
+        [] { throw InvalidOperationException(L"closed"); },
+        [] { throw std::bad_alloc(); },
+    };
+    for (const auto& failure : otherFailures) {
+        FakeMachine machine;
+        machine.failWritesFrom = 1;
+        machine.writeFailure = failure;
+        machine.installRun = [](const LogLine& log) {
+            log(L"первая");
+            log(L"вторая");
+        };
+        EXPECT_EQ(RunWith(machine, {L"/S"}), 0);
+        EXPECT_EQ(machine.journal, (Lines{OpenLine, Header, L"[install]"})) << Narrow(machine.journal);
+        ASSERT_EQ(machine.installs.size(), 1u);
+    }
 }
 
 TEST(SilentRunLog, OtherFailuresOfOpeningEndTheRun) {

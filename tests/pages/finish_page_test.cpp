@@ -89,6 +89,17 @@ TEST(FinishPage, FactoriesSetKindTitleMessageAndRecord) {
     EXPECT_EQ(MakeUninstallCancelledPage(w)->Step(), 3);
 }
 
+TEST(FinishPage, ACancelledUpdateSaysTheEarlierVersionStaysAsItWas) {
+    // Its clean-up puts the earlier version's files back, so nothing of it is gone from the disk.
+    PageFixture f(Testing::PageManifest(), Testing::PayloadOf(2048, 3),
+                  Core::UninstallRegistry::InstalledEntry{L"C:\\Apps\\Quill", L"1.0"});
+    const auto page = Finish(MakeInstallCancelledPage(*f.Wizard));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Kind, FinishKind::Cancelled);
+    EXPECT_EQ(page->Title, L"Установка отменена");
+    EXPECT_EQ(page->Message, L"Обновление прервано: установленная версия осталась без изменений.");
+}
+
 TEST(FinishPage, BadgeColourAndGlyphPerKind) {
     PageFixture f;
     const Ui::Theme& t = f.Wizard->Theme;

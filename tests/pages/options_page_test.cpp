@@ -272,6 +272,20 @@ TEST(OptionsPage, FreeSpaceOfTheDirectorysDriveOrADash) {
     EXPECT_THROW(f.Page->GetFreeSpaceText(), InvalidOperationException);
 }
 
+TEST(OptionsPage, AnUpdateShowsTheEarlierInstallationsFolder) {
+    Core::Elevation::ScopedAdministratorTest rights{[] { return false; }};
+    PageFixture f(Testing::PageManifest(), Testing::PayloadOf(2048, 3),
+                  Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.0", false});
+    auto page = std::make_shared<OptionsPage>(*f.Wizard);
+    f.Wizard->Show(page);
+    EXPECT_EQ(f.Wizard->Settings.InstallDir, L"C:\\RQCustom\\Place");
+    EXPECT_TRUE(Testing::DrawFrame(*page).TextCall(L"C:\\RQCustom\\Place").has_value());
+    // Another folder can still be chosen.
+    f.Platform->PickedFolder = L"E:\\Elsewhere";
+    Testing::ClickOn(*page, BrowseButton);
+    EXPECT_EQ(f.Wizard->Settings.InstallDir, L"E:\\Elsewhere");
+}
+
 TEST(OptionsPage, BrowseTakesAChosenFolderAndIgnoresACancel) {
     struct Case {
         std::optional<std::wstring> Chosen;

@@ -180,6 +180,42 @@ Ids Selected(const Settings& settings) {
     return ids;
 }
 
+TEST(Settings, AnInstallationFoundStartsTheSettingsAsItsUpdate) {
+    using Entry = Core::UninstallRegistry::InstalledEntry;
+    const Entry user{L"C:\\RQCustom\\Place", L"1.0", false};
+    const Entry machine{L"D:\\Tools\\Quill", L"1.0", true};
+    struct Case {
+        const char* name;
+        std::initializer_list<std::wstring> arguments;
+        std::optional<Entry> existing;
+        bool administrator;
+        bool perMachine;
+        std::wstring dir;
+    };
+    const Case cases[] = {
+        {"none found", {}, std::nullopt, false, false, UserDefault},
+        {"per user", {}, user, false, false, L"C:\\RQCustom\\Place"},
+        // The installation's scope, whatever the manifest prefers and the rights allow.
+        {"per user, administrator", {}, user, true, false, L"C:\\RQCustom\\Place"},
+        {"per machine", {}, machine, false, true, L"D:\\Tools\\Quill"},
+        // The command line's directory wins, and so does its scope; a scope other than the
+        // installation's has its own default folder.
+        {"directory given", {L"/D=E:\\Other"}, user, false, false, L"E:\\Other"},
+        {"same scope given", {L"--per-user"}, user, false, false, L"C:\\RQCustom\\Place"},
+        {"other scope given", {L"--per-machine"}, user, false, true, MachineDefault},
+        {"other scope given, machine", {L"--per-user"}, machine, true, false, UserDefault},
+    };
+    for (const Case& c : cases) {
+        Core::Elevation::ScopedAdministratorTest rights([&] { return c.administrator; });
+        InstallManifest manifest = PlainManifest();
+        manifest.PreferPerMachine = true;
+        const Settings settings = Settings::FromOptions(std::make_shared<const InstallManifest>(manifest),
+                                                        Parse(c.arguments), PayloadSummary{}, c.existing);
+        EXPECT_EQ(settings.PerMachine, c.perMachine) << c.name;
+        EXPECT_EQ(settings.InstallDir, c.dir) << c.name;
+    }
+}
+
 TEST(Settings, ComponentSelection) {
     struct Case {
         std::vector<std::wstring> arguments;

@@ -77,6 +77,13 @@ TEST_F(WizardFixture, ConstructionLoadsThePayloadOnceAndLooksUpTheProduct) {
     EXPECT_EQ(w.Dialog(), nullptr);
 }
 
+TEST_F(WizardFixture, AnInstallationFoundMakesTheSettingsItsUpdate) {
+    platform->Installed = Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.2", false};
+    Wizard& w = Make();
+    EXPECT_EQ(w.Settings.InstallDir, L"C:\\RQCustom\\Place");
+    EXPECT_FALSE(w.Settings.PerMachine);
+}
+
 TEST_F(WizardFixture, AWizardWithoutAWindowAsksForNothing) {
     auto state = std::make_shared<ShellState>();
     state->SetSteps({{1, L"Начало"}, {2, L"Готово"}});

@@ -17,7 +17,8 @@ void CALLBACK RunWork(PTP_CALLBACK_INSTANCE, void* context) {
 
 void QueueOnThreadPool(std::function<void()> work) {
     auto owned = std::make_unique<std::function<void()>>(std::move(work));
-    if (!TrySubmitThreadpoolCallback(RunWork, owned.get(), nullptr)) ThrowLastWin32Error(L"TrySubmitThreadpoolCallback");
+    if (!TrySubmitThreadpoolCallback(RunWork, owned.get(), nullptr))
+        ThrowLastWin32ProcessError(L"TrySubmitThreadpoolCallback");
     owned.release();  // the callback owns it now
 }
 

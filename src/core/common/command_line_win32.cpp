@@ -12,7 +12,7 @@ namespace Ravenquill {
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine) {
     int count = 0;
     const UniqueLocalMemory<wchar_t*> items(CommandLineToArgvW(commandLine, &count));
-    ThrowLastWin32ErrorIf(items == nullptr, L"CommandLineToArgvW");
+    ThrowLastWin32ProcessErrorIf(items == nullptr, L"CommandLineToArgvW");
     return std::vector<std::wstring>(items.get(), items.get() + count);
 }
 

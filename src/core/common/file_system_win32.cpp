@@ -229,9 +229,13 @@ struct FileWriter::State {
 std::unique_ptr<FileWriter::State> FileWriter::Open(const std::wstring& path, bool onlyNew) {
     auto state = std::make_unique<State>();
     state->path = path;
+    // A new file is made at the name itself: a link already there (one that leads nowhere
+    // included) counts as something in the way, which the caller moves aside, instead of being
+    // followed to make a file wherever it points.
+    const DWORD flags =
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | (onlyNew ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     state->file.reset(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  onlyNew ? CREATE_NEW : CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                  onlyNew ? CREATE_NEW : CREATE_ALWAYS, flags, nullptr));
     return state;
 }
 

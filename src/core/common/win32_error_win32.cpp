@@ -21,7 +21,13 @@ std::wstring Win32ErrorMessage(std::uint32_t code) {
     return text;
 }
 
-std::exception_ptr Win32Error(std::uint32_t code, std::wstring_view subject) {
+namespace {
+
+// The platform the design assumes reports every code it does not name as an input/output failure
+// of a file-system or registry call, and as a platform failure of its own for a process or the shell.
+enum class Unnamed { InputOutput, Platform };
+
+std::exception_ptr ErrorOf(std::uint32_t code, std::wstring_view subject, Unnamed unnamed) {
     std::wstring message = Win32ErrorMessage(code);
     if (!subject.empty()) message += L" : " + std::wstring(subject);
     switch (code) {
@@ -68,12 +74,27 @@ std::exception_ptr Win32Error(std::uint32_t code, std::wstring_view subject) {
         case ERROR_DELETE_PENDING:
             return std::make_exception_ptr(IOException(std::move(message), code));
         default:
+            if (unnamed == Unnamed::InputOutput) return std::make_exception_ptr(IOException(std::move(message), code));
             return std::make_exception_ptr(PlatformException(std::move(message), code));
     }
+}
+
+}  // namespace
+
+std::exception_ptr Win32Error(std::uint32_t code, std::wstring_view subject) {
+    return ErrorOf(code, subject, Unnamed::InputOutput);
+}
+
+std::exception_ptr Win32ProcessError(std::uint32_t code, std::wstring_view subject) {
+    return ErrorOf(code, subject, Unnamed::Platform);
 }
 
 void ThrowWin32Error(std::uint32_t code, std::wstring_view subject) { std::rethrow_exception(Win32Error(code, subject)); }
 
 void ThrowLastWin32Error(std::wstring_view subject) { ThrowWin32Error(GetLastError(), subject); }
+
+void ThrowLastWin32ProcessError(std::wstring_view subject) {
+    std::rethrow_exception(Win32ProcessError(GetLastError(), subject));
+}
 
 }  // namespace Ravenquill

@@ -7,16 +7,22 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/installer/installer_process_win32.h"
 #include "app/program.h"
+#include "core/common/text.h"
 #include "core/engine/install_test_support.h"
+#include "core/engine/support/host_socket_win32.h"
 #include "core/engine/support/uninstall_timeout_support.h"
+#include "ui/png.h"
 
 namespace Ravenquill::Core::Testing {
 namespace {
@@ -217,6 +223,159 @@ TEST_F(InstallerTest, ComponentShortcutAndPathSwitches) {
         EXPECT_FALSE(after && after->find(target.wstring()) != std::wstring::npos);
         EXPECT_TRUE(WaitUntilGone(target));
     }
+}
+
+// The folder an installation of the product goes to by default, for either scope.
+fs::path DefaultFolder(bool perMachine) {
+    InstallManifest manifest;
+    manifest.ProductName = L"RQ Installer Test";
+    manifest.Publisher = L"Ravenquill Tests";
+    return fs::path(manifest.Expand(perMachine ? manifest.DefaultInstallDir : manifest.PerUserInstallDir));
+}
+
+std::optional<std::wstring> EntryLocation() {
+    wchar_t text[1024] = {};
+    DWORD size = sizeof(text);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest",
+                     L"InstallLocation", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(text);
+}
+
+// The pixels of the options page's directory box, as the screenshot mode draws the wizard that the
+// arguments make (the free space beside it changes with the disk; the box does not).
+std::vector<std::uint32_t> OptionsDirectoryBox(const fs::path& setup, const std::wstring& dirArgument) {
+    const fs::path out = fs::temp_directory_path() / ("RqOptionsBox-" + TestName());
+    std::error_code ignored;
+    fs::remove_all(out, ignored);
+    Args arguments{L"--self-test=" + out.wstring()};
+    if (!dirArgument.empty()) arguments.push_back(dirArgument);
+    EXPECT_EQ(RunProgram(setup, arguments).ExitCode, 0u);
+    const std::string bytes = ReadText(out / "2-options-dark.png");
+    fs::remove_all(out, ignored);
+    const std::optional<Ui::PngImage> image = Ui::Png::Decode(std::as_bytes(std::span(bytes.data(), bytes.size())));
+    EXPECT_TRUE(image.has_value());
+    std::vector<std::uint32_t> box;
+    if (!image) return box;
+    for (int y = 160; y < 195; ++y)
+        for (int x = 330; x < 750; ++x) {
+            const std::uint8_t* p = &image->Pixels[(static_cast<std::size_t>(y) * image->Width + x) * 4];
+            box.push_back(static_cast<std::uint32_t>(p[3]) << 24 | static_cast<std::uint32_t>(p[2]) << 16 |
+                          static_cast<std::uint32_t>(p[1]) << 8 | p[0]);
+        }
+    return box;
+}
+
+// Installed into a folder of one's own, the product's installer run again without a folder
+// updates that installation; one given a folder installs there.
+TEST_F(InstallerTest, AnUpdateWithoutAFolderGoesWhereTheEarlierInstallationIs) {
+    const fs::path setup = Place(EmbeddedProgram());
+    const fs::path custom = Target() / "Custom Place";
+    const fs::path other = Target() / "Other";
+    std::error_code ignored;
+    for (const bool perMachine : {false, true}) fs::remove_all(DefaultFolder(perMachine), ignored);
+
+    ASSERT_EQ(RunProgram(setup, {L"/S", L"/D=" + custom.wstring(), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
+    WriteText(custom / "app" / "core.txt", "changed by hand");
+    fs::remove(LogPath(), ignored);
+
+    // The wizard starts from that folder too: its options page shows it as if it had been given.
+    const std::vector<std::uint32_t> found = OptionsDirectoryBox(setup, L"");
+    EXPECT_EQ(found, OptionsDirectoryBox(setup, L"--dir=" + custom.wstring()));
+    EXPECT_NE(found, OptionsDirectoryBox(setup, L"--dir=" + DefaultFolder(false).wstring()));
+
+    const Finished updated = RunProgram(setup, {L"/S"});
+    ASSERT_EQ(updated.ExitCode, 0u) << updated.Err;
+    EXPECT_EQ(ReadText(custom / "app" / "core.txt"), ReadText(TestPayload() / "app" / "core.txt"));
+    for (const bool perMachine : {false, true})
+        EXPECT_FALSE(fs::exists(DefaultFolder(perMachine))) << DefaultFolder(perMachine) << ": a second installation";
+    EXPECT_EQ(EntryLocation(), custom.wstring());
+    EXPECT_NE(ReadText(LogPath()).find(Text::ToUtf8(L"Найдена установленная версия 2.5.1 в " + custom.wstring())),
+              std::string::npos)
+        << ReadText(LogPath());
+
+    const Finished elsewhere = RunProgram(setup, {L"/S", L"/D=" + other.wstring(), L"--no-shortcuts"});
+    ASSERT_EQ(elsewhere.ExitCode, 0u) << elsewhere.Err;
+    EXPECT_EQ(PayloadFiles(other), DefaultSelection);
+    EXPECT_EQ(EntryLocation(), other.wstring());
+
+    UninstallThroughInstalledCopy(other);
+    UninstallThroughInstalledCopy(custom);
+    EXPECT_TRUE(WaitUntilGone(other));
+    // The update kept the earlier uninstaller as "uninstall.exe.old", which no record lists.
+    EXPECT_TRUE(WaitUntilGone(custom / "uninstall.exe"));
+    EXPECT_FALSE(fs::exists(custom / "app"));
+    fs::remove_all(custom, ignored);
+    for (const bool perMachine : {false, true}) fs::remove_all(DefaultFolder(perMachine), ignored);
+}
+
+// The environment variable's value for as long as the object lives.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
+        wchar_t old[2048];
+        const DWORD n = GetEnvironmentVariableW(name, old, 2048);
+        if (n > 0 && n < 2048) old_ = std::wstring(old, n);
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedVariable() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
+// A log file that cannot be opened for a reason no file error names still costs only the log. Wine
+// gives such a reason for a socket of the host system at the log's name (ERROR_NO_SUCH_DEVICE).
+TEST_F(InstallerTest, ALogThatCannotBeOpenedForAnUnnamedReasonCostsOnlyTheLog) {
+    const fs::path temp = sandbox_.Root() / "temp";
+    fs::create_directories(temp);
+    if (!MakeHostSocket(temp / "Ravenquill-RQInstallerTest.log")) GTEST_SKIP() << "no host socket could be made";
+    const fs::path setup = Place(EmbeddedProgram());
+    Finished installed;
+    {
+        ScopedVariable tmp(L"TMP", temp.wstring() + L"\\");
+        ScopedVariable tempVariable(L"TEMP", temp.wstring() + L"\\");
+        installed = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user", L"--no-shortcuts"});
+    }
+    RemoveHostSocket(temp / "Ravenquill-RQInstallerTest.log");
+    EXPECT_EQ(installed.ExitCode, 0u) << installed.Err;
+    EXPECT_EQ(installed.Err, "");
+    EXPECT_EQ(PayloadFiles(Target()), DefaultSelection);
+    UninstallThroughInstalledCopy(Target());
+    EXPECT_TRUE(WaitUntilGone(Target()));
+}
+
+// A product id that is no file name would put the log elsewhere ("a/../../evil" beside the user's
+// folders); it is refused before anything is written, in a log that stays in the temporary folder.
+TEST_F(InstallerTest, AProductIdThatIsNoFileNameIsRefusedAndLoggedInTheTemporaryFolder) {
+    const fs::path setup = PlacePlainWithSideManifest();
+    std::string manifest = ReadText(sandbox_.Setup() / "installer.json");
+    const std::string id = "\"productId\": \"RQInstallerTest\"";
+    ASSERT_NE(manifest.find(id), std::string::npos);
+    manifest.replace(manifest.find(id), id.size(), "\"productId\": \"a/../../evil\"");
+    WriteText(sandbox_.Setup() / "installer.json", manifest);
+    fs::copy(TestPayload(), sandbox_.Payload(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const fs::path temp = fs::temp_directory_path();
+    const fs::path log = temp / "Ravenquill-a_.._.._evil.log";
+    const fs::path outside = fs::weakly_canonical(temp / ".." / "evil.log");
+    std::error_code ignored;
+    fs::remove(log, ignored);
+    fs::remove(outside, ignored);
+    const MachineState before = sandbox_.Snapshot();
+
+    const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
+    EXPECT_EQ(finished.ExitCode, 1u);
+    EXPECT_FALSE(fs::exists(outside)) << outside;
+    EXPECT_FALSE(fs::exists(Target()));
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+    const std::string text = ReadText(log);
+    EXPECT_NE(text.find(Text::ToUtf8(L"ОШИБКА: Идентификатор продукта «a/../../evil» не может служить именем файла")),
+              std::string::npos)
+        << text;
+    fs::remove(log, ignored);
 }
 
 TEST_F(InstallerTest, KeepDataDecidesOverTheUserDataFolder) {

@@ -32,7 +32,8 @@ TEST(CommandLineQuotingTest, JoinDoublesOnlyBackslashesThatAQuoteFollows) {
         // A drive root: the closing quote must not be read as a literal quote.
         {{L"--dir=\"D:\\\"", L"--per-user"}, L"--dir=\"D:\\\\\" --per-user"},
         {{L"--dir=\"C:\\Program Files\\X\""}, L"--dir=\"C:\\Program Files\\X\""},
-        {{L"--dir=\"\""}, L"--dir=\"\""},
+        // An empty directory keeps its quotes as text: split, they would leave a key without a value.
+        {{L"--dir=\"\"", L"--per-user"}, L"--dir=\\\"\\\" --per-user"},
         // Wrapped by the quoting: its trailing run precedes the added closing quote.
         {{L"C:\\Program Files\\", L"x"}, L"\"C:\\Program Files\\\\\" x"},
         // Backslashes that no quote follows stay single, also at the end of a bare argument.

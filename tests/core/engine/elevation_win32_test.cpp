@@ -134,7 +134,9 @@ TEST(ElevationWin32Test, RelaunchOfTheChoicesGivesTheSameChoices) {
     original.Silent = true;
     original.KeepData = true;
     const std::vector<std::wstring> components{L"core", L"docs"};
-    for (const std::wstring dir : {L"C:\\Program Files\\Rq Product", L"D:\\", L"C:\\Trailing Slash\\"}) {
+    // An empty directory arrives empty (the elevated copy then asks for one) rather than absent,
+    // which would put the installation into the default folder.
+    for (const std::wstring dir : {L"C:\\Program Files\\Rq Product", L"D:\\", L"C:\\Trailing Slash\\", L""}) {
         const std::vector<std::wstring> arguments = original.ToArguments(dir, true, true, false, true, components);
         std::vector<std::wstring> parsed = Split(L"rq.exe " + Elevation::BuildArguments(arguments));
         parsed.erase(parsed.begin());

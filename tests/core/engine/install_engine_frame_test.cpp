@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
+#include "core/common/text.h"
 #include "core/engine/engines/install_engine.h"
 
 namespace Ravenquill::Core {
@@ -28,6 +29,35 @@ TEST(InstallEngineFrameTest, ReportsAreClampedAndRaisedOnlyForSubscribers) {
     EXPECT_EQ(reports, (std::vector<InstallProgress>{InstallProgress(0, L"a"), InstallProgress(1, L"b", L"d"),
                                                      InstallProgress(0.25, L"c")}));
     EXPECT_EQ(lines, std::vector<std::wstring>{L"строка"});
+}
+
+TEST(InstallEngineFrameTest, AProductIdThatIsNoSingleFileNameIsRefused) {
+    const std::wstring refusedTail =
+        L"» не может служить именем файла: в нём недопустимы символы \\ / : * ? \" < > | и управляющие символы, он "
+        L"не может быть «.» или «..» и не может оканчиваться точкой или пробелом.";
+    for (const std::wstring id : {L"a/../../evil", L"Rq\\Other", L"..", L".", L"x:y", L"dot.", L"space "}) {
+        InstallManifest manifest;
+        manifest.ProductId = id;
+        try {
+            InstallEngine::ThrowIfProductIdUnusable(manifest);
+            ADD_FAILURE() << Text::ToUtf8(id);
+        } catch (const InstallFailedException& e) {
+            EXPECT_EQ(e.Message(), L"Идентификатор продукта «" + id + refusedTail) << Text::ToUtf8(id);
+        }
+    }
+    for (const std::wstring id : {L"", L"  "}) {
+        InstallManifest manifest;
+        manifest.ProductId = id;
+        try {
+            InstallEngine::ThrowIfProductIdUnusable(manifest);
+            ADD_FAILURE() << "blank";
+        } catch (const InstallFailedException& e) {
+            EXPECT_EQ(e.Message(), L"В манифесте не задан идентификатор продукта.");
+        }
+    }
+    InstallManifest usable;
+    usable.ProductId = L"RavenQuill.Desktop";
+    EXPECT_NO_THROW(InstallEngine::ThrowIfProductIdUnusable(usable));
 }
 
 TEST(InstallEngineFrameTest, SharingAndLockViolationsAndDeniedAccessCountAsLocks) {

@@ -12,6 +12,7 @@
 #include "core/engine/engines/install_engine.h"
 #include "core/engine/engines/install_run.h"
 #include "core/engine/engines/uninstall_engine.h"
+#include "core/engine/support/host_socket_win32.h"
 #include "core/engine/support/shell_link_reader_win32.h"
 #include "install_test_support.h"
 #include "package_writer.h"
@@ -397,6 +398,118 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
     EXPECT_EQ(std::count(record.Shortcuts.begin(), record.Shortcuts.end(), sandbox_.DesktopLink().wstring()), 1);
 }
 
+TEST_F(InstallEngineTest, AnUpdateNamesTheVersionItFound) {
+    InstallEarlierVersion();
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    engine.Install(FullOptions());
+    EXPECT_NE(std::find(journal.Lines.begin(), journal.Lines.end(),
+                        L"Найдена установленная версия 2.5.0 в " + sandbox_.Target().wstring()),
+              journal.Lines.end());
+    // A first installation finds none.
+    Journal first;
+    sandbox_.AddPayload("x.txt", "x");
+    fs::remove_all(sandbox_.Target() / ".ravenquill");
+    InstallEngine another;
+    first.Attach(another);
+    another.Install(FullOptions());
+    EXPECT_FALSE(first.Logged(L"Найдена установленная версия"));
+}
+
+// A subscriber that throws (a log file gone, a journal that fails) must not leave a failed or
+// cancelled run's files behind: the clean-up runs whatever the log line did.
+TEST_F(InstallEngineTest, ASubscriberThatFailsNeverKeepsTheCleanUpFromRunning) {
+    struct Case {
+        const char* name;
+        Stop stop;
+        // The log subscriber throws for the lines that begin with this; empty: it does not.
+        std::wstring failingLine;
+        bool progressFails;
+    };
+    const Case cases[] = {
+        {"failure line", Stop::Fail, L"Ошибка: ", false},
+        {"cancellation line", Stop::Cancel, L"Установка отменена", false},
+        // Every line from the uninstaller on: the failure it raises is absorbed once, then ends the run.
+        {"every later line", Stop::Fail, L"", false},
+        {"progress", Stop::Fail, L"", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MachineState before = sandbox_.Snapshot();
+        InstallOptions options = OptionsFor(c.stop);
+        CancellationTokenSource cancel;
+        bool failing = false;
+        InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+            if (step == InstallSteps::Uninstaller && c.failingLine.empty() && !c.progressFails) failing = true;
+            if (step != InstallSteps::Registry) return;
+            if (c.stop == Stop::Cancel) cancel.request_stop();
+            if (c.stop == Stop::Fail && !c.failingLine.empty()) throw IOException(L"Сбой для проверки");
+            if (c.progressFails) failing = true;
+        });
+        InstallEngine engine;
+        engine.Log.Subscribe([&](InstallEngine&, const std::wstring& line) {
+            if ((failing && c.failingLine.empty() && !c.progressFails) ||
+                (!c.failingLine.empty() && line.starts_with(c.failingLine)))
+                throw IOException(L"Журнал недоступен");
+        });
+        engine.Progress.Subscribe([&](InstallEngine&, const InstallProgress&) {
+            if (failing && c.progressFails) throw IOException(L"Журнал недоступен");
+        });
+        EXPECT_ANY_THROW(engine.Install(options, cancel.get_token()));
+        EXPECT_EQ(sandbox_.Snapshot(), before);
+    }
+}
+
+// A file whose deletion fails for a reason no file error names (a host socket put at its name,
+// which Wine answers with ERROR_INVALID_PARAMETER) is left, and the clean-up goes on with the rest.
+TEST_F(InstallEngineTest, ACleanUpStepFailingWithAnUnnamedErrorIsSkippedAndTheRestGoesOn) {
+    const MachineState before = sandbox_.Snapshot();
+    const fs::path app = sandbox_.Target() / "app.exe";
+    bool made = false;
+    InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+        if (step != InstallSteps::Registry) return;
+        fs::remove(app);
+        made = MakeHostSocket(app);
+        throw IOException(L"Сбой для проверки");
+    });
+    InstallEngine engine;
+    EXPECT_THROW(engine.Install(FullOptions()), InstallFailedException);
+    if (!made) GTEST_SKIP() << "no host socket could be made";
+    // Only the socket stays (the folder that holds it with it); everything else went.
+    MachineState after = sandbox_.Snapshot();
+    EXPECT_EQ(after.StartMenu, before.StartMenu);
+    EXPECT_EQ(after.DesktopLink, before.DesktopLink);
+    EXPECT_EQ(after.Path, before.Path);
+    EXPECT_FALSE(after.Entry.has_value());
+    for (const char* gone : {"bin", "docs", "uninstall.exe", "installer.json", ".ravenquill"})
+        EXPECT_FALSE(fs::exists(sandbox_.Target() / gone)) << gone;
+    EXPECT_TRUE(HostSocketAt(app));
+    RemoveHostSocket(app);
+}
+
+// A folder that goes away while the run goes on (the user or another program removed it) is made
+// again for the next file in it instead of failing the run.
+TEST_F(InstallEngineTest, AFolderThatVanishedDuringTheRunIsMadeAgain) {
+    sandbox_.AddPayload("docs\\more.txt", "more v2");
+    const fs::path docs = sandbox_.Target() / "docs";
+    bool removed = false;
+    InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+        // Just before the second file of docs is written: the run made the folder for the first.
+        if (step != InstallSteps::Entry || removed || !fs::exists(docs) || fs::is_empty(docs)) return;
+        fs::remove_all(docs);
+        removed = true;
+    });
+    InstallEngine engine;
+    const InstallRecord record = engine.Install(FullOptions());
+    ASSERT_TRUE(removed);
+    // The file written before the folder went is gone with it; the one after is in its place.
+    const bool guide = fs::exists(docs / "guide.txt");
+    EXPECT_NE(guide, fs::exists(docs / "more.txt"));
+    EXPECT_EQ(ReadText(docs / (guide ? "guide.txt" : "more.txt")), guide ? "guide v2" : "more v2");
+    EXPECT_EQ(std::count(record.Directories.begin(), record.Directories.end(), L"docs"), 1);
+}
+
 TEST_F(InstallEngineTest, AnUninstallAfterAnUpdateTakesAwayWhatBothVersionsPutThere) {
     auto withoutEarlierSetup = [](MachineState state) {
         std::erase_if(state.Sandbox, [](const auto& item) { return item.first.starts_with(L"earlier"); });
@@ -530,6 +643,9 @@ TEST_F(InstallEngineTest, AnUpdateReplacesFilesWhoseNamesAreAsLongAsANameMayBe) 
 
 TEST_F(InstallEngineTest, WhatNoEntryOrRecordCouldHoldIsRefusedBeforeAnythingIsWritten) {
     const std::wstring blankId = L"В манифесте не задан идентификатор продукта.";
+    const std::wstring NoFileName =
+        L" не может служить именем файла: в нём недопустимы символы \\ / : * ? \" < > | и управляющие символы, он не "
+        L"может быть «.» или «..» и не может оканчиваться точкой или пробелом.";
     const struct {
         const char* name;
         std::function<void(InstallOptions&, InstallManifest&)> change;
@@ -538,7 +654,16 @@ TEST_F(InstallEngineTest, WhatNoEntryOrRecordCouldHoldIsRefusedBeforeAnythingIsW
         {"empty id", [](InstallOptions&, InstallManifest& m) { m.ProductId.clear(); }, blankId},
         {"blank id", [](InstallOptions&, InstallManifest& m) { m.ProductId = L" \t"; }, blankId},
         {"nested id", [](InstallOptions&, InstallManifest& m) { m.ProductId = L"Rq\\Other"; },
-         L"Идентификатор продукта «Rq\\Other» не может содержать символ «\\»."},
+         L"Идентификатор продукта «Rq\\Other»" + NoFileName},
+        // The id names the silent run's log file too: it must stay one name in the temporary folder.
+        {"id with parent steps", [](InstallOptions&, InstallManifest& m) { m.ProductId = L"a/../../evil"; },
+         L"Идентификатор продукта «a/../../evil»" + NoFileName},
+        {"id with a drive colon", [](InstallOptions&, InstallManifest& m) { m.ProductId = L"C:evil"; },
+         L"Идентификатор продукта «C:evil»" + NoFileName},
+        {"parent id", [](InstallOptions&, InstallManifest& m) { m.ProductId = L".."; },
+         L"Идентификатор продукта «..»" + NoFileName},
+        {"id ending in a dot", [](InstallOptions&, InstallManifest& m) { m.ProductId = L"Rq."; },
+         L"Идентификатор продукта «Rq.»" + NoFileName},
         // Unpaired surrogates: a record holding one could never be read back.
         {"directory",
          [this](InstallOptions& o, InstallManifest&) { o.InstallDir = (sandbox_.Target() / L"x\xD800y").wstring(); },
@@ -866,7 +991,8 @@ TEST_F(InstallEngineTest, NothingIsWrittenWhenThereIsNoPayloadOrNothingSelected)
         ADD_FAILURE();
     } catch (const InstallFailedException& e) {
         EXPECT_EQ(e.Message(),
-                  L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик через build\\build.ps1.");
+                  L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик заново вместе "
+                  L"с пакетом файлов.");
     }
     EXPECT_FALSE(fs::exists(sandbox_.Target()));
     const MachineState after = sandbox_.Snapshot();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/common/number_format.h"
+#include "core/common/text.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -101,6 +102,45 @@ TEST(InstallRulesTest, OnlyPlainNamesServeAsOneFolderName) {
         EXPECT_TRUE(InstallRules::IsPlainFolderName(name)) << name;
     for (const wchar_t* name : {L"", L"  ", L".", L"..", L"a\\b", L"a/b", L"C:", L"\\abs"})
         EXPECT_FALSE(InstallRules::IsPlainFolderName(name)) << name;
+}
+
+TEST(InstallRulesTest, AProductIdMustBeOneFileNameAndItsNameForALogReplacesWhatIsNot) {
+    struct Case {
+        std::wstring id;
+        bool single;
+        std::wstring part;
+    };
+    const Case cases[] = {
+        {L"RavenQuill", true, L"RavenQuill"},
+        {L"Acme.Tool 2", true, L"Acme.Tool 2"},
+        {L"Моя программа", true, L"Моя программа"},
+        {L" leading", true, L" leading"},
+        {L"a\\b", false, L"a_b"},
+        {L"a/../../evil", false, L"a_.._.._evil"},
+        {L"C:x", false, L"C_x"},
+        {L"a*b", false, L"a_b"},
+        {L"a?b", false, L"a_b"},
+        {L"a\"b", false, L"a_b"},
+        {L"a<b", false, L"a_b"},
+        {L"a>b", false, L"a_b"},
+        {L"a|b", false, L"a_b"},
+        {L"a\tb", false, L"a_b"},
+        {L"a\x01"
+         L"b",
+         false, L"a_b"},
+        {L"a\x1F"
+         L"b",
+         false, L"a_b"},
+        {L".", false, L"."},
+        {L"..", false, L".."},
+        {L"trailing.", false, L"trailing."},
+        {L"trailing ", false, L"trailing "},
+        {L"", false, L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(InstallRules::IsSingleFileName(c.id), c.single) << Text::ToUtf8(c.id);
+        EXPECT_EQ(InstallRules::ToFileNamePart(c.id), c.part) << Text::ToUtf8(c.id);
+    }
 }
 
 TEST(InstallRulesTest, AsideNamesNeverPassTheLengthOfOneName) {

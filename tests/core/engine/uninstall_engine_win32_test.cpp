@@ -317,6 +317,26 @@ TEST_F(UninstallEngineWin32Test, AFileInAMissingFolderIsGoneQuietlyAShortcutTher
     EXPECT_TRUE(Tree(installDir_).empty());
 }
 
+// A path through a device names no file the platform can look at: it answers with a code that names
+// no file error of its own (ERROR_BAD_DEV_TYPE). That step is skipped like any input/output failure,
+// and the rest of the removal goes on.
+TEST_F(UninstallEngineWin32Test, AStepFailingWithAnUnnamedErrorIsSkippedAndTheRestGoesOn) {
+    InstallRecord record = MakeInstallation();
+    record.Shortcuts.insert(record.Shortcuts.begin(), L"\\\\.\\nul\\device.lnk");
+
+    engine_.Uninstall(record, false);
+
+    EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [](const std::wstring& line) {
+        return line.starts_with(L"Пропущено (ярлык device.lnk): ");
+    })) << Text::ToUtf8(log_.empty() ? L"" : log_.back());
+    EXPECT_TRUE(Logged(L"Удаление завершено"));
+    EXPECT_FALSE(fs::exists(desktopLink_));
+    EXPECT_FALSE(fs::exists(menuFolder_));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, productId_));
+    EXPECT_FALSE(fs::exists(roamingFolder_));
+    EXPECT_TRUE(Tree(installDir_).empty());
+}
+
 // A copied (or moved) installation still holds a record that names the original folder: removing
 // the copy must take the copy's files and never the original's.
 TEST_F(UninstallEngineWin32Test, ARecordFoundInACopiedFolderRemovesTheCopyAndLeavesTheOriginal) {

@@ -228,7 +228,8 @@ TEST_F(UninstallRegistryWin32Test, BlankOrNestedProductIdsAreRefusedBeforeAnyKey
 TEST_F(UninstallRegistryWin32Test, FindInstalledPrefersTheMachineAndSkipsUnusableEntries) {
     wchar_t systemRoot[MAX_PATH] = {};
     ASSERT_NE(GetEnvironmentVariableW(L"SystemRoot", systemRoot, MAX_PATH), 0u);
-    // Each case: what the machine's entry holds, what the user's holds, and the answer.
+    // Each case: what the machine's entry holds, what the user's holds, and the answer (with the
+    // hive it came from as its scope).
     struct Entry {
         std::optional<RawValue> location;
         std::optional<RawValue> version;
@@ -240,7 +241,7 @@ TEST_F(UninstallRegistryWin32Test, FindInstalledPrefersTheMachineAndSkipsUnusabl
         std::optional<UninstallRegistry::InstalledEntry> expected;
     } cases[] = {
         {"both", Entry{String(L"C:\\M"), String(L"1.0")}, Entry{String(L"C:\\U"), String(L"2.0")},
-         UninstallRegistry::InstalledEntry{L"C:\\M", L"1.0"}},
+         UninstallRegistry::InstalledEntry{L"C:\\M", L"1.0", true}},
         {"blank machine location", Entry{String(L"  "), String(L"1.0")}, Entry{String(L"C:\\U"), String(L"2.0")},
          UninstallRegistry::InstalledEntry{L"C:\\U", L"2.0"}},
         {"number as location", Entry{Number(7), String(L"1.0")}, std::nullopt, std::nullopt},
@@ -248,7 +249,7 @@ TEST_F(UninstallRegistryWin32Test, FindInstalledPrefersTheMachineAndSkipsUnusabl
         {"machine key without location", Entry{std::nullopt, String(L"1.0")}, Entry{String(L"C:\\U"), std::nullopt},
          UninstallRegistry::InstalledEntry{L"C:\\U", L""}},
         {"version of another kind", Entry{String(L"C:\\M"), Number(3)}, std::nullopt,
-         UninstallRegistry::InstalledEntry{L"C:\\M", L""}},
+         UninstallRegistry::InstalledEntry{L"C:\\M", L"", true}},
         {"expandable location", std::nullopt, Entry{String(L"%SystemRoot%\\Rq", REG_EXPAND_SZ), String(L"5")},
          UninstallRegistry::InstalledEntry{std::wstring(systemRoot) + L"\\Rq", L"5"}},
         {"none", std::nullopt, std::nullopt, std::nullopt},

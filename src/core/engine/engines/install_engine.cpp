@@ -32,6 +32,18 @@ std::vector<const PayloadEntry*> InstallEngine::SelectEntries(const PayloadSourc
     return selected;
 }
 
+void InstallEngine::ThrowIfProductIdUnusable(const InstallManifest& manifest) {
+    const std::wstring& id = manifest.ProductId;
+    if (Text::IsNullOrWhiteSpace(id)) throw InstallFailedException(L"В манифесте не задан идентификатор продукта.");
+    // The id names the product's key under "Uninstall" (a '\\' would reach into another key) and the
+    // silent run's log file in the temporary folder (a '/' or a ".." step would put it elsewhere).
+    if (!InstallRules::IsSingleFileName(id))
+        throw InstallFailedException(L"Идентификатор продукта «" + id +
+                                     L"» не может служить именем файла: в нём недопустимы символы "
+                                     L"\\ / : * ? \" < > | и управляющие символы, он не может быть «.» или «..» "
+                                     L"и не может оканчиваться точкой или пробелом.");
+}
+
 bool InstallEngine::IsLockViolation(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);

@@ -55,6 +55,10 @@ public:
     // Windows builds only: the manifest's icon when that file exists, else the main executable.
     static std::optional<std::wstring> ResolveIcon(const InstallManifest& manifest, const std::wstring& installDir);
 
+    // InstallFailedException with the system's message when the manifest's product id cannot name
+    // the product's uninstall entry and log file: blank, or not one file name of its own.
+    static void ThrowIfProductIdUnusable(const InstallManifest& manifest);
+
     // Sharing or lock violation, or access denied.
     static bool IsLockViolation(const std::exception_ptr& failure);
     static std::wstring DescribeLockedFile(std::wstring_view path, const std::exception_ptr& failure);

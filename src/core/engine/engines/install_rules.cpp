@@ -99,6 +99,26 @@ bool IsPlainFolderName(std::wstring_view name) noexcept {
     return std::none_of(name.begin(), name.end(), [](wchar_t c) { return Path::IsSeparator(c) || c == L':'; });
 }
 
+namespace {
+
+bool IsRefusedInFileName(wchar_t c) noexcept {
+    return c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos;
+}
+
+}  // namespace
+
+bool IsSingleFileName(std::wstring_view name) noexcept {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    if (name.back() == L'.' || name.back() == L' ') return false;
+    return std::none_of(name.begin(), name.end(), IsRefusedInFileName);
+}
+
+std::wstring ToFileNamePart(std::wstring_view text) {
+    std::wstring part(text);
+    std::replace_if(part.begin(), part.end(), IsRefusedInFileName, L'_');
+    return part;
+}
+
 std::wstring AsideName(std::wstring_view name, std::wstring_view suffix) {
     std::size_t keep = std::min(name.size(), MaxNameLength - std::min(suffix.size(), MaxNameLength));
     // A high surrogate left alone at the end would make a name no strict reader takes back.

@@ -51,4 +51,13 @@ std::wstring AsideName(std::wstring_view name, std::wstring_view suffix);
 // no separator, no drive colon, not "." or "..".
 bool IsPlainFolderName(std::wstring_view name) noexcept;
 
+// True when the text can stand as one file name of its own in any folder: not empty, none of the
+// characters \ / : * ? " < > | and no control character, not "." or "..", not ending in a dot or a
+// space. The product id names the silent run's log file in the temporary folder.
+bool IsSingleFileName(std::wstring_view name) noexcept;
+
+// The text with each character that no file name may hold (those above) replaced by '_', so that
+// it stays one name inside the folder it is joined to.
+std::wstring ToFileNamePart(std::wstring_view text);
+
 }  // namespace Ravenquill::Core::InstallRules

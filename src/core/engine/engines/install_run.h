@@ -103,6 +103,8 @@ private:
     bool WroteFile(const std::wstring& path) const;
     // Undoes everything the run did and puts the earlier installation's files back.
     void Rollback();
+    // Logs the line, then rolls back whether or not the log took it.
+    void RollbackAfterLog(const std::wstring& line);
     void DiscardMovedAside();
 
     InstallEngine& engine_;

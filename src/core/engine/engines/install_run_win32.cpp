@@ -94,14 +94,8 @@ InstallEngine::Run::Run(InstallEngine& engine, const InstallOptions& options, Ca
 
 InstallRecord InstallEngine::Run::Execute() {
     if (Text::IsNullOrWhiteSpace(options_.InstallDir)) throw ArgumentException(L"Не задан каталог установки.");
-    // The id names the product's key under "Uninstall": a blank one would name the list itself and
-    // a '\' another program's key. Refused before anything is written rather than after every
-    // file is copied.
-    if (Text::IsNullOrWhiteSpace(manifest_.ProductId))
-        throw InstallFailedException(L"В манифесте не задан идентификатор продукта.");
-    if (!UninstallRegistry::IsEntryName(manifest_.ProductId))
-        throw InstallFailedException(L"Идентификатор продукта «" + manifest_.ProductId +
-                                     L"» не может содержать символ «\\».");
+    // Refused before anything is written rather than after every file is copied.
+    InstallEngine::ThrowIfProductIdUnusable(manifest_);
     installDir_ = Path::GetFullPath(options_.InstallDir);
 
     record_.ProductName = manifest_.ProductName;
@@ -123,7 +117,7 @@ InstallRecord InstallEngine::Run::Execute() {
     const std::unique_ptr<PayloadSource> source = PayloadSource::Open();
     if (!source)
         throw InstallFailedException(
-            L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик через build\\build.ps1.");
+            L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик заново вместе с пакетом файлов.");
     const std::vector<const PayloadEntry*> entries =
         InstallEngine::SelectEntries(*source, manifest_, options_.SelectedComponentIds);
     if (entries.empty()) throw InstallFailedException(L"В выбранных компонентах нет файлов для установки.");
@@ -137,6 +131,8 @@ InstallRecord InstallEngine::Run::Execute() {
 
     recordFolderExisted_ = FileSystem::DirectoryExists(Path::GetDirectoryName(InstallRecord::PathFor(installDir_)));
     earlierRecord_ = LoadEarlierRecord();
+    if (earlierRecord_ && Text::EqualsIgnoreCase(earlierRecord_->ProductId, manifest_.ProductId))
+        engine_.WriteLog(L"Найдена установленная версия " + earlierRecord_->Version + L" в " + installDir_);
     try {
         InstallSteps::Enter(InstallSteps::Directory);
         for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) madeAbove_.push_back(made);
@@ -164,8 +160,7 @@ InstallRecord InstallEngine::Run::Execute() {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started_;
         engine_.WriteLog(L"Установка завершена за " + InstallRules::FormatSeconds(elapsed.count()) + L" с");
     } catch (const OperationCanceledException&) {
-        engine_.WriteLog(L"Установка отменена, выполняется откат…");
-        Rollback();
+        RollbackAfterLog(L"Установка отменена, выполняется откат…");
         throw;
     } catch (const InstallFailedException&) {
         // A bad payload path or a locked file given up ends the run as well: without the rollback
@@ -176,8 +171,7 @@ InstallRecord InstallEngine::Run::Execute() {
     } catch (const std::exception& e) {
         const std::wstring message = MessageOf(e);
         const std::exception_ptr failure = std::current_exception();
-        engine_.WriteLog(L"Ошибка: " + message);
-        Rollback();
+        RollbackAfterLog(L"Ошибка: " + message);
         throw InstallFailedException(message, failure);
     }
     DiscardMovedAside();
@@ -210,11 +204,20 @@ void InstallEngine::Run::InstallEntries(const PayloadSource& source, const std::
         // could then never be found for removal. It is refused like a path outside.
         if (!InstallRules::IsInside(target, installDir_) || !Text::IsWellFormedUtf16(entry->RelativePath))
             throw InstallFailedException(L"Недопустимый путь в пакете: " + entry->RelativePath);
-        EnsureDirectory(Path::GetDirectoryName(target));
+        const std::wstring folder = Path::GetDirectoryName(target);
+        EnsureDirectory(folder);
         engine_.Report(0.05 + 0.85 * static_cast<double>(done) / static_cast<double>(total_), L"Копирование файлов",
                        entry->RelativePath);
         InstallSteps::Enter(InstallSteps::Entry);
-        WriteEntry(*reader, *entry, target);
+        try {
+            WriteEntry(*reader, *entry, target);
+        } catch (const DirectoryNotFoundException&) {
+            // The folder was found or made once and has gone since (the user or another program
+            // removed it): the disk is asked again, the folder made again, and the entry written.
+            knownDirectories_.erase(folder);
+            EnsureDirectory(folder);
+            WriteEntry(*reader, *entry, target);
+        }
         done += std::max<std::int64_t>(entry->Length, 0);
         ListFile(entry->RelativePath);
     }
@@ -586,6 +589,16 @@ void InstallEngine::Run::Rollback() {
     if (madeStartMenuFolder_) TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*madeStartMenuFolder_); });
     for (auto it = madeAbove_.rbegin(); it != madeAbove_.rend(); ++it)
         TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*it); });
+}
+
+void InstallEngine::Run::RollbackAfterLog(const std::wstring& line) {
+    // A log subscriber that fails here (a log file that cannot be written, a journal that throws)
+    // must not keep the machine from being put back: the run's own failure is what is reported.
+    try {
+        engine_.WriteLog(line);
+    } catch (...) {
+    }
+    Rollback();
 }
 
 void InstallEngine::Run::DiscardMovedAside() {

@@ -31,6 +31,12 @@ bool WrapsInJoinedLine(std::wstring_view value) {
            (value.find_first_of(L" \t") != std::wstring_view::npos && value.find(L'"') == std::wstring_view::npos);
 }
 
+// A key whose own quotes hold nothing (--dir=""): the platform's splitting would take the pair
+// away and leave a key without a value, which the parser ignores, so the quotes go as literal ones.
+bool HasEmptyQuotedValue(std::wstring_view value) {
+    return value.ends_with(L"=\"\"") && value.find(L'"') == value.size() - 2;
+}
+
 }  // namespace
 
 std::wstring QuoteArgument(std::wstring_view value) {
@@ -49,7 +55,10 @@ std::wstring JoinArguments(std::span<const std::wstring> arguments) {
     for (const std::wstring& argument : arguments) {
         if (!first) line.push_back(L' ');
         first = false;
-        if (WrapsInJoinedLine(argument)) {
+        if (HasEmptyQuotedValue(argument)) {
+            line.append(argument, 0, argument.size() - 2);
+            line.append(L"\\\"\\\"");
+        } else if (WrapsInJoinedLine(argument)) {
             line.push_back(L'"');
             AppendEscapingBackslashes(line, argument, true);
             line.push_back(L'"');

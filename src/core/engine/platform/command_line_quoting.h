@@ -17,7 +17,9 @@ std::wstring QuoteArgument(std::wstring_view value);
 // the platform's splitting unless a double quote follows it; such a run (one before a quote inside
 // the argument, or one before the closing quote that QuoteArgument added) is doubled, so
 // --dir="D:\" reaches the new process as the directory D:\ instead of swallowing its closing quote
-// and the arguments after it. Arguments without such backslashes are joined byte for byte.
+// and the arguments after it. Arguments without such backslashes are joined byte for byte, except a
+// key whose quotes hold nothing (--dir=""): its quotes are escaped, so the new process receives the
+// argument as written and keeps the empty directory instead of finding no value.
 std::wstring JoinArguments(std::span<const std::wstring> arguments);
 
 }  // namespace Ravenquill::Core

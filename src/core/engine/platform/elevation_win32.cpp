@@ -36,13 +36,7 @@ std::array<std::uint8_t, 16> NewGuidBytes() {
 
 // Any failure of the probe is a file failure: the kinds that name it, else an input/output error,
 // so that an unusual refusal still reads as "cannot write here".
-[[noreturn]] void ThrowProbeFailure(DWORD code, const std::wstring& path) {
-    try {
-        ThrowWin32Error(code, path);
-    } catch (const PlatformException& e) {
-        throw IOException(e.Message(), code);
-    }
-}
+[[noreturn]] void ThrowProbeFailure(DWORD code, const std::wstring& path) { ThrowWin32Error(code, path); }
 
 // Creates a file in dir and writes one byte; the system deletes it when it is closed.
 void WriteProbe(const std::wstring& dir) {
@@ -74,9 +68,9 @@ ElevatedProcess& ElevatedProcess::operator=(ElevatedProcess&& other) noexcept {
 }
 
 std::uint32_t ElevatedProcess::WaitForExit() const {
-    ThrowLastWin32ErrorIf(WaitForSingleObject(handle_, INFINITE) == WAIT_FAILED, L"WaitForSingleObject");
+    ThrowLastWin32ProcessErrorIf(WaitForSingleObject(handle_, INFINITE) == WAIT_FAILED, L"WaitForSingleObject");
     DWORD code = 0;
-    ThrowLastWin32ErrorIf(!GetExitCodeProcess(handle_, &code), L"GetExitCodeProcess");
+    ThrowLastWin32ProcessErrorIf(!GetExitCodeProcess(handle_, &code), L"GetExitCodeProcess");
     return code;
 }
 
@@ -84,14 +78,14 @@ bool ElevatedProcess::WaitForExit(std::chrono::milliseconds timeout) const {
     const auto ms = timeout.count() < 0 ? 0 : timeout.count();
     const DWORD limit = ms >= static_cast<long long>(INFINITE) ? INFINITE - 1 : static_cast<DWORD>(ms);
     const DWORD result = WaitForSingleObject(handle_, limit);
-    ThrowLastWin32ErrorIf(result == WAIT_FAILED, L"WaitForSingleObject");
+    ThrowLastWin32ProcessErrorIf(result == WAIT_FAILED, L"WaitForSingleObject");
     return result == WAIT_OBJECT_0;
 }
 
 std::optional<std::uint32_t> ElevatedProcess::ExitCode() const {
     if (!WaitForExit(std::chrono::milliseconds(0))) return std::nullopt;
     DWORD code = 0;
-    ThrowLastWin32ErrorIf(!GetExitCodeProcess(handle_, &code), L"GetExitCodeProcess");
+    ThrowLastWin32ProcessErrorIf(!GetExitCodeProcess(handle_, &code), L"GetExitCodeProcess");
     return code;
 }
 
@@ -117,7 +111,7 @@ bool CheckAdministrator() {
     if (failure == ERROR_ACCESS_DENIED || failure == ERROR_NOT_SUPPORTED || failure == ERROR_CALL_NOT_IMPLEMENTED) {
         return false;
     }
-    ThrowWin32Error(failure, L"CheckTokenMembership");
+    std::rethrow_exception(Win32ProcessError(failure, L"CheckTokenMembership"));
 }
 
 std::optional<std::wstring> FindExistingAncestor(const std::wstring& path) {

@@ -37,7 +37,7 @@ std::optional<ULONGLONG> StartTime(DWORD processId) {
 // Process id and parent id of every process of the system.
 std::vector<std::pair<DWORD, DWORD>> ParentLinks() {
     UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) ThrowLastWin32Error(L"CreateToolhelp32Snapshot");
+    if (!snapshot) ThrowLastWin32ProcessError(L"CreateToolhelp32Snapshot");
     std::vector<std::pair<DWORD, DWORD>> links;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
@@ -79,7 +79,7 @@ void TerminateOne(HANDLE process, DWORD processId, std::vector<std::exception_pt
     DWORD error = GetLastError();
     // Terminating a process that has just exited is refused; it is ended all the same.
     if (HasExited(process)) return;
-    failures.push_back(Win32Error(error, L"TerminateProcess, PID " + std::to_wstring(processId)));
+    failures.push_back(Win32ProcessError(error, L"TerminateProcess, PID " + std::to_wstring(processId)));
 }
 
 // Terminates the process, then depth first each child that started after it, with its own children.
@@ -209,7 +209,7 @@ void WaitForExit(ProcessHandle process, std::chrono::milliseconds timeout, const
             case WAIT_TIMEOUT:
                 break;
             default:
-                ThrowLastWin32Error(L"WaitForSingleObject");
+                ThrowLastWin32ProcessError(L"WaitForSingleObject");
         }
         ThrowIfCancellationRequested(token);
         if (left.count() <= slice) return;

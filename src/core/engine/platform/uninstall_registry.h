@@ -30,6 +30,9 @@ struct RegistryValue {
 struct InstalledEntry {
     std::wstring InstallLocation;
     std::wstring DisplayVersion;  // empty when the entry has none that is a string
+    // The installation's scope: the hive the entry was found in (true for the machine's); an
+    // update reads it from the installation's record where one can be read (WithRecordedScope).
+    bool PerMachine = false;
 
     bool operator==(const InstalledEntry&) const = default;
 };
@@ -69,5 +72,9 @@ void Delete(const std::wstring& productId, bool perMachine);
 // string; none for an id that cannot name an entry. A hive whose entry this process may not read
 // is skipped.
 std::optional<InstalledEntry> FindInstalled(const std::wstring& productId);
+
+// The entry with the scope that the record in its install location gives, when one can be read
+// there: the record says how the installation was made, the hive only where its entry was put.
+InstalledEntry WithRecordedScope(InstalledEntry entry);
 
 }  // namespace Ravenquill::Core::UninstallRegistry

@@ -54,7 +54,8 @@ std::optional<InstalledEntry> FindInHive(HKEY hive, const std::wstring& keyPath)
     ThrowIfRegistryFailed(opened, keyPath);
     std::optional<std::wstring> location = ReadString(key.get(), L"InstallLocation");
     if (!location || Text::IsNullOrWhiteSpace(*location)) return std::nullopt;
-    return InstalledEntry{std::move(*location), ReadString(key.get(), L"DisplayVersion").value_or(L"")};
+    return InstalledEntry{std::move(*location), ReadString(key.get(), L"DisplayVersion").value_or(L""),
+                          hive == HKEY_LOCAL_MACHINE};
 }
 
 }  // namespace
