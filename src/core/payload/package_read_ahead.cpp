@@ -70,6 +70,7 @@ PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::Sh
 
 void PackageReadAhead::Work() {
     const LiveHelper live;
+    PackedPayloadSource::BlockBuffers room;
     std::unique_lock lock(mutex_);
     for (;;) {
         // Waits test the token rather than being woken by its cancellation (see WaitFor).
@@ -78,7 +79,7 @@ void PackageReadAhead::Work() {
         if (stopped_ || token_.stop_requested()) return;
         Slot* slot = Schedule();
         lock.unlock();
-        Decode(*slot);
+        Decode(*slot, room);
         lock.lock();
         Complete(*slot);
     }
@@ -121,7 +122,7 @@ std::unique_ptr<ReadAheadLease> PackageReadAhead::Take(std::size_t position, std
             if (started_ == 0 && !free_.empty()) {
                 Slot* slot = Schedule();
                 lock.unlock();
-                Decode(*slot);
+                Decode(*slot, readerRoom_);
                 lock.lock();
                 Complete(*slot);
                 continue;
@@ -169,7 +170,11 @@ PackageReadAhead::Slot* PackageReadAhead::Schedule() {
     return slot;
 }
 
-void PackageReadAhead::Decode(Slot& slot) const {
+void PackageReadAhead::Decode(Slot& slot, PackedPayloadSource::BlockBuffers& room) const {
+    // The compressed bytes are needed only while a block decodes: their room is the decoding
+    // thread's, so a slot that waits to be read holds its output alone.
+    std::swap(slot.Buffers.Compressed, room.Compressed);
+    std::swap(slot.Buffers.CompressedCapacity, room.CompressedCapacity);
     try {
         slot.Decoded = package_->Decode(order_[slot.Position].RelativePath, slot.Offset, slot.Size, slot.Buffers);
         slot.Failure = nullptr;
@@ -177,6 +182,8 @@ void PackageReadAhead::Decode(Slot& slot) const {
         slot.Decoded = 0;
         slot.Failure = std::current_exception();
     }
+    std::swap(slot.Buffers.Compressed, room.Compressed);
+    std::swap(slot.Buffers.CompressedCapacity, room.CompressedCapacity);
 }
 
 void PackageReadAhead::Complete(Slot& slot) {

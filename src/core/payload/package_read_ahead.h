@@ -1,8 +1,8 @@
 #pragma once
 // The blocks of a package's chosen entries decoded ahead of the reading thread, in their order.
-// A fixed set of slots (a 4 MiB output buffer and the room for a block each, made once and reused
-// for every block) bounds what is in flight, so memory stays the same whatever the payload; the
-// slots' count follows from the largest block to be read and the threads asked for.
+// A fixed set of slots (a 4 MiB output buffer each, made once and reused for every block; each
+// decoding thread keeps the room for a compressed block) bounds what is in flight, so memory stays the same whatever
+// the payload; the slots' count follows from the largest block to be read and the threads asked for.
 //
 // The reading thread takes the blocks of one entry after another. A block that failed to decode
 // fails only when it is taken, with the error that decoding it on the reading thread would have
@@ -85,7 +85,7 @@ private:
     void Settle();
     // Hands the cursor's block to a free slot and moves the cursor on.
     Slot* Schedule();
-    void Decode(Slot& slot) const;
+    void Decode(Slot& slot, PackedPayloadSource::BlockBuffers& room) const;
     void Complete(Slot& slot);
     void Free(Slot& slot);
     void SkipTo(std::size_t position);
@@ -109,6 +109,8 @@ private:
     std::size_t position_ = 0;       // the entry the reading thread is at
     std::size_t positionBlock_ = 0;  // and its next block
     bool stopped_ = false;
+    // The reading thread's room for compressed blocks, when it decodes them itself.
+    PackedPayloadSource::BlockBuffers readerRoom_;
 };
 
 struct ReadAheadLease::Slot {
