@@ -49,7 +49,10 @@ function(rq_link_for_size target)
   endif()
   set_target_properties(${target} PROPERTIES RQ_LINK_FOR_SIZE ON)
   rq_link_time_optimisation(${target})
-  target_link_options(${target} PRIVATE -static -municode -Wl,--gc-sections -s
+  # Sections start on page boundaries in the file as they do in memory, so that the loader can map
+  # the image rather than read it: an installer carries its package in the image, and Wine reads
+  # an image of a smaller file alignment whole before the program starts (70 ms for 64 MB here).
+  target_link_options(${target} PRIVATE -static -municode -Wl,--gc-sections -s -Wl,--file-alignment,4096
     "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${name}.map")
 endfunction()
 

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# The installer benchmark: builds an installer around a generated package (a folder shaped like an
-# installed application, bench/pack/app_tree.cpp) and times its silent install under Wine against
-# "rqpack extract" of the same package, alternately, the median of each; the same for the plain
-# program with the package beside it; and the stripped size of the plain program. Figures only.
+# The installer benchmark, on two generated payloads: two large files (50 MB of compressed media and
+# 80 MB of prose, where decoding dominates) and a folder shaped like an installed application
+# (bench/pack/app_tree.cpp). For each: the silent install under Wine of an installer with the
+# package embedded and of the plain program with the package beside it, against a plain copy of
+# the same uncompressed folder under Wine (`xcopy /E /I /Q` from the Z: drive) and "rqpack extract"
+# under Wine, alternately, the median of each; then "rqpack extract" natively on one thread and on
+# all cores with its peak memory. Last, the stripped size of the plain program. Figures only.
 #   bench/installer/run.sh <bench build dir> <Windows build dir> [--size-mib N] [--runs R]
+#                          [--baseline PROGRAM]
+# --size-mib sizes the application folder (default 128); --baseline names an earlier build of the
+# plain program, whose install with the package beside it is timed in the same rounds.
 # Runs inside the Windows build's Wine prefix, which must be started (tools/bench does).
 set -euo pipefail
 bench=$1
@@ -11,10 +17,12 @@ windows=$2
 shift 2
 size_mib=128
 runs=5
+baseline=
 while (($#)); do
   case $1 in
     --size-mib) size_mib=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
+    --baseline) baseline=$2; shift 2 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -25,75 +33,123 @@ fail() {
   echo "run.sh: $*" >&2
   exit 1
 }
-
+cores=$(nproc)
 work=$bench/installer-work
 package=$windows/bench/installer/payload.rqpk
-rm -rf "$work"
-mkdir -p "$work" "$(dirname "$package")"
-echo "payload: generated application folder of $size_mib MiB"
-"$bench/bench/pack/app_tree" "$work/tree" --size-mib "$size_mib"
-bytes=$(find "$work/tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
-files=$(find "$work/tree" -type f | wc -l)
-"$bench/tools/rqpack/rqpack" pack "$work/tree" "$package" >/dev/null
-rm -rf "$work/tree"
-echo "package: $files files, $bytes bytes, packed into $(stat -c %s "$package") bytes"
-
-cmake --build "$windows" --target installer_bench_setup ravenquill rqpack >/dev/null
-setup=$windows/bench/installer/bench-setup.exe
 plain=$windows/src/app/ravenquill.exe
-rqpack=$windows/tools/rqpack/rqpack.exe
-# The plain program finds the package beside itself.
-mkdir -p "$work/plain"
-cp "$plain" "$work/plain/setup.exe"
-ln -f "$package" "$work/plain/payload.rqpk" 2>/dev/null || cp "$package" "$work/plain/payload.rqpk"
-cp "$here/installer.json" "$work/plain/installer.json"
-
+wine_rqpack=$windows/tools/rqpack/rqpack.exe
+native_rqpack=$bench/tools/rqpack/rqpack
+setup=$windows/bench/installer/bench-setup.exe
 target='C:\rqbench\target'
 entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\RQInstallBench'
+
 reset() {
-  rm -rf "$WINEPREFIX/drive_c/rqbench"
+  rm -rf "$WINEPREFIX/drive_c/rqbench" "$work/native-out"
   quiet wine reg delete "$entry" /f || true
 }
+now() { date +%s%N; }
 # Milliseconds of one Windows program's run, started from a warm Wine server.
 timed() {
   local start status=0
-  start=$(date +%s%N)
+  start=$(now)
   quiet wine "$@" || status=$?
   [ $status = 0 ] || fail "$* ended with $status"
-  echo $((($(date +%s%N) - start) / 1000000))
+  echo $((($(now) - start) / 1000000))
 }
 install_run() { reset; timed "$1" /S --per-user --no-shortcuts "/D=$target"; }
-extract_run() { reset; timed "$rqpack" extract "$(winepath -w "$package" 2>/dev/null)" "$target"; }
+copy_run() { reset; timed xcopy /E /I /Q "$(winepath -w "$work/tree" 2>/dev/null)" "$target"; }
+wine_extract_run() { reset; timed "$wine_rqpack" extract "$(winepath -w "$package" 2>/dev/null)" "$target"; }
+# Milliseconds and peak resident KiB of one native extraction.
+native_extract_run() {
+  local start stats
+  reset
+  start=$(now)
+  stats=$({ /usr/bin/time -f '%M' "$native_rqpack" extract "$package" "$work/native-out" --threads="$1" >/dev/null; } 2>&1)
+  echo "$((($(now) - start) / 1000000)) $stats"
+}
 median() { tr ' ' '\n' | sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+pct() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.0f%%", 100 * a / b}'; }
+mib() { awk -v k="$1" 'BEGIN {printf "%.1f MiB", k / 1024}'; }
 
-# One untimed round of each first, so that every timed run meets the same warm caches.
-install_run "$setup" >/dev/null
-extract_run >/dev/null
-embedded=()
-side=()
-extract=()
-for ((i = 0; i < runs; i++)); do
-  if ((i % 2 == 0)); then
-    embedded+=("$(install_run "$setup")")
-    side+=("$(install_run "$work/plain/setup.exe")")
-    extract+=("$(extract_run)")
-  else
-    extract+=("$(extract_run)")
-    side+=("$(install_run "$work/plain/setup.exe")")
-    embedded+=("$(install_run "$setup")")
+cmake --build "$windows" --target ravenquill rqpack >/dev/null
+mkdir -p "$(dirname "$package")"
+
+# One payload: the folder in $work/tree, measured as described above.
+measure() {
+  local name=$1
+  local bytes files
+  bytes=$(find "$work/tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+  files=$(find "$work/tree" -type f | wc -l)
+  "$native_rqpack" pack "$work/tree" "$package" >/dev/null
+  echo "== $name: $files files, $bytes bytes, packed into $(stat -c %s "$package") bytes"
+  cmake --build "$windows" --target installer_bench_setup >/dev/null
+  rm -rf "$work/plain" "$work/baseline"
+  # The plain program finds the package beside itself.
+  mkdir -p "$work/plain"
+  cp "$plain" "$work/plain/setup.exe"
+  ln -f "$package" "$work/plain/payload.rqpk" 2>/dev/null || cp "$package" "$work/plain/payload.rqpk"
+  cp "$here/installer.json" "$work/plain/installer.json"
+  if [ -n "$baseline" ]; then
+    cp -r "$work/plain" "$work/baseline"
+    cp "$baseline" "$work/baseline/setup.exe"
   fi
-done
-reset
+
+  # One untimed round of each first, so that every timed run meets the same warm caches.
+  install_run "$setup" >/dev/null
+  install_run "$work/plain/setup.exe" >/dev/null
+  [ -z "$baseline" ] || install_run "$work/baseline/setup.exe" >/dev/null
+  copy_run >/dev/null
+  wine_extract_run >/dev/null
+  native_extract_run 1 >/dev/null
+  local embedded=() side=() earlier=() copy=() extract=() one=() all=() one_kib=() all_kib=()
+  local i ms kib
+  for ((i = 0; i < runs; i++)); do
+    # Alternating: every other round runs the cases in the opposite order.
+    local order=(embedded side earlier copy extract one all)
+    ((i % 2 == 0)) || order=(all one extract copy earlier side embedded)
+    for c in "${order[@]}"; do
+      case $c in
+        embedded) embedded+=("$(install_run "$setup")") ;;
+        side) side+=("$(install_run "$work/plain/setup.exe")") ;;
+        earlier) [ -z "$baseline" ] || earlier+=("$(install_run "$work/baseline/setup.exe")") ;;
+        copy) copy+=("$(copy_run)") ;;
+        extract) extract+=("$(wine_extract_run)") ;;
+        one) read -r ms kib <<<"$(native_extract_run 1)"; one+=("$ms"); one_kib+=("$kib") ;;
+        all) read -r ms kib <<<"$(native_extract_run "$cores")"; all+=("$ms"); all_kib+=("$kib") ;;
+      esac
+    done
+  done
+  reset
+
+  local m_copy m_embedded m_side m_extract
+  m_copy=$(echo "${copy[@]}" | median)
+  m_embedded=$(echo "${embedded[@]}" | median)
+  m_side=$(echo "${side[@]}" | median)
+  m_extract=$(echo "${extract[@]}" | median)
+  echo "xcopy /E /I /Q from Z: (Wine):          ${copy[*]} ms; median $m_copy ms"
+  echo "silent install, embedded package:      ${embedded[*]} ms; median $m_embedded ms = $(pct "$m_embedded" "$m_copy") of the copy"
+  echo "silent install, package beside plain:  ${side[*]} ms; median $m_side ms = $(pct "$m_side" "$m_copy") of the copy"
+  if [ -n "$baseline" ]; then
+    local m_earlier
+    m_earlier=$(echo "${earlier[@]}" | median)
+    echo "  the same with the baseline program:  ${earlier[*]} ms; median $m_earlier ms = $(pct "$m_earlier" "$m_copy") of the copy"
+  fi
+  echo "rqpack extract (Wine):                 ${extract[*]} ms; median $m_extract ms; install beside = $(pct "$m_side" "$m_extract") of it"
+  echo "rqpack extract (native), 1 thread:     ${one[*]} ms; median $(echo "${one[@]}" | median) ms; peak $(mib "$(echo "${one_kib[@]}" | tr ' ' '\n' | sort -n | tail -1)")"
+  echo "rqpack extract (native), $cores threads:    ${all[*]} ms; median $(echo "${all[@]}" | median) ms; peak $(mib "$(echo "${all_kib[@]}" | tr ' ' '\n' | sort -n | tail -1)") (goal: at most 48 MiB)"
+  echo "  (an install also copies the running program as uninstall.exe: with the package embedded that"
+  echo "   is $(stat -c %s "$setup") bytes to write, for the plain program $(stat -c %s "$plain"))"
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+echo "machine: $cores cores; load average $(cut -d' ' -f1-3 /proc/loadavg) before the first payload"
+"$bench/bench/pack/app_tree" "$work/tree" --two-large-files >/dev/null
+measure "two large files (goal: install at most 150% of the copy)"
+"$bench/bench/pack/app_tree" "$work/tree" --size-mib "$size_mib" >/dev/null
+measure "application folder of $size_mib MiB (goal: no slower than before)"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null </dev/null | tr -d '\r')" 2>/dev/null)
 rm -f "$temp/Ravenquill-RQInstallBench.log"
-
-m_embedded=$(echo "${embedded[@]}" | median)
-m_side=$(echo "${side[@]}" | median)
-m_extract=$(echo "${extract[@]}" | median)
-pct() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.0f%%", 100 * a / b}'; }
-echo "rqpack extract:                        ${extract[*]} ms; median $m_extract ms"
-echo "silent install, embedded package:      ${embedded[*]} ms; median $m_embedded ms = $(pct "$m_embedded" "$m_extract") of the extraction (goal: at most 110%)"
-echo "silent install, package beside plain:  ${side[*]} ms; median $m_side ms = $(pct "$m_side" "$m_extract")"
-echo "  (an install also copies the running program as uninstall.exe: with the package embedded that"
-echo "   is $(stat -c %s "$setup") bytes to write, for the plain program $(stat -c %s "$plain"))"
 echo "the program without resources, stripped: $(stat -c %s "$plain") bytes (goal: at most 1 MB)"
+echo "load average afterwards: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -5,6 +5,8 @@
 // and every machine packs the same tree.
 //
 //   app_tree <folder> [--size-mib N]     (default 160; the parts scale with N)
+//   app_tree <folder> --two-large-files  50 MB of compressed media and 80 MB of prose: a payload
+//                                        of a few large files, where decoding dominates
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -299,19 +301,36 @@ void Write(const fs::path& file, const void* data, std::size_t size) {
 void Write(const fs::path& file, const Bytes& bytes) { Write(file, bytes.data(), bytes.size()); }
 void Write(const fs::path& file, const std::string& text) { Write(file, text.data(), text.size()); }
 
+int Written(const fs::path& root) {
+    std::printf("%zu files, %zu bytes (%.1f MiB) in %s\n", g_files, g_total, double(g_total) / MiB,
+                root.string().c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: app_tree <folder> [--size-mib N]\n");
+        std::fprintf(stderr, "usage: app_tree <folder> [--size-mib N | --two-large-files]\n");
         return 2;
     }
     const fs::path root = argv[1];
     std::size_t sizeMiB = 160;
-    for (int i = 2; i + 1 < argc; i += 2)
-        if (std::string(argv[i]) == "--size-mib") sizeMiB = std::strtoul(argv[i + 1], nullptr, 10);
+    bool twoLargeFiles = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--size-mib" && i + 1 < argc) sizeMiB = std::strtoul(argv[++i], nullptr, 10);
+        if (std::string(argv[i]) == "--two-large-files") twoLargeFiles = true;
+    }
     const std::size_t unit = sizeMiB * MiB / 160;  // every part below is given for 160 MiB
     fs::remove_all(root);
+    if (twoLargeFiles) {
+        Random r(11);
+        Bytes media;
+        AppendNoise(media, 50'000'000, r);
+        Write(root / "data/media.pak", media);
+        Write(root / "docs/corpus.txt", Prose(80'000'000, r));
+        return Written(root);
+    }
 
     // 96 MiB in four large binaries
     const struct {
@@ -374,7 +393,5 @@ int main(int argc, char** argv) {
     Write(root / "docs/manual.md", Prose(unit, r));
     Write(root / "docs/changelog.md", Prose(unit * 3 / 4, r));
 
-    std::printf("%zu files, %zu bytes (%.1f MiB) in %s\n", g_files, g_total, double(g_total) / MiB,
-                root.string().c_str());
-    return 0;
+    return Written(root);
 }

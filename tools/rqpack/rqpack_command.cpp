@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "block_compressor.h"
 #include "core/common/errors.h"
@@ -22,16 +23,17 @@ namespace {
 
 using namespace Ravenquill::Core;
 
-constexpr std::size_t CopyBufferBytes = 81920;  // the installer's own copy piece
+constexpr std::size_t WritePieceBytes = 1024 * 1024;  // the installer's own write piece
 
 const wchar_t* const Usage =
     L"usage: rqpack pack <folder> <out.rqpk> [--block-size N] [--quality Q] [--threads T]\n"
     L"       rqpack list <payload>\n"
-    L"       rqpack extract <payload> <folder>\n"
+    L"       rqpack extract <payload> <folder> [--threads T]\n"
     L"A payload is a folder, a .zip file, or otherwise an RQPK2 package.\n"
     L"pack: blocks of N bytes (default and most 4194304), Brotli quality Q (default 11), compressed on\n"
-    L"T threads (default: one per core; the package's bytes are the same for any T). An option's value\n"
-    L"may also follow an '=' (--threads=1).";
+    L"T threads (default: one per core; the package's bytes are the same for any T).\n"
+    L"extract: blocks decoded on T threads (default: one per core; 1 decodes each block when it is\n"
+    L"written). An option's value may also follow an '=' (--threads=1).";
 
 struct UsageError {
     std::wstring Message;
@@ -57,22 +59,24 @@ int ParseNumber(const std::wstring& text, const wchar_t* what, long long low, lo
     return static_cast<int>(value);
 }
 
+// "--name value" or "--name=value" at args[i]; i ends on the option's last argument.
+std::pair<std::wstring, std::wstring> TakeOption(const std::vector<std::wstring>& args, std::size_t& i) {
+    std::wstring name = args[i];
+    if (const auto equals = name.find(L'='); equals != std::wstring::npos) {
+        std::wstring value = name.substr(equals + 1);
+        name.resize(equals);
+        return {name, value};
+    }
+    if (i + 1 >= args.size()) throw UsageError{L"missing value after " + name};
+    return {name, args[++i]};
+}
+
 int Pack(const std::vector<std::wstring>& args, const CommandOutput& output) {
     if (args.size() < 3) throw UsageError{L"pack needs a folder and an output file"};
     PackageOptions options;
     options.Threads = DefaultPackThreads();
     for (std::size_t i = 3; i < args.size(); ++i) {
-        // "--name value" or "--name=value"
-        std::wstring name = args[i];
-        std::wstring value;
-        if (const auto equals = name.find(L'='); equals != std::wstring::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            throw UsageError{L"missing value after " + name};
-        }
+        const auto [name, value] = TakeOption(args, i);
         // The installer decodes no block past 4 MiB: a larger size would make a package it cannot read.
         if (name == L"--block-size")
             options.BlockSize = ParseNumber(value, L"--block-size", 1, PackedPayload::MaxBlockBytes);
@@ -99,19 +103,28 @@ int List(const std::vector<std::wstring>& args, const CommandOutput& output) {
     return 0;
 }
 
-// Reads every entry through its opener, as the installer's copy does, and checks it delivers its length.
+// Reads every entry in order through the reader the installer's copy uses, and checks it delivers its length.
 int Extract(const std::vector<std::wstring>& args, const CommandOutput& output) {
-    if (args.size() != 3) throw UsageError{L"extract needs a payload and a folder"};
+    if (args.size() < 3) throw UsageError{L"extract needs a payload and a folder"};
+    ReadAheadOptions options{DefaultReadAheadThreads(), {}};
+    for (std::size_t i = 3; i < args.size(); ++i) {
+        const auto [name, value] = TakeOption(args, i);
+        if (name != L"--threads") throw UsageError{L"unknown option " + name};
+        options.Threads = ParseNumber(value, L"--threads", 1, 256);
+    }
     const std::unique_ptr<PayloadSource> source = OpenPayload(args[1]);
-    std::vector<std::byte> buffer(CopyBufferBytes);
+    std::vector<const PayloadEntry*> order;
+    for (const PayloadEntry& entry : source->Entries()) order.push_back(&entry);
+    const std::unique_ptr<EntryReader> reader = source->ReadInOrder(order, options);
     for (const PayloadEntry& entry : source->Entries()) {
         const std::wstring target = ExtractTargetPath(args[2], entry.RelativePath);
         std::filesystem::create_directories(ToFsPath(Path::GetDirectoryName(target)));
-        const std::unique_ptr<ReadStream> in = entry.Open();
+        const std::unique_ptr<EntryStream> in = reader->Open(entry);
         const std::unique_ptr<FileOutput> out = CreateOutputFile(target);
         std::int64_t copied = 0;
-        for (std::size_t n; (n = in->Read(buffer)) != 0; copied += static_cast<std::int64_t>(n))
-            out->Write(std::span(buffer).first(n));
+        for (std::span<const std::byte> piece; !(piece = in->ReadSpan(WritePieceBytes)).empty();
+             copied += static_cast<std::int64_t>(piece.size()))
+            out->Write(piece);
         out->Close();
         if (copied != entry.Length)
             throw InvalidDataException(L"«" + entry.RelativePath + L"» delivered " + std::to_wstring(copied) + L" of " +

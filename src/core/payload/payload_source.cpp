@@ -17,6 +17,11 @@ std::int64_t PayloadSource::TotalBytes() const {
     return total;
 }
 
+std::unique_ptr<EntryReader> PayloadSource::ReadInOrder(std::vector<const PayloadEntry*>,
+                                                        const ReadAheadOptions&) const {
+    return OpenEachInTurn();
+}
+
 std::unique_ptr<PayloadSource> PayloadSource::Open() {
     const HostEnvironment& host = Host();
     if (const auto package = host.FindEmbeddedResource(L"Ravenquill.Payload.rqpk"))

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "entry_reader.h"
 #include "payload_entry.h"
 
 namespace Ravenquill::Core {
@@ -18,6 +19,12 @@ public:
 
     // The files in source order; the same list on every call.
     virtual const std::vector<PayloadEntry>& Entries() const = 0;
+
+    // A reader of these entries of this source, to be opened in this order (others may be opened
+    // too, decoded on their own). Nothing is decoded for an entry that is not listed. The reader
+    // must not outlive the source; its threads are gone once it is destroyed.
+    virtual std::unique_ptr<EntryReader> ReadInOrder(std::vector<const PayloadEntry*> order,
+                                                     const ReadAheadOptions& options) const;
 
     // Sum of the entries' lengths, summed anew on every call (checked: a hostile index cannot wrap it).
     std::int64_t TotalBytes() const;

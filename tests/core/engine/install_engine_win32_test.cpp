@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/common/errors.h"
 #include "core/common/number_format.h"
 #include "core/common/text.h"
@@ -712,6 +714,109 @@ TEST_F(InstallEngineTest, AnEntryShorterThanItsLengthFailsTheRunAndLeavesNothing
         EXPECT_NE(e.Message().find(L"short.txt"), std::wstring::npos);
     }
     EXPECT_EQ(sandbox_.Snapshot(), before);
+}
+
+// A package beside the setup of text files cut into blocks of 1 MiB (a write piece each), the
+// given block of the given file damaged so that it cannot decode.
+struct PackedFile {
+    std::string Path;
+    std::size_t Size;
+};
+
+std::map<std::string, std::string> WriteBlockPackage(const fs::path& package, const std::vector<PackedFile>& files,
+                                                     const std::string& damagedFile = {},
+                                                     std::size_t damagedBlock = 0) {
+    std::map<std::string, std::string> contents;
+    constexpr std::size_t Block = 1 << 20;
+    std::vector<std::byte> index, data;
+    Tools::AppendHeader(index, static_cast<std::int32_t>(files.size()), Block);
+    unsigned seed = 1;
+    for (const PackedFile& file : files) {
+        std::string text;
+        std::mt19937 random(seed++);
+        while (text.size() < file.Size)
+            text += "block " + std::to_string(random() % 100000) + (random() % 9 ? " " : "\n");
+        text.resize(file.Size);
+        std::vector<std::int32_t> sizes;
+        for (std::size_t at = 0, block = 0; at < file.Size; at += Block, ++block) {
+            std::vector<std::byte> compressed =
+                Tools::CompressBlock(std::as_bytes(std::span(text).subspan(at, std::min(Block, file.Size - at))), 5);
+            if (file.Path == damagedFile && block == damagedBlock) {
+                compressed[compressed.size() / 2] ^= std::byte{0x55};
+                compressed.resize(compressed.size() - 3);
+            }
+            sizes.push_back(static_cast<std::int32_t>(compressed.size()));
+            data.insert(data.end(), compressed.begin(), compressed.end());
+        }
+        Tools::AppendIndexRecord(index, file.Path, static_cast<std::int64_t>(file.Size), sizes);
+        contents[file.Path] = std::move(text);
+    }
+    index.insert(index.end(), data.begin(), data.end());
+    std::ofstream(package, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(index.data()), static_cast<std::streamsize>(index.size()));
+    return contents;
+}
+
+std::vector<std::wstring> CopiedEntries(const Journal& journal) {
+    std::vector<std::wstring> copied;
+    for (const InstallProgress& report : journal.Reports)
+        if (report.Status() == L"Копирование файлов") copied.push_back(*report.Detail());
+    return copied;
+}
+
+TEST_F(InstallEngineTest, ADamagedBlockInTheMiddleOfAnEntryFailsTheRunWhenItIsReached) {
+    fs::remove_all(sandbox_.Payload());
+    WriteBlockPackage(sandbox_.Setup() / "payload.rqpk",
+                      {{"first.txt", 300000}, {"app\\large.dat", 5 * (1 << 20) + 77}, {"after.txt", 1000}},
+                      "app\\large.dat", 2);
+    const MachineState before = sandbox_.Snapshot();
+    InstallEngine engine;
+    Journal journal;
+    journal.Attach(engine);
+    try {
+        engine.Install(FullOptions());
+        ADD_FAILURE() << "a damaged package was installed";
+    } catch (const InstallFailedException& e) {
+        EXPECT_EQ(e.Message(), L"Пакет повреждён: не удалось распаковать «app\\large.dat».");
+    }
+    EXPECT_EQ(CopiedEntries(journal), (std::vector<std::wstring>{L"first.txt", L"app\\large.dat"}))
+        << "the entries before it are written, none after it";
+    EXPECT_TRUE(journal.Logged(L"Ошибка: Пакет повреждён: не удалось распаковать «app\\large.dat»."));
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+    EXPECT_EQ(LiveReadAheadThreads(), 0u);
+}
+
+// Stopped between two pieces of a file of six blocks, while the blocks after it are decoded ahead.
+TEST_F(InstallEngineTest, AStopInTheMiddleOfALargeEntryLeavesNothingHalfWritten) {
+    fs::remove_all(sandbox_.Payload());
+    const auto contents =
+        WriteBlockPackage(sandbox_.Setup() / "payload.rqpk",
+                          {{"first.txt", 1000}, {"large.dat", 6 * (1 << 20) - 5}, {"after.txt", 2 * (1 << 20)}});
+    const MachineState before = sandbox_.Snapshot();
+    for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
+        Journal journal;
+        RunStoppedAt(sandbox_, FullOptions(), StepCase{InstallSteps::Piece, 4}, stop, journal);
+        EXPECT_EQ(CopiedEntries(journal), (std::vector<std::wstring>{L"first.txt", L"large.dat"}));
+        EXPECT_EQ(sandbox_.Snapshot(), before);
+        EXPECT_EQ(LiveReadAheadThreads(), 0u);
+    }
+    // Nothing selected ends the run before anything is read.
+    const std::vector<ComponentDefinition> components = sandbox_.Manifest().Components;
+    sandbox_.Manifest().Components = {ComponentDefinition{L"all", L"Всё", std::nullopt, L"\\", false, true},
+                                      ComponentDefinition{L"files", L"Файлы", std::nullopt, L"large.dat", false},
+                                      ComponentDefinition{L"txt", L"Тексты", std::nullopt, L"first.txt", false},
+                                      ComponentDefinition{L"more", L"Ещё", std::nullopt, L"after.txt", false}};
+    InstallEngine engine;
+    EXPECT_THROW(engine.Install(sandbox_.Options()), InstallFailedException);
+    EXPECT_EQ(LiveReadAheadThreads(), 0u);
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+
+    // And the whole run, with what it decoded ahead, writes every byte.
+    sandbox_.Manifest().Components = components;
+    InstallEngine whole;
+    whole.Install(FullOptions());
+    for (const auto& [path, content] : contents) EXPECT_TRUE(ReadText(sandbox_.Target() / path) == content) << path;
+    EXPECT_EQ(LiveReadAheadThreads(), 0u);
 }
 
 TEST_F(InstallEngineTest, APayloadPathLeadingOutsideFailsAndWritesNothingOutside) {

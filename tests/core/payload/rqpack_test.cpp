@@ -80,8 +80,14 @@ TEST(Rqpack, PackWritesTheSameBytesOnOneThreadAndOnMany) {
     EXPECT_EQ(pack(L"many.rqpk", {L"--threads=16"}), single);
     EXPECT_EQ(pack(L"default.rqpk", {}), single);
 
-    ASSERT_EQ(Rqpack({L"extract", work.Path("many.rqpk"), work.Path("x")}).Code, 0);
-    for (const auto& [path, bytes] : files) EXPECT_EQ(ReadAllBytes(work.Path("x/" + path)), bytes) << path;
+    // Extracted with the blocks decoded as they are written, and ahead on many threads.
+    for (const wchar_t* threads : {L"--threads=1", L"--threads=16"}) {
+        const std::string folder = "x" + Utf8(threads);
+        ASSERT_EQ(Rqpack({L"extract", work.Path("many.rqpk"), work.Path(folder), threads}).Code, 0);
+        for (const auto& [path, bytes] : files) EXPECT_EQ(ReadAllBytes(work.Path(folder + "/" + path)), bytes) << path;
+    }
+    for (const wchar_t* bad : {L"--threads=0", L"--quality=1", L"--threads"})
+        EXPECT_EQ(Rqpack({L"extract", work.Path("many.rqpk"), work.Path("y"), bad}).Code, 2) << Utf8(bad);
 
     for (const wchar_t* bad : {L"--threads=0", L"--threads=many", L"--threads"})
         EXPECT_EQ(Rqpack({L"pack", tree.Path(), work.Path("bad.rqpk"), bad}).Code, 2) << Utf8(bad);

@@ -37,7 +37,8 @@ public:
     // Windows builds only: runs Install on the thread pool. The engine must outlive the future.
     std::future<InstallRecord> InstallAsync(InstallOptions options, CancellationToken token = {});
     // Windows builds only: the whole installation, blocking; cancellation is tested before every
-    // file.
+    // file and every piece written of one. The payload's blocks are decoded ahead on the other
+    // cores while a file is written; those threads are gone when this returns or throws.
     InstallRecord Install(const InstallOptions& options, CancellationToken token = {});
 
     // The entries of the selected components (and of no or required components), in source order;

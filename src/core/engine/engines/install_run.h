@@ -20,6 +20,8 @@ namespace Ravenquill::Core {
 namespace InstallSteps {
 inline constexpr std::wstring_view Directory = L"directory";
 inline constexpr std::wstring_view Entry = L"entry";
+// Each piece of an entry's content, just before it is written.
+inline constexpr std::wstring_view Piece = L"piece";
 inline constexpr std::wstring_view Uninstaller = L"uninstaller";
 inline constexpr std::wstring_view Shortcuts = L"shortcuts";
 // Each link, after an earlier one in its place was moved aside and before the new one is written.
@@ -65,11 +67,13 @@ private:
     // The record keeps these texts, and a strict JSON reader takes no unpaired surrogate back: such
     // a record could never be loaded again, so the installation could not be found for removal.
     void RefuseUnreadableRecordTexts() const;
-    void InstallEntries(const std::vector<const PayloadEntry*>& entries);
+    // The entries' blocks are decoded ahead on the other cores while one entry is written.
+    void InstallEntries(const PayloadSource& source, const std::vector<const PayloadEntry*>& entries);
     void EnsureDirectory(const std::wstring& directory);
-    void WriteEntry(const PayloadEntry& entry, const std::wstring& target);
+    void WriteEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target);
     // Fills the file just opened for the entry; a failure leaves no file of it behind.
-    void CopyEntry(const PayloadEntry& entry, const std::wstring& target, FileSystem::FileWriter& writer);
+    void CopyEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target,
+                   FileSystem::FileWriter& writer);
     std::wstring DeployUninstaller();
     void CopyUninstaller(const std::wstring& source, const std::wstring& uninstaller);
     void CopySideManifest();
