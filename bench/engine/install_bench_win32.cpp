@@ -4,7 +4,6 @@
 // the extraction. Prints the best time of each over the rounds.
 //
 //   install_bench.exe [--size-mib N] [--rounds R (default 5)] [--quality Q] [--work DIR]
-#include <objbase.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/com_apartment_win32.h"
 #include "core/common/host.h"
 #include "core/common/text.h"
 #include "core/engine/engines/install_engine.h"
@@ -85,7 +85,7 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const Ravenquill::ComApartment apartment(Ravenquill::ApartmentKind::MultiThreaded);
     Settings settings;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring name = argv[i];
