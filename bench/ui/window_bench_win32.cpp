@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/shell_startup.h"
+#include "bench_installer.h"
 #include "core/common/errors.h"
 #include "core/common/host.h"
 #include "core/engine/engines/engine_services.h"
@@ -107,15 +108,8 @@ int wmain(int argc, wchar_t** argv) {
         Testing::FakeHost host((root / "setup" / "setup.exe").wstring());
         ScopedHost scope(host);
 
-        auto manifest = std::make_shared<Core::InstallManifest>();
-        manifest->ProductName = L"Rq Window Bench";
-        manifest->ProductId = L"RqWindowBench";
-        manifest->RequireLicenseAccept = false;
-        manifest->OfferDesktopShortcut = false;
-        manifest->OfferStartMenuShortcut = false;
-        Core::CommandLineOptions options;
-        options.InstallDir = (root / "target").wstring();
-        options.PerMachine = false;
+        const auto manifest = Bench::BenchManifest(L"Rq Window Bench", L"RqWindowBench");
+        const Core::CommandLineOptions options = Bench::BenchOptions(root / "target");
 
         auto d2d = Interop::Graphics::CreateD2DFactory();
         auto dwrite = Interop::Graphics::CreateDWriteFactory();

@@ -181,8 +181,8 @@ TEST_F(SilentProgramTest, DeclinedRelaunchOfAPerMachineInstallWithoutRights) {
 TEST_F(SilentProgramTest, ElevatedCopyAppendsItsLinesAfterTheWaitingRun) {
     ProvideTimeout();
     // The setup program is the program itself, so the relaunch really runs an elevated copy.
-    fs::copy_file(fs::path(ModuleFileName()).parent_path() / "rq_test_silent_program.exe", sandbox_.Setup() / "setup.exe",
-                  fs::copy_options::overwrite_existing);
+    fs::copy_file(fs::path(ModuleFileName()).parent_path() / "rq_test_silent_program.exe",
+                  sandbox_.Setup() / "setup.exe", fs::copy_options::overwrite_existing);
     {
         // Per-machine without rights into a folder the user can write: still an elevated run.
         Core::Elevation::ScopedAdministratorTest notAdministrator([] { return false; });

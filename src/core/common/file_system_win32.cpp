@@ -262,9 +262,7 @@ FileWriter::~FileWriter() = default;
 FileWriter::FileWriter(FileWriter&&) noexcept = default;
 FileWriter& FileWriter::operator=(FileWriter&&) noexcept = default;
 
-void FileWriter::Write(std::span<const std::byte> bytes) {
-    WriteAll(state_->file.get(), bytes, state_->path);
-}
+void FileWriter::Write(std::span<const std::byte> bytes) { WriteAll(state_->file.get(), bytes, state_->path); }
 
 void FileWriter::Close() {
     if (!state_ || !state_->file) return;

@@ -10,9 +10,9 @@ namespace Ravenquill {
 
 std::wstring Win32ErrorMessage(std::uint32_t code) {
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const UniqueLocalMemory<wchar_t> owned(buffer);
     std::wstring text;
     if (length != 0 && buffer != nullptr) text.assign(buffer, length);
@@ -89,7 +89,9 @@ std::exception_ptr Win32ProcessError(std::uint32_t code, std::wstring_view subje
     return ErrorOf(code, subject, Unnamed::Platform);
 }
 
-void ThrowWin32Error(std::uint32_t code, std::wstring_view subject) { std::rethrow_exception(Win32Error(code, subject)); }
+void ThrowWin32Error(std::uint32_t code, std::wstring_view subject) {
+    std::rethrow_exception(Win32Error(code, subject));
+}
 
 void ThrowLastWin32Error(std::wstring_view subject) { ThrowWin32Error(GetLastError(), subject); }
 

@@ -113,8 +113,7 @@ TEST_F(FileLockServiceWin32Test, FolderNamedInItsShortFormStillFindsItsProcesses
 }
 
 TEST_F(FileLockServiceWin32Test, ProcessNameIsKnownOnlyWhileTheProcessRuns) {
-    EXPECT_EQ(FileLockService::TryGetProcessName(static_cast<std::int32_t>(GetCurrentProcessId())),
-              L"rq_engine_tests");
+    EXPECT_EQ(FileLockService::TryGetProcessName(static_cast<std::int32_t>(GetCurrentProcessId())), L"rq_engine_tests");
     auto helper = std::make_unique<HelperProcess>(In(L"App\\Named Tool.exe"), HelperMode::Sleep);
     const std::int32_t id = IdOf(*helper);
     EXPECT_EQ(FileLockService::TryGetProcessName(id), L"Named Tool");
