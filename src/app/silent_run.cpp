@@ -74,7 +74,7 @@ int Install(const std::shared_ptr<const Core::InstallManifest>& manifest, const 
     const Core::PayloadSummary summary = engines.LoadPayloadSummary(*manifest);
     // An update goes where the earlier installation is, unless the command line says otherwise.
     const Shell::Settings settings =
-        Shell::Settings::FromOptions(manifest, options, summary, engines.FindInstalled(manifest->ProductId));
+        Shell::Settings::FromOptions(manifest, options, summary, engines.FindEarlierInstallations(manifest->ProductId));
     if (Shell::MustRelaunchElevated(settings, options, engines)) {
         session.Log(L"Требуются права администратора — перезапуск с повышением прав");
         // The elevated copy appends its own lines to the same log; nothing is written here meanwhile.

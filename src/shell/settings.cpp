@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/engine/engines/install_engine.h"
 #include "core/engine/platform/elevation.h"
@@ -19,6 +20,10 @@ std::wstring_view WithoutTrailingBackslashes(std::wstring_view path) {
     return path;
 }
 
+bool SameDirectory(std::wstring_view a, std::wstring_view b) {
+    return Text::EqualsIgnoreCase(WithoutTrailingBackslashes(a), WithoutTrailingBackslashes(b));
+}
+
 bool Names(const std::vector<std::wstring>& ids, const std::wstring& id) {
     return std::any_of(ids.begin(), ids.end(),
                        [&](const std::wstring& named) { return Text::EqualsIgnoreCase(named, id); });
@@ -30,6 +35,13 @@ std::int64_t ComponentSize(const Core::ComponentDefinition& component, const Cor
     if (!component.PathPrefix || Text::IsNullOrWhiteSpace(*component.PathPrefix)) return summary.UnassignedBytes;
     const auto found = summary.ComponentBytes.find(component.Id);
     return found == summary.ComponentBytes.end() ? 0 : found->second;
+}
+
+// The record lists the desktop shortcut beside those of its Start-menu folder.
+bool MadeDesktopShortcut(const Core::InstallRecord& record) {
+    return std::any_of(record.Shortcuts.begin(), record.Shortcuts.end(), [&](const std::wstring& link) {
+        return !record.StartMenuDirectory || !SameDirectory(Path::GetDirectoryName(link), *record.StartMenuDirectory);
+    });
 }
 
 }  // namespace
@@ -53,39 +65,43 @@ std::vector<std::wstring> Settings::SelectedComponentIds() const {
 
 Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
                                const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,
-                               const std::optional<Core::UninstallRegistry::InstalledEntry>& existing) {
+                               const Core::EarlierInstallations& earlier) {
     const Core::InstallManifest& m = *manifest;
     Settings settings(std::move(manifest));
+    settings.Earlier = earlier;
     if (options.PerMachine)
         settings.PerMachine = *options.PerMachine;
-    else if (existing)
-        settings.PerMachine = existing->PerMachine;
+    else if (earlier.PerMachine || earlier.PerUser)
+        settings.PerMachine = earlier.PerMachine.has_value();
     else
         settings.PerMachine = m.PreferPerMachine && Core::Elevation::IsAdministrator();
-    settings.DesktopShortcut = m.OfferDesktopShortcut && options.DesktopShortcut.value_or(m.DesktopShortcutByDefault);
-    settings.StartMenuShortcut =
-        m.OfferStartMenuShortcut && options.StartMenuShortcut.value_or(m.StartMenuShortcutByDefault);
+    settings.InstallDir = options.InstallDir ? *options.InstallDir : settings.ScopeDirectory(settings.PerMachine);
+
+    // What the installation being updated was made with, where its record can be trusted.
+    const std::optional<Core::EarlierInstallation>& replaced = earlier.In(settings.PerMachine);
+    const Core::InstallRecord* record =
+        replaced && replaced->Record && SameDirectory(settings.InstallDir, replaced->InstallDir) ? &*replaced->Record
+                                                                                                 : nullptr;
+    const bool desktopDefault = record ? MadeDesktopShortcut(*record) : m.DesktopShortcutByDefault;
+    const bool startMenuDefault = record ? record->StartMenuDirectory.has_value() : m.StartMenuShortcutByDefault;
+    settings.DesktopShortcut = m.OfferDesktopShortcut && options.DesktopShortcut.value_or(desktopDefault);
+    settings.StartMenuShortcut = m.OfferStartMenuShortcut && options.StartMenuShortcut.value_or(startMenuDefault);
     // The switch applies even where the manifest offers no choice; the relaunch-only opposite keeps
-    // a choice made before the relaunch from falling back to the manifest's default.
+    // a choice made before the relaunch from falling back to the default.
     if (options.AddToPath)
         settings.AddToPath = true;
     else
-        settings.AddToPath = !options.NoAddToPath && m.OfferAddToPath && m.AddToPathByDefault;
+        settings.AddToPath =
+            !options.NoAddToPath && m.OfferAddToPath && (record ? record->PathEntryAdded : m.AddToPathByDefault);
     settings.LaunchAfterInstall = m.OfferLaunchAfterInstall;
-    // Without this an update would go into the default folder beside the earlier installation,
-    // which would keep its files with no entry left that could remove them.
-    if (options.InstallDir)
-        settings.InstallDir = *options.InstallDir;
-    else if (existing && existing->PerMachine == settings.PerMachine)
-        settings.InstallDir = existing->InstallLocation;
-    else
-        settings.InstallDir = DefaultDirectory(m, settings.PerMachine);
     for (const Core::ComponentDefinition& definition : m.Components) {
         ComponentChoice choice{definition, ComponentSize(definition, summary), false};
         if (definition.Required)
             choice.Selected = true;
         else if (options.ComponentsSpecified)
             choice.Selected = Names(options.Components, definition.Id);
+        else if (record)
+            choice.Selected = Names(record->Components, definition.Id);
         else
             choice.Selected = definition.SelectedByDefault;
         settings.Components.push_back(std::move(choice));
@@ -93,13 +109,22 @@ Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> mani
     return settings;
 }
 
+std::wstring Settings::ScopeDirectory(bool perMachine) const {
+    if (const std::optional<Core::EarlierInstallation>& installed = Earlier.In(perMachine))
+        return installed->InstallDir;
+    return DefaultDirectory(*Manifest, perMachine);
+}
+
 void Settings::SetPerMachine(bool value) {
     if (value == PerMachine) return;
     const std::wstring oldDefault = DefaultDirectory(*Manifest, PerMachine);
+    const std::optional<Core::EarlierInstallation>& oldInstalled = Earlier.In(PerMachine);
+    // The directory the user saw as the old scope's: its default, or the folder of its installation,
+    // which was never the user's choice either.
+    const bool unchosen =
+        SameDirectory(InstallDir, oldDefault) || (oldInstalled && SameDirectory(InstallDir, oldInstalled->InstallDir));
     PerMachine = value;
-    // Only a directory nobody chose follows the scope.
-    if (Text::EqualsIgnoreCase(WithoutTrailingBackslashes(InstallDir), WithoutTrailingBackslashes(oldDefault)))
-        InstallDir = DefaultDirectory(*Manifest, PerMachine);
+    if (unchosen) InstallDir = ScopeDirectory(PerMachine);
 }
 
 Core::InstallOptions Settings::ToInstallOptions() const {

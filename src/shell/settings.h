@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/platform/uninstall_registry.h"
+#include "core/engine/engines/earlier_installation.h"
 #include "core/model/command_line_options.h"
 #include "core/model/install_manifest.h"
 #include "core/model/install_options.h"
@@ -39,19 +39,26 @@ public:
     bool StartMenuShortcut = false;
     bool AddToPath = false;
     bool LaunchAfterInstall = false;
+    // The product's installations found when the settings were made, one per scope: each scope's
+    // folder is its installation's, so that an update replaces it instead of leaving it behind.
+    Core::EarlierInstallations Earlier;
 
     // Per-machine scope without administrator rights (only the options page's note reads it, and
     // the start of an installation, which then relaunches elevated).
     bool NeedsElevation() const;
     std::vector<std::wstring> SelectedComponentIds() const;
 
-    // An installation of the product found in the system's list makes the settings an update of
-    // it: its scope unless the command line names one, and its directory unless the command line
-    // gives one or the scope is another.
+    // An installation of the product found makes the settings an update of it: the scope is the
+    // command line's, else that of the installation found (the machine's first), else the
+    // manifest's; the directory is the command line's, else the installation's in that scope, else
+    // the scope's default. Into the installation's own folder, the choices its record holds
+    // (components, shortcuts, PATH) are the defaults wherever the command line names none.
     static Settings FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
                                 const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,
-                                const std::optional<Core::UninstallRegistry::InstalledEntry>& existing = std::nullopt);
-    // Switches the scope; a directory still equal to the old scope's default follows the new scope.
+                                const Core::EarlierInstallations& earlier = {});
+    // The folder a scope starts from: its installation's, else its default.
+    std::wstring ScopeDirectory(bool perMachine) const;
+    // Switches the scope; a directory nobody chose (still the old scope's folder) follows it.
     void SetPerMachine(bool value);
     // A new object each call; later changes of the settings do not reach it.
     Core::InstallOptions ToInstallOptions() const;

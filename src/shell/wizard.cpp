@@ -18,7 +18,8 @@ Wizard::Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::Comm
       Platform(std::move(platform)),
       Payload(Engines->LoadPayloadSummary(*Manifest)),
       Existing(Engines->FindInstalled(Manifest->ProductId)),
-      Settings(Settings::FromOptions(Manifest, Options, Payload, Existing)) {}
+      Settings(
+          Settings::FromOptions(Manifest, Options, Payload, Engines->FindEarlierInstallations(Manifest->ProductId))) {}
 
 std::shared_ptr<IPage> Wizard::CurrentPage() const { return page_.load(); }
 
@@ -60,7 +61,8 @@ void Wizard::BeginInstall() {
         return;
     }
 
-    const std::wstring perUserDir = Manifest->Expand(Manifest->PerUserInstallDir);
+    // The user's own installation, where there is one, is what an installation for oneself updates.
+    const std::wstring perUserDir = Settings.ScopeDirectory(false);
     auto dialog = std::make_shared<Shell::Dialog>(
         L"Нужны права администратора",
         L"Для установки в «" + Settings.InstallDir + L"» требуется подтверждение администратора.\n\n" +

@@ -33,8 +33,9 @@ public:
     // depends on the pages: the start-up installs the real factory, tests their own.
     using ProgressPageFactory = std::function<std::shared_ptr<IPage>(Wizard&)>;
 
-    // Loads the payload's sizes and looks up an existing installation through the engines, then
-    // builds the settings. The redraw and close requests do nothing until the window replaces them.
+    // Loads the payload's sizes and looks up the existing installations through the engines, then
+    // builds the settings, which update the installation of their scope. The redraw and close requests do nothing until
+    // the window replaces them.
     Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::CommandLineOptions options, Ui::Theme theme,
            std::shared_ptr<ShellState> state, std::shared_ptr<Core::EngineServices> engines,
            std::shared_ptr<ShellPlatform> platform);
@@ -50,7 +51,7 @@ public:
     // The picker, free space and starting programs.
     const std::shared_ptr<ShellPlatform> Platform;
     const Core::PayloadSummary Payload;
-    // Before the settings, which start from it: an update goes where the earlier installation is.
+    // The registered installation the pages speak of as being updated.
     const std::optional<Core::UninstallRegistry::InstalledEntry> Existing;
     Shell::Settings Settings;
     // Every live engine run started from this wizard.

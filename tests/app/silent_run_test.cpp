@@ -174,23 +174,29 @@ TEST(SilentRunInstall, AProductIdThatIsNoFileNameIsRefusedBeforeAnythingElseAndL
     EXPECT_TRUE(machine.installs.empty());
 }
 
-TEST(SilentRunInstall, AnUpdateGoesWhereTheEarlierInstallationIs) {
+TEST(SilentRunInstall, AnUpdateGoesWhereTheEarlierInstallationOfItsScopeIs) {
     struct Case {
         const char* name;
         std::initializer_list<std::wstring> arguments;
+        bool bothScopes;  // an installation for all users in C:\E1 as well
         std::wstring dir;
         bool perMachine;
     };
     const Case cases[] = {
-        {"found", {L"/S"}, L"C:\\RQCustom\\Place", false},
-        {"directory given", {L"/S", L"/D=E:\\Elsewhere"}, L"E:\\Elsewhere", false},
-        {"other scope given", {L"/S", L"--per-machine"}, L"C:\\Machine\\RQ Demo App", true},
+        {"found", {L"/S"}, false, L"C:\\RQCustom\\Place", false},
+        {"directory given", {L"/S", L"/D=E:\\Elsewhere"}, false, L"E:\\Elsewhere", false},
+        {"other scope given", {L"/S", L"--per-machine"}, false, L"C:\\Machine\\RQ Demo App", true},
+        {"both, the machine's first", {L"/S"}, true, L"C:\\E1", true},
+        {"both, per user", {L"/S", L"--per-user"}, true, L"C:\\RQCustom\\Place", false},
     };
     for (const Case& c : cases) {
         FakeMachine machine;
-        machine.engines.Installed = Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.0", false};
+        Core::EarlierInstallations found;
+        found.PerUser = Core::EarlierInstallation{L"C:\\RQCustom\\Place", false, std::nullopt};
+        if (c.bothScopes) found.PerMachine = Core::EarlierInstallation{L"C:\\E1", true, std::nullopt};
+        machine.engines.Earlier = found;
         EXPECT_EQ(RunWith(machine, c.arguments, true), 0) << c.name;
-        EXPECT_EQ(machine.engines.InstalledLookups, (Lines{L"Quill"})) << c.name;
+        EXPECT_EQ(machine.engines.EarlierLookups, (Lines{L"Quill"})) << c.name;
         ASSERT_EQ(machine.installs.size(), 1u) << c.name;
         EXPECT_EQ(machine.installs[0].InstallDir, c.dir) << c.name;
         EXPECT_EQ(machine.installs[0].PerMachine, c.perMachine) << c.name;

@@ -180,40 +180,97 @@ Ids Selected(const Settings& settings) {
     return ids;
 }
 
-TEST(Settings, AnInstallationFoundStartsTheSettingsAsItsUpdate) {
-    using Entry = Core::UninstallRegistry::InstalledEntry;
-    const Entry user{L"C:\\RQCustom\\Place", L"1.0", false};
-    const Entry machine{L"D:\\Tools\\Quill", L"1.0", true};
+const std::wstring UserInstalled = L"C:\\RQCustom\\Place";
+const std::wstring MachineInstalled = L"D:\\Tools\\Quill";
+
+// The installations found, one per scope, without records.
+Core::EarlierInstallations Found(bool user, bool machine) {
+    Core::EarlierInstallations found;
+    if (user) found.PerUser = Core::EarlierInstallation{UserInstalled, false, std::nullopt};
+    if (machine) found.PerMachine = Core::EarlierInstallation{MachineInstalled, true, std::nullopt};
+    return found;
+}
+
+Settings BuildOver(const InstallManifest& manifest, const CommandLineOptions& options,
+                   const Core::EarlierInstallations& found, bool administrator = false) {
+    Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
+    return Settings::FromOptions(std::make_shared<const InstallManifest>(manifest), options, PayloadSummary{}, found);
+}
+
+TEST(Settings, TheFolderIsTheInstallationOfTheScopeBeingInstalled) {
     struct Case {
         const char* name;
         std::initializer_list<std::wstring> arguments;
-        std::optional<Entry> existing;
+        bool user, machine;  // the installations found
         bool administrator;
         bool perMachine;
         std::wstring dir;
     };
     const Case cases[] = {
-        {"none found", {}, std::nullopt, false, false, UserDefault},
-        {"per user", {}, user, false, false, L"C:\\RQCustom\\Place"},
+        {"none found", {}, false, false, false, false, UserDefault},
+        {"none found, administrator", {}, false, false, true, true, MachineDefault},
         // The installation's scope, whatever the manifest prefers and the rights allow.
-        {"per user, administrator", {}, user, true, false, L"C:\\RQCustom\\Place"},
-        {"per machine", {}, machine, false, true, L"D:\\Tools\\Quill"},
-        // The command line's directory wins, and so does its scope; a scope other than the
-        // installation's has its own default folder.
-        {"directory given", {L"/D=E:\\Other"}, user, false, false, L"E:\\Other"},
-        {"same scope given", {L"--per-user"}, user, false, false, L"C:\\RQCustom\\Place"},
-        {"other scope given", {L"--per-machine"}, user, false, true, MachineDefault},
-        {"other scope given, machine", {L"--per-user"}, machine, true, false, UserDefault},
+        {"the user's", {}, true, false, true, false, UserInstalled},
+        {"the machine's", {}, false, true, false, true, MachineInstalled},
+        {"both: the machine's first", {}, true, true, false, true, MachineInstalled},
+        // A scope given updates the installation of that scope, and the other stays as it is.
+        {"both, per user", {L"--per-user"}, true, true, true, false, UserInstalled},
+        {"both, per machine", {L"--per-machine"}, true, true, false, true, MachineInstalled},
+        {"the user's, per user", {L"--per-user"}, true, false, true, false, UserInstalled},
+        {"the user's, per machine", {L"--per-machine"}, true, false, false, true, MachineDefault},
+        {"the machine's, per user", {L"--per-user"}, false, true, true, false, UserDefault},
+        // The user's own folder wins over every installation.
+        {"own folder", {L"/D=E:\\Own"}, true, true, false, true, L"E:\\Own"},
+        {"own folder, per user", {L"/D=E:\\Own", L"--per-user"}, true, true, false, false, L"E:\\Own"},
+        {"own folder, none found", {L"--dir=E:\\Own"}, false, false, false, false, L"E:\\Own"},
     };
     for (const Case& c : cases) {
-        Core::Elevation::ScopedAdministratorTest rights([&] { return c.administrator; });
         InstallManifest manifest = PlainManifest();
         manifest.PreferPerMachine = true;
-        const Settings settings = Settings::FromOptions(std::make_shared<const InstallManifest>(manifest),
-                                                        Parse(c.arguments), PayloadSummary{}, c.existing);
+        const Settings settings = BuildOver(manifest, Parse(c.arguments), Found(c.user, c.machine), c.administrator);
         EXPECT_EQ(settings.PerMachine, c.perMachine) << c.name;
         EXPECT_EQ(settings.InstallDir, c.dir) << c.name;
     }
+}
+
+TEST(Settings, SwitchingTheScopeMovesToTheInstallationOfTheNewScope) {
+    struct Case {
+        const char* name;
+        std::initializer_list<std::wstring> arguments;
+        bool user, machine;
+        std::wstring afterSwitch;  // to the other scope
+        std::wstring afterReturn;  // and back
+    };
+    const Case cases[] = {
+        {"the machine's to none", {}, false, true, UserDefault, MachineInstalled},
+        {"the machine's to the user's", {}, true, true, UserInstalled, MachineInstalled},
+        {"the user's to none", {}, true, false, MachineDefault, UserInstalled},
+        {"a default to the other's installation", {L"--per-user"}, false, true, MachineInstalled, UserDefault},
+        {"a folder given stays", {L"/D=E:\\Own"}, true, true, L"E:\\Own", L"E:\\Own"},
+        {"the found folder given, in other letters",
+         {L"/D=d:\\tools\\quill\\"},
+         true,
+         true,
+         UserInstalled,
+         MachineInstalled},
+    };
+    for (const Case& c : cases) {
+        Settings settings = BuildOver(PlainManifest(), Parse(c.arguments), Found(c.user, c.machine));
+        const bool start = settings.PerMachine;
+        settings.SetPerMachine(!start);
+        EXPECT_EQ(settings.InstallDir, c.afterSwitch) << c.name;
+        settings.SetPerMachine(start);
+        EXPECT_EQ(settings.InstallDir, c.afterReturn) << c.name;
+    }
+
+    // A folder the user picked after the start stays whatever the scope.
+    Settings picked = BuildOver(PlainManifest(), Parse({}), Found(true, true));
+    picked.InstallDir = L"F:\\Picked";
+    picked.SetPerMachine(false);
+    EXPECT_EQ(picked.InstallDir, L"F:\\Picked");
+    EXPECT_EQ(picked.ScopeDirectory(false), UserInstalled);
+    EXPECT_EQ(picked.ScopeDirectory(true), MachineInstalled);
+    EXPECT_EQ(BuildOver(PlainManifest(), Parse({}), {}).ScopeDirectory(false), UserDefault);
 }
 
 TEST(Settings, ComponentSelection) {
@@ -236,6 +293,81 @@ TEST(Settings, ComponentSelection) {
         EXPECT_EQ(Selected(settings), c.selected) << (c.arguments.empty() ? "(none)" : Narrow(c.arguments[0]));
         EXPECT_EQ(settings.SelectedComponentIds(), c.selected);
     }
+}
+
+// What the earlier installation was made with, as its record tells.
+struct Earlier {
+    Ids components;
+    bool desktop;
+    bool startMenu;
+    bool path;
+};
+
+Core::EarlierInstallations FoundWithRecord(const Earlier& made) {
+    Core::InstallRecord record;
+    record.ProductId = L"Quill";
+    record.InstallDir = UserInstalled;
+    record.Components = made.components;
+    const std::wstring programs = L"C:\\Users\\u\\Start Menu\\Programs\\Quill";
+    if (made.desktop) record.Shortcuts.push_back(L"C:\\Users\\u\\Desktop\\Quill.lnk");
+    if (made.startMenu) {
+        record.StartMenuDirectory = programs;
+        record.Shortcuts.push_back(programs + L"\\Quill.lnk");
+        record.Shortcuts.push_back(programs + L"\\Удалить Quill.lnk");
+    }
+    record.PathEntryAdded = made.path;
+    Core::EarlierInstallations found;
+    found.PerUser = Core::EarlierInstallation{UserInstalled, false, std::move(record)};
+    return found;
+}
+
+TEST(Settings, AnUpdateStartsFromTheEarlierInstallationsChoices) {
+    struct Case {
+        const char* name;
+        std::initializer_list<std::wstring> arguments;
+        std::optional<Earlier> made;  // none: no record that belongs to the installation
+        Ids selected;
+        bool desktop, startMenu, path;
+    };
+    const Earlier extrasOnly{{L"core", L"extras"}, false, false, false};
+    const Earlier everything{{L"core", L"Docs", L"extras", L"readme"}, true, true, true};
+    const Case cases[] = {
+        // The manifest's defaults: docs and readme, both shortcuts, no PATH.
+        {"no record", {}, std::nullopt, {L"core", L"Docs", L"readme"}, true, true, false},
+        {"an optional component and no shortcuts", {}, extrasOnly, {L"core", L"extras"}, false, false, false},
+        {"everything", {}, everything, {L"core", L"Docs", L"extras", L"readme"}, true, true, true},
+        {"the desktop only", {}, Earlier{{L"core"}, true, false, false}, {L"core"}, true, false, false},
+        {"the Start menu only", {}, Earlier{{L"core"}, false, true, false}, {L"core"}, false, true, false},
+        // Whatever the command line names is its own.
+        {"components named", {L"--components=docs"}, extrasOnly, {L"core", L"Docs"}, false, false, false},
+        {"shortcuts named", {L"--shortcuts=desktop"}, extrasOnly, {L"core", L"extras"}, true, false, false},
+        {"no shortcuts", {L"--no-shortcuts"}, everything, {L"core", L"Docs", L"extras", L"readme"}, false, false, true},
+        {"PATH named", {L"--add-to-path"}, extrasOnly, {L"core", L"extras"}, false, false, true},
+        // The installation's own folder given is still its update.
+        {"its folder given", {L"/D=c:\\rqcustom\\place\\"}, extrasOnly, {L"core", L"extras"}, false, false, false},
+        // Another folder or another scope is a first installation there.
+        {"another folder", {L"/D=E:\\Own"}, extrasOnly, {L"core", L"Docs", L"readme"}, true, true, false},
+        {"another scope", {L"--per-machine"}, extrasOnly, {L"core", L"Docs", L"readme"}, true, true, false},
+    };
+    for (const Case& c : cases) {
+        InstallManifest manifest = ManifestWithComponents();
+        manifest.OfferAddToPath = true;
+        const Settings settings =
+            BuildOver(manifest, Parse(c.arguments), c.made ? FoundWithRecord(*c.made) : Found(true, false));
+        EXPECT_EQ(settings.SelectedComponentIds(), c.selected) << c.name;
+        EXPECT_EQ(settings.DesktopShortcut, c.desktop) << c.name;
+        EXPECT_EQ(settings.StartMenuShortcut, c.startMenu) << c.name;
+        EXPECT_EQ(settings.AddToPath, c.path) << c.name;
+    }
+
+    // What the manifest no longer offers is not chosen again.
+    InstallManifest withdrawn = ManifestWithComponents();
+    withdrawn.OfferDesktopShortcut = false;
+    withdrawn.OfferAddToPath = false;
+    const Settings settings = BuildOver(withdrawn, Parse({}), FoundWithRecord(everything));
+    EXPECT_FALSE(settings.DesktopShortcut);
+    EXPECT_TRUE(settings.StartMenuShortcut);
+    EXPECT_FALSE(settings.AddToPath);
 }
 
 TEST(Settings, ComponentSizesAndTheirTexts) {

@@ -73,6 +73,7 @@ TEST_F(WizardFixture, ConstructionLoadsThePayloadOnceAndLooksUpTheProduct) {
     Wizard& w = Make({L"--dir=D:\\Chosen"});
     EXPECT_EQ(engines->PayloadLoads, 1);
     EXPECT_EQ(engines->InstalledLookups, Args{L"RavenQuill"});
+    EXPECT_EQ(engines->EarlierLookups, Args{L"RavenQuill"});
     EXPECT_EQ(w.Payload.TotalBytes, 1234);
     EXPECT_TRUE(w.HasExisting());
     EXPECT_EQ(w.Existing->DisplayVersion, L"1.2");
@@ -270,6 +271,28 @@ TEST_F(WizardFixture, DeclinedElevationOffersAPerUserInstall) {
     EXPECT_TRUE(ShowsProgressPage());
     EXPECT_EQ(engines->ElevationProbes.size(), 0u);  // per-machine without rights: no probe needed
     EXPECT_EQ(engines->Relaunches.size(), 2u);       // no second relaunch after the choice
+}
+
+TEST_F(WizardFixture, DeclinedElevationOffersTheUsersOwnInstallationWhereThereIsOne) {
+    engines->TargetNeedsElevation = true;
+    engines->RelaunchStarts = false;
+    Core::EarlierInstallations found;
+    found.PerMachine = Core::EarlierInstallation{L"C:\\E1", true, std::nullopt};
+    found.PerUser = Core::EarlierInstallation{L"C:\\E2", false, std::nullopt};
+    engines->Earlier = found;
+    Wizard& w = Make();
+    ASSERT_TRUE(w.Settings.PerMachine);
+    EXPECT_EQ(w.Settings.InstallDir, L"C:\\E1");
+    w.BeginInstall();
+    ASSERT_NE(w.Dialog(), nullptr);
+    EXPECT_EQ(w.Dialog()->Message,
+              L"Для установки в «C:\\E1» требуется подтверждение администратора.\n\n"
+              L"Установить только для текущего пользователя в «C:\\E2»?");
+    w.Dialog()->OnPrimary();
+    // Into the default folder it would be a second installation for the user, and the one in
+    // C:\E2 would lose its entry.
+    EXPECT_FALSE(w.Settings.PerMachine);
+    EXPECT_EQ(w.Settings.InstallDir, L"C:\\E2");
 }
 
 TEST_F(WizardFixture, BeginInstallWithoutAProgressPageMakerIsRefused) {

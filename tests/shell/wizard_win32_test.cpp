@@ -1,5 +1,5 @@
 // What the wizard learns of an earlier installation from the machine itself: the entry in the
-// system's list, with the scope its record gives, and settings that start from it.
+// system's list with the scope of its hive, and settings that start from it and its record.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,9 +27,10 @@ struct EntryCleanup {
     }
 };
 
-// An installation made for the current user whose entry lies among the machine's (as one written
-// by hand or by an older tool might): its record decides the scope, so the update stays per user.
-TEST(WizardWin32, AnEarlierInstallationIsFoundWithItsRecordsScopeAndTheWizardUpdatesIt) {
+// An installation whose entry lies among the machine's is one for all users, whatever its record
+// says: the record lies in the installation's folder, which may be the user's to write. Only a
+// record that agrees with its entry gives the update its earlier choices.
+TEST(WizardWin32, TheHiveOfTheEntryDecidesTheScopeAndOnlyARecordThatAgreesGivesTheChoices) {
     const EntryCleanup cleanup;
     const Testing::TempFolder folder;
     Core::InstallRecord record;
@@ -39,25 +40,31 @@ TEST(WizardWin32, AnEarlierInstallationIsFoundWithItsRecordsScopeAndTheWizardUpd
     record.InstallDir = folder.Path();
     record.PerMachine = true;
     Core::UninstallRegistry::Write(record, folder.Path() + L"\\uninstall.exe", 1, std::nullopt, std::nullopt);
-    record.PerMachine = false;
-    Core::InstallRecord::Save(record, folder.Path());
 
     const auto found = Core::EngineServices::System()->FindInstalled(ProductId);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->InstallLocation, folder.Path());
     EXPECT_EQ(found->DisplayVersion, L"1.0");
-    EXPECT_FALSE(found->PerMachine);
+    EXPECT_TRUE(found->PerMachine);
 
     Core::Elevation::ScopedAdministratorTest rights([] { return true; });
     auto manifest = std::make_shared<Core::InstallManifest>();
     manifest->ProductId = ProductId;
     manifest->ProductName = L"Rq Shell Platform";
-    manifest->PreferPerMachine = true;
-    Wizard wizard(manifest, {}, Ui::Theme::Dark(), std::make_shared<ShellState>(), Core::EngineServices::System(),
-                  ShellPlatform::System());
-    EXPECT_TRUE(wizard.HasExisting());
-    EXPECT_EQ(wizard.Settings.InstallDir, folder.Path());
-    EXPECT_FALSE(wizard.Settings.PerMachine);
+    manifest->PreferPerMachine = false;
+    // Made without shortcuts; the manifest would make both.
+    for (const bool recordPerMachine : {false, true}) {
+        SCOPED_TRACE(recordPerMachine ? "a record that agrees" : "a record edited to say per user");
+        record.PerMachine = recordPerMachine;
+        Core::InstallRecord::Save(record, folder.Path());
+        Wizard wizard(manifest, {}, Ui::Theme::Dark(), std::make_shared<ShellState>(), Core::EngineServices::System(),
+                      ShellPlatform::System());
+        EXPECT_TRUE(wizard.HasExisting());
+        EXPECT_EQ(wizard.Settings.InstallDir, folder.Path());
+        EXPECT_TRUE(wizard.Settings.PerMachine);
+        EXPECT_EQ(wizard.Settings.DesktopShortcut, !recordPerMachine);
+        EXPECT_EQ(wizard.Settings.StartMenuShortcut, !recordPerMachine);
+    }
 }
 
 }  // namespace

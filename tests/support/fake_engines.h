@@ -39,6 +39,8 @@ public:
     Core::PayloadSummary Payload;
     std::function<void()> OnLoadPayload = [] {};  // runs before Payload is given; may throw
     std::optional<Core::UninstallRegistry::InstalledEntry> Installed;
+    // The installations an update replaces; unset: the one of Installed's hive, without a record.
+    std::optional<Core::EarlierInstallations> Earlier;
     std::optional<Core::FoundInstallation> Found;
     bool TargetNeedsElevation = false;  // the write probe's answer
     bool RelaunchStarts = true;         // false: the consent prompt was declined
@@ -67,6 +69,7 @@ public:
     // Questions of the UI thread, in the order asked.
     int PayloadLoads = 0;
     std::vector<std::wstring> InstalledLookups;
+    std::vector<std::wstring> EarlierLookups;
     std::vector<std::wstring> ElevationProbes;
     std::vector<std::vector<std::wstring>> Relaunches;
 
@@ -97,6 +100,16 @@ public:
     std::optional<Core::UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) override {
         InstalledLookups.push_back(productId);
         return Installed;
+    }
+
+    Core::EarlierInstallations FindEarlierInstallations(const std::wstring& productId) override {
+        EarlierLookups.push_back(productId);
+        if (Earlier) return *Earlier;
+        Core::EarlierInstallations found;
+        if (Installed)
+            found.In(Installed->PerMachine) =
+                Core::EarlierInstallation{Installed->InstallLocation, Installed->PerMachine, std::nullopt};
+        return found;
     }
 
     std::optional<Core::FoundInstallation> FindInstallation(const Core::InstallManifest&,

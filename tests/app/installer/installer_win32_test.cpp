@@ -16,7 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/installer/installed_product_win32.h"
 #include "app/installer/installer_process_win32.h"
+#include "app/installer/scoped_drive_win32.h"
 #include "app/program.h"
 #include "core/common/text.h"
 #include "core/engine/install_test_support.h"
@@ -109,7 +111,7 @@ protected:
         fs::remove_all(UserData(), ignored);
         fs::remove(sandbox_.DesktopLink(), ignored);
         fs::remove_all(sandbox_.StartMenuFolder(), ignored);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest");
+        ForgetEntries();
     }
 
     InstallSandbox sandbox_;
@@ -225,23 +227,6 @@ TEST_F(InstallerTest, ComponentShortcutAndPathSwitches) {
     }
 }
 
-// The folder an installation of the product goes to by default, for either scope.
-fs::path DefaultFolder(bool perMachine) {
-    InstallManifest manifest;
-    manifest.ProductName = L"RQ Installer Test";
-    manifest.Publisher = L"Ravenquill Tests";
-    return fs::path(manifest.Expand(perMachine ? manifest.DefaultInstallDir : manifest.PerUserInstallDir));
-}
-
-std::optional<std::wstring> EntryLocation() {
-    wchar_t text[1024] = {};
-    DWORD size = sizeof(text);
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest",
-                     L"InstallLocation", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(text);
-}
-
 // The pixels of the options page's directory box, as the screenshot mode draws the wizard that the
 // arguments make (the free space beside it changes with the disk; the box does not).
 std::vector<std::uint32_t> OptionsDirectoryBox(const fs::path& setup, const std::wstring& dirArgument) {
@@ -307,6 +292,120 @@ TEST_F(InstallerTest, AnUpdateWithoutAFolderGoesWhereTheEarlierInstallationIs) {
     EXPECT_TRUE(WaitUntilGone(custom));
     fs::remove_all(custom, ignored);
     for (const bool perMachine : {false, true}) fs::remove_all(DefaultFolder(perMachine), ignored);
+}
+
+// Both default folders gone before and after a test that may install into one.
+class DefaultFoldersGone {
+public:
+    DefaultFoldersGone() { Clear(); }
+    ~DefaultFoldersGone() { Clear(); }
+    DefaultFoldersGone(const DefaultFoldersGone&) = delete;
+    DefaultFoldersGone& operator=(const DefaultFoldersGone&) = delete;
+
+private:
+    static void Clear() {
+        std::error_code ignored;
+        for (const bool perMachine : {false, true}) fs::remove_all(DefaultFolder(perMachine), ignored);
+    }
+};
+
+// One installation for all users and one for the user: each scope's update replaces its own.
+TEST_F(InstallerTest, AnUpdateForTheUserReplacesTheUsersInstallationAndLeavesTheMachinesAlone) {
+    const DefaultFoldersGone defaults;
+    const fs::path setup = Place(EmbeddedProgram());
+    const fs::path machine = Target() / "E1";
+    const fs::path user = Target() / "E2";
+    ASSERT_EQ(RunProgram(setup, {L"/S", L"/D=" + machine.wstring(), L"--per-machine", L"--no-shortcuts"}).ExitCode, 0u);
+    ASSERT_EQ(RunProgram(setup, {L"/S", L"/D=" + user.wstring(), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
+    WriteText(machine / "app" / "core.txt", "the machine's, changed by hand");
+    WriteText(user / "app" / "core.txt", "the user's, changed by hand");
+
+    const Finished updated = RunProgram(setup, {L"/S", L"--per-user"});
+    ASSERT_EQ(updated.ExitCode, 0u) << updated.Err;
+    EXPECT_EQ(ReadText(user / "app" / "core.txt"), ReadText(TestPayload() / "app" / "core.txt"));
+    EXPECT_FALSE(fs::exists(DefaultFolder(false))) << "a second installation for the user";
+    EXPECT_EQ(EntryLocation(false), user.wstring());
+    EXPECT_EQ(ReadText(machine / "app" / "core.txt"), "the machine's, changed by hand");
+    EXPECT_EQ(EntryLocation(true), machine.wstring());
+
+    UninstallThroughInstalledCopy(user);
+    UninstallThroughInstalledCopy(machine);
+    EXPECT_TRUE(WaitUntilGone(user));
+    EXPECT_TRUE(WaitUntilGone(machine));
+    EXPECT_FALSE(EntryLocation(true));
+}
+
+// Installed with an optional component, without shortcuts and with PATH, the installation is
+// updated with the same choices when the command line names none.
+TEST_F(InstallerTest, AnUpdateKeepsTheComponentsShortcutsAndPathChosenBefore) {
+    const fs::path setup = Place(EmbeddedProgram());
+    ASSERT_EQ(RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user", L"--components=extras", L"--no-shortcuts",
+                                 L"--add-to-path"})
+                  .ExitCode,
+              0u);
+    WriteText(Target() / "extras" / "sample.txt", "the earlier version");
+
+    const Finished updated = RunProgram(setup, {L"/S"});
+    ASSERT_EQ(updated.ExitCode, 0u) << updated.Err;
+    EXPECT_FALSE(fs::exists(Target() / "docs")) << "left out before";
+    EXPECT_EQ(ReadText(Target() / "extras" / "sample.txt"), ReadText(TestPayload() / "extras" / "sample.txt"))
+        << "the component is updated too, not left at its earlier version";
+    EXPECT_FALSE(sandbox_.Snapshot().DesktopLink);
+    EXPECT_FALSE(fs::exists(sandbox_.StartMenuFolder()));
+    EXPECT_TRUE(PathHolds(UserPath(), Target()));
+    const std::string record = ReadText(Target() / ".ravenquill" / "record.json");
+    EXPECT_NE(record.find("\"pathEntryAdded\": true"), std::string::npos) << record;
+
+    UninstallThroughInstalledCopy(Target());
+    EXPECT_TRUE(WaitUntilGone(Target()));
+    EXPECT_FALSE(PathHolds(UserPath(), Target()));
+}
+
+// The record lies in the user's own folder: one edited to say "for all users" makes no
+// machine-wide entry, PATH entry or uninstaller of the user's installation.
+TEST_F(InstallerTest, ARecordEditedToAllUsersMakesNoMachineWideInstallation) {
+    const fs::path setup = Place(EmbeddedProgram());
+    ASSERT_EQ(RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
+    const fs::path recordPath = Target() / ".ravenquill" / "record.json";
+    std::string record = ReadText(recordPath);
+    const std::string perUser = "\"perMachine\": false";
+    ASSERT_NE(record.find(perUser), std::string::npos) << record;
+    record.replace(record.find(perUser), perUser.size(), "\"perMachine\": true");
+    WriteText(recordPath, record);
+
+    const Finished updated = RunProgram(setup, {L"/S", L"--add-to-path", L"--no-shortcuts"});
+    EXPECT_EQ(updated.ExitCode, 0u) << updated.Err;
+    EXPECT_FALSE(EntryLocation(true)) << "a machine-wide entry for the user's installation";
+    EXPECT_FALSE(PathHolds(PathOf(HKEY_LOCAL_MACHINE), Target())) << "the machine's PATH";
+    EXPECT_EQ(EntryLocation(false), Target().wstring());
+    EXPECT_TRUE(PathHolds(UserPath(), Target()));
+    EXPECT_NE(ReadText(recordPath).find(perUser), std::string::npos) << "the record tells the truth again";
+
+    UninstallThroughInstalledCopy(Target());
+    EXPECT_TRUE(WaitUntilGone(Target()));
+    // Whatever a failure left behind.
+    PathVariable::Remove(Target().wstring(), true);
+}
+
+// An entry whose folder lay on a drive that is gone (a removed disk) is no folder to update: the
+// update installs into the scope's default folder instead of failing until a folder is given.
+TEST_F(InstallerTest, AnInstallationOnADriveThatIsGoneLeavesTheUpdateToTheDefaultFolder) {
+    const DefaultFoldersGone defaults;
+    const fs::path setup = Place(EmbeddedProgram());
+    ScopedDrive drive(sandbox_.Root() / "removable");
+    ASSERT_NE(drive.Letter(), 0) << "no drive letter could be mapped";
+    const fs::path onDrive = drive.Root() / "RQ";
+    ASSERT_EQ(RunProgram(setup, {L"/S", L"/D=" + onDrive.wstring(), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
+    ASSERT_EQ(EntryLocation(false), onDrive.wstring());
+    drive.Remove();
+
+    const Finished updated = RunProgram(setup, {L"/S", L"--no-shortcuts"});
+    ASSERT_EQ(updated.ExitCode, 0u) << updated.Err << ReadText(LogPath());
+    EXPECT_EQ(PayloadFiles(DefaultFolder(false)), DefaultSelection);
+    EXPECT_EQ(EntryLocation(false), DefaultFolder(false).wstring());
+
+    UninstallThroughInstalledCopy(DefaultFolder(false));
+    EXPECT_TRUE(WaitUntilGone(DefaultFolder(false)));
 }
 
 // The environment variable's value for as long as the object lives.

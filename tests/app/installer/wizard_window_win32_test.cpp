@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/installer/installed_product_win32.h"
 #include "app/installer/installer_process_win32.h"
 #include "app/installer/window_driver_win32.h"
 #include "core/engine/install_test_support.h"
@@ -98,7 +99,7 @@ protected:
         fs::remove(fs::temp_directory_path() / L"Ravenquill-RQInstallerTest.log", ignored);
         fs::remove(sandbox_.DesktopLink(), ignored);
         fs::remove_all(sandbox_.StartMenuFolder(), ignored);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest");
+        ForgetEntries();
     }
 
     // The tests that look at the screen need the virtual display's framebuffer file.
@@ -260,6 +261,48 @@ TEST_F(WizardWindowTest, TheOptionsPageChoicesAreWhatIsInstalled) {
                       0, KEY_READ | KEY_WOW64_64KEY, &machine),
         ERROR_SUCCESS);
     if (machine != nullptr) RegCloseKey(machine);
+}
+
+// Installed for all users into a folder of one's own, the new version's wizard switched to "Только
+// для меня" installs for the user in the user's default folder: the machine's installation keeps
+// its files, its entry, its uninstaller and its PATH entry.
+TEST_F(WizardWindowTest, SwitchingAnUpdateToJustMeLeavesTheMachinesInstallationWhole) {
+    REQUIRE_SCREEN();
+    const fs::path machine = Target() / "Custom2";
+    const fs::path user = DefaultFolder(false);
+    std::error_code ignored;
+    fs::remove_all(user, ignored);
+    const Finished installed =
+        RunProgram(Setup(), {L"/S", L"/D=" + machine.wstring(), L"--per-machine", L"--add-to-path", L"--no-shortcuts"});
+    ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
+
+    LiveInstaller installer(Setup(), {});
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
+    ASSERT_TRUE(installer.RealClick(SecondaryX, FooterY));  // "Настроить"
+    ASSERT_TRUE(installer.WaitForStep(3, Accent())) << "the options page";
+    ASSERT_TRUE(installer.RealClick(PerUserCardX, ScopeCardY));  // "Только для меня"
+    ASSERT_TRUE(installer.RealClick(PrimaryX, FooterY));         // "Установить"
+    ASSERT_TRUE(installer.WaitForStep(5, Accent())) << "the finish page";
+    ASSERT_TRUE(installer.RealClick(PrimaryX, FooterY));  // "Готово"
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+
+    EXPECT_EQ(EntryLocation(false), user.wstring());
+    EXPECT_TRUE(fs::exists(user / "app" / "core.txt"));
+    EXPECT_EQ(EntryLocation(true), machine.wstring());
+    EXPECT_TRUE(fs::exists(machine / "uninstall.exe"));
+    EXPECT_NE(ReadText(machine / ".ravenquill" / "record.json").find("\"perMachine\": true"), std::string::npos);
+    EXPECT_TRUE(PathHolds(PathOf(HKEY_LOCAL_MACHINE), machine));
+
+    for (const fs::path& folder : {user, machine}) {
+        if (!fs::exists(folder / "uninstall.exe")) continue;
+        const Finished removed = RunProgram(folder / "uninstall.exe", {L"--uninstall", L"--silent"});
+        EXPECT_EQ(removed.ExitCode, 0u) << removed.Err;
+    }
+    EXPECT_TRUE(WaitFor([&] { return !fs::exists(user) && !fs::exists(machine); }));
+    EXPECT_FALSE(PathHolds(PathOf(HKEY_LOCAL_MACHINE), machine));
+    // Whatever a failure left behind.
+    PathVariable::Remove(machine.wstring(), true);
 }
 
 TEST_F(WizardWindowTest, EscapeWhileCopyingEndsWith0AndLeavesNothingBehind) {

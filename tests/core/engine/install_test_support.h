@@ -46,9 +46,13 @@ inline fs::path KnownFolderDir(FileSystem::KnownFolder folder) {
     return fs::path(FileSystem::KnownFolderPath(folder).value_or(L""));
 }
 
-inline std::optional<std::wstring> UserPath() {
+// The persistent PATH of the user (HKEY_CURRENT_USER) or of the machine (HKEY_LOCAL_MACHINE).
+inline std::optional<std::wstring> PathOf(HKEY hive) {
+    const wchar_t* keyPath = hive == HKEY_LOCAL_MACHINE
+                                 ? L"System\\CurrentControlSet\\Control\\Session Manager\\Environment"
+                                 : L"Environment";
     UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExW(hive, keyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
     wchar_t buffer[32768];
     DWORD size = sizeof(buffer);
     DWORD type = 0;
@@ -58,6 +62,8 @@ inline std::optional<std::wstring> UserPath() {
     while (!value.empty() && value.back() == L'\0') value.pop_back();
     return value;
 }
+
+inline std::optional<std::wstring> UserPath() { return PathOf(HKEY_CURRENT_USER); }
 
 // Everything below a folder: relative path -> content (directories as "<dir>").
 inline std::map<std::wstring, std::string> Tree(const fs::path& root) {

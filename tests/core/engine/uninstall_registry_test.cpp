@@ -10,7 +10,6 @@
 
 #include "core/common/errors.h"
 #include "core/common/number_format.h"
-#include "support/temp_folder.h"
 
 namespace Ravenquill::Core::UninstallRegistry {
 namespace {
@@ -156,24 +155,6 @@ TEST(UninstallRegistryTest, InstallDateIsEightDigitsYearFirst) {
     EXPECT_EQ(FormatInstallDate(2024, 3, 5), L"20240305");
     EXPECT_EQ(FormatInstallDate(1999, 12, 31), L"19991231");
     EXPECT_EQ(FormatInstallDate(987, 1, 1), L"09870101");
-}
-
-TEST(UninstallRegistryTest, TheScopeOfAnEntryIsItsRecordsWhereOneCanBeRead) {
-    const Testing::TempFolder temp;
-    InstallRecord record = SampleRecord(L"1.0");
-    record.InstallDir = temp.Path();
-    record.PerMachine = false;
-    InstallRecord::Save(record, temp.Path());
-    // Found among the machine's entries, made for the current user.
-    EXPECT_FALSE(WithRecordedScope(InstalledEntry{temp.Path(), L"1.0", true}).PerMachine);
-    record.PerMachine = true;
-    InstallRecord::Save(record, temp.Path());
-    EXPECT_TRUE(WithRecordedScope(InstalledEntry{temp.Path(), L"1.0", false}).PerMachine);
-    // No record there, or a location no folder can have: the hive decides.
-    for (const bool hive : {false, true}) {
-        EXPECT_EQ(WithRecordedScope(InstalledEntry{temp.Path("missing"), L"1.0", hive}).PerMachine, hive);
-        EXPECT_EQ(WithRecordedScope(InstalledEntry{std::wstring(L"bad\0path", 8), L"1.0", hive}).PerMachine, hive);
-    }
 }
 
 TEST(UninstallRegistryTest, EntryKeyIsTheProductsOwnAndNeverTheListKey) {

@@ -20,6 +20,7 @@
 #include "core/model/install_record.h"
 #include "core/model/locking_process.h"
 #include "core/payload/payload_summary.h"
+#include "earlier_installation.h"
 #include "install_engine.h"
 #include "uninstall_engine.h"
 
@@ -45,9 +46,12 @@ public:
 
     // PayloadSummary::Load: opens and scans the payload once.
     virtual PayloadSummary LoadPayloadSummary(const InstallManifest& manifest) = 0;
-    // The registered installation of the product with its scope (its record's where one can be
-    // read); none for an id that cannot name an entry.
+    // The registered installation of the product (UninstallRegistry::FindInstalled: the machine's
+    // entry first), for the wording of an update; none for an id that cannot name an entry.
     virtual std::optional<UninstallRegistry::InstalledEntry> FindInstalled(const std::wstring& productId) = 0;
+    // The product's installation in each hive (EarlierInstallationOf its entry): what an update in
+    // either scope replaces.
+    virtual EarlierInstallations FindEarlierInstallations(const std::wstring& productId) = 0;
     // UninstallEngine::FindInstallation.
     virtual std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
                                                               const std::optional<std::wstring>& explicitDir) = 0;

@@ -27,9 +27,15 @@ public:
         // An id that cannot name an entry of its own has none: the wizard then speaks of a first
         // installation instead of ending before its window opens.
         if (!UninstallRegistry::IsEntryName(productId)) return std::nullopt;
-        std::optional<UninstallRegistry::InstalledEntry> entry = UninstallRegistry::FindInstalled(productId);
-        if (entry) entry = UninstallRegistry::WithRecordedScope(std::move(*entry));
-        return entry;
+        return UninstallRegistry::FindInstalled(productId);
+    }
+
+    EarlierInstallations FindEarlierInstallations(const std::wstring& productId) override {
+        EarlierInstallations found;
+        for (const bool perMachine : {true, false})
+            if (const auto entry = UninstallRegistry::FindInHive(productId, perMachine))
+                found.In(perMachine) = EarlierInstallationOf(*entry, productId);
+        return found;
     }
 
     std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,

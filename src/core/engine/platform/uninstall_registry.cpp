@@ -37,16 +37,6 @@ std::wstring EntryKeyPath(std::wstring_view productId) {
     return std::wstring(ListKeyPath) + L"\\" + std::wstring(productId);
 }
 
-InstalledEntry WithRecordedScope(InstalledEntry entry) {
-    try {
-        if (const std::optional<InstallRecord> record = InstallRecord::Load(entry.InstallLocation))
-            entry.PerMachine = record->PerMachine;
-    } catch (const Exception&) {
-        // A location that names no readable folder (a path the platform refuses) has no record.
-    }
-    return entry;
-}
-
 std::uint32_t EstimatedSizeKib(std::int64_t totalBytes) {
     const std::int64_t kib = totalBytes / 1024;
     // A negative total has no size worth showing; the floor of one kibibyte covers it too.

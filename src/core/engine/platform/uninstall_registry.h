@@ -30,8 +30,7 @@ struct RegistryValue {
 struct InstalledEntry {
     std::wstring InstallLocation;
     std::wstring DisplayVersion;  // empty when the entry has none that is a string
-    // The installation's scope: the hive the entry was found in (true for the machine's); an
-    // update reads it from the installation's record where one can be read (WithRecordedScope).
+    // The installation's scope: the hive the entry was found in (true for the machine's).
     bool PerMachine = false;
 
     bool operator==(const InstalledEntry&) const = default;
@@ -68,13 +67,12 @@ void Write(const InstallRecord& record, const std::wstring& uninstallerPath, std
 // reaches the caller (access denied as UnauthorizedAccessException, others as IOException).
 void Delete(const std::wstring& productId, bool perMachine);
 
-// Windows: the machine's entry, else the user's, when it has an InstallLocation that is a non-blank
-// string; none for an id that cannot name an entry. A hive whose entry this process may not read
-// is skipped.
-std::optional<InstalledEntry> FindInstalled(const std::wstring& productId);
+// Windows: the entry of one hive (the machine's for perMachine, else the user's) when it has an
+// InstallLocation that is a non-blank string; none for an id that cannot name an entry, and none
+// when this process may not read that hive's entry.
+std::optional<InstalledEntry> FindInHive(const std::wstring& productId, bool perMachine);
 
-// The entry with the scope that the record in its install location gives, when one can be read
-// there: the record says how the installation was made, the hive only where its entry was put.
-InstalledEntry WithRecordedScope(InstalledEntry entry);
+// Windows: the machine's entry, else the user's (FindInHive of each).
+std::optional<InstalledEntry> FindInstalled(const std::wstring& productId);
 
 }  // namespace Ravenquill::Core::UninstallRegistry

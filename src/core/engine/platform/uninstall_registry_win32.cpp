@@ -45,7 +45,7 @@ std::optional<std::wstring> ReadString(HKEY key, const wchar_t* name) {
 
 // The entry of one hive; nothing when its key is missing or has no usable location. Access denied
 // is a security failure here, as the registry reports it.
-std::optional<InstalledEntry> FindInHive(HKEY hive, const std::wstring& keyPath) {
+std::optional<InstalledEntry> ReadEntry(HKEY hive, const std::wstring& keyPath) {
     UniqueHKey key;
     const LSTATUS opened = RegOpenKeyExW(hive, keyPath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put());
     if (opened == ERROR_FILE_NOT_FOUND || opened == ERROR_PATH_NOT_FOUND) return std::nullopt;
@@ -93,19 +93,21 @@ void Delete(const std::wstring& productId, bool perMachine) {
     throw IOException(Win32ErrorMessage(static_cast<DWORD>(status)) + L" : " + keyPath, static_cast<DWORD>(status));
 }
 
-std::optional<InstalledEntry> FindInstalled(const std::wstring& productId) {
+std::optional<InstalledEntry> FindInHive(const std::wstring& productId, bool perMachine) {
     // Such an id can name no entry of the product: there is none to find.
     if (!IsEntryName(productId)) return std::nullopt;
-    const std::wstring keyPath = EntryKeyPath(productId);
-    for (const HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        try {
-            if (auto entry = FindInHive(hive, keyPath)) return entry;
-        } catch (const SecurityException&) {
-            // This hive's entry may not be read by this user: the other hive may still hold one.
-        } catch (const UnauthorizedAccessException&) {
-        }
+    try {
+        return ReadEntry(Hive(perMachine), EntryKeyPath(productId));
+    } catch (const SecurityException&) {
+        // This hive's entry may not be read by this user: as far as this user can tell, it has none.
+    } catch (const UnauthorizedAccessException&) {
     }
     return std::nullopt;
+}
+
+std::optional<InstalledEntry> FindInstalled(const std::wstring& productId) {
+    if (auto machine = FindInHive(productId, true)) return machine;
+    return FindInHive(productId, false);
 }
 
 }  // namespace Ravenquill::Core::UninstallRegistry
