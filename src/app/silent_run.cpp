@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/common/async.h"
+#include "core/common/best_effort.h"
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
 #include "core/engine/engines/install_rules.h"
@@ -41,13 +42,8 @@ private:
 
 std::unique_ptr<LogWriter> OpenLog(const Core::InstallManifest& manifest, LogSource& logSource) {
     std::unique_ptr<LogWriter> writer;
-    try {
-        writer = logSource.OpenLog(LogFileName(manifest));
-    } catch (const IOException&) {
-        return nullptr;
-    } catch (const UnauthorizedAccessException&) {
-        return nullptr;
-    }
+    // A log that cannot be opened leaves the run without one.
+    if (!TryBestEffort([&] { writer = logSource.OpenLog(LogFileName(manifest)); })) return nullptr;
     const std::wstring header = HeaderLine(logSource.Now());
     // The header is a write like any other.
     try {

@@ -21,19 +21,11 @@ RunOutcome Routed(RunResult cancelled, Body&& body) noexcept {
     } catch (const OperationCanceledException&) {
         return {cancelled};
     } catch (...) {
-        return RunOutcome::Failed(FailureMessageOf(std::current_exception()));
+        return RunOutcome::Failed(MessageOf(std::current_exception()));
     }
 }
 
 }  // namespace
-
-std::wstring FailureMessageOf(const std::exception_ptr& failure) noexcept {
-    try {
-        return MessageOf(failure);
-    } catch (...) {
-        return {};  // not even the message could be copied: failed, without one
-    }
-}
 
 std::shared_ptr<Shell::IPage> MakeResultPage(Shell::Wizard& wizard, RunOutcome outcome) {
     switch (outcome.Result) {

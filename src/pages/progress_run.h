@@ -41,10 +41,6 @@ struct RunOutcome {
 // The result page of an outcome.
 std::shared_ptr<Shell::IPage> MakeResultPage(Shell::Wizard& wizard, RunOutcome outcome);
 
-// The failure's message; an empty one when not even that can be copied. Never throws, so a run's
-// failure always becomes an outcome.
-std::wstring FailureMessageOf(const std::exception_ptr& failure) noexcept;
-
 // What the run tells its page; called on the worker's (or the engine's) thread.
 class RunReporter {
 public:

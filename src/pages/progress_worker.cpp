@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/common/async.h"
+#include "core/common/errors.h"
 #include "pages.h"
 #include "worker_apartment.h"
 
@@ -18,7 +19,7 @@ std::optional<std::wstring> FailureOf(Step&& step) noexcept {
         step();
         return std::nullopt;
     } catch (...) {
-        return FailureMessageOf(std::current_exception());
+        return MessageOf(std::current_exception());
     }
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <random>
 
+#include "core/common/best_effort.h"
 #include "core/common/file_system.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
@@ -27,30 +28,6 @@ constexpr std::size_t WritePieceSize = 1024 * 1024;
 InstallSteps::Hook& StepHook() {
     static InstallSteps::Hook hook;
     return hook;
-}
-
-// Runs one clean-up step; an input/output or access-denied failure leaves that step undone.
-template <class Action>
-void TryRun(Action&& action) {
-    try {
-        action();
-    } catch (const IOException&) {
-    } catch (const UnauthorizedAccessException&) {
-    }
-}
-
-// The same for the registry and PATH steps, whose refusals are platform failures of their own (a
-// product id the registry refuses included).
-template <class Action>
-void TryRunPlatform(Action&& action) {
-    try {
-        action();
-    } catch (const IOException&) {
-    } catch (const UnauthorizedAccessException&) {
-    } catch (const PlatformException&) {
-    } catch (const SecurityException&) {
-    } catch (const ArgumentException&) {
-    }
 }
 
 std::wstring NewAsideSuffix() {
@@ -311,8 +288,8 @@ void InstallEngine::Run::CopyEntry(EntryReader& reader, const PayloadEntry& entr
     } catch (...) {
         // A partial file is never left behind: it would look installed but is not.
         const std::exception_ptr failure = std::current_exception();
-        TryRun([&] { writer.Close(); });
-        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
+        TryBestEffort([&] { writer.Close(); });
+        TryBestEffort([&] { FileSystem::DeleteFileIfExists(target); });
         std::rethrow_exception(failure);
     }
     MarkWritten(target);
@@ -367,8 +344,8 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
             writer.Close();
         } catch (...) {
             const std::exception_ptr failure = std::current_exception();
-            TryRun([&] { writer.Close(); });
-            TryRun([&] { FileSystem::DeleteFileIfExists(uninstaller); });
+            TryBestEffort([&] { writer.Close(); });
+            TryBestEffort([&] { FileSystem::DeleteFileIfExists(uninstaller); });
             std::rethrow_exception(failure);
         }
     } catch (const IOException&) {
@@ -392,7 +369,7 @@ void InstallEngine::Run::CopySideManifest() {
     } catch (...) {
         // The installed uninstaller reads this file as its manifest: the earlier copy goes back.
         const std::exception_ptr failure = std::current_exception();
-        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
+        TryBestEffort([&] { FileSystem::DeleteFileIfExists(target); });
         RestoreMovedAside(movedBefore);
         std::rethrow_exception(failure);
     }
@@ -436,25 +413,26 @@ void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std:
                                         const std::optional<std::wstring>& arguments) {
     const std::wstring description = manifest_.Tagline ? *manifest_.Tagline : manifest_.ProductName;
     const std::size_t movedBefore = movedAside_.size();
-    std::wstring failure;
-    try {
-        if (FileSystem::FileExists(linkPath) && !WroteFile(linkPath)) MoveAside(linkPath);
-        InstallSteps::Enter(InstallSteps::Link);
-        Shortcut::Create(linkPath, target, Path::GetDirectoryName(target), description, icon, arguments);
-        record_.Shortcuts.push_back(linkPath);
-        engine_.WriteLog(L"Создан ярлык: " + linkPath);
-        return;
-    } catch (const IOException& e) {
-        failure = e.Message();
-    } catch (const UnauthorizedAccessException& e) {
-        failure = e.Message();
-    } catch (const InvalidOperationException& e) {
-        failure = e.Message();
-    }
-    // The run goes on without this link: the earlier one stays where it was, since only a
-    // successful save replaces it.
-    RestoreMovedAside(movedBefore);
-    engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " + failure);
+    // A shell link that cannot be saved fails as an HResultException (an InvalidOperationException).
+    const auto absorbs = [](const std::exception& e) {
+        return IsBestEffortFailure(e) || dynamic_cast<const InvalidOperationException*>(&e) != nullptr;
+    };
+    TryBestEffort(
+        [&] {
+            if (FileSystem::FileExists(linkPath) && !WroteFile(linkPath)) MoveAside(linkPath);
+            InstallSteps::Enter(InstallSteps::Link);
+            Shortcut::Create(linkPath, target, Path::GetDirectoryName(target), description, icon, arguments);
+            record_.Shortcuts.push_back(linkPath);
+            engine_.WriteLog(L"Создан ярлык: " + linkPath);
+        },
+        absorbs,
+        [&](const std::exception& failure) {
+            // The run goes on without this link: the earlier one stays where it was, since only a
+            // successful save replaces it.
+            RestoreMovedAside(movedBefore);
+            engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
+                             MessageOf(failure));
+        });
 }
 
 void InstallEngine::Run::AddToPath() {
@@ -544,7 +522,7 @@ void InstallEngine::Run::RestoreMovedAside(std::size_t kept) {
     while (movedAside_.size() > kept) {
         const MovedAside moved = movedAside_.back();
         movedAside_.pop_back();
-        TryRun([&] {
+        TryBestEffort([&] {
             FileSystem::DeleteFileIfExists(moved.Original);
             FileSystem::MoveFileTo(moved.Aside, moved.Original);
         });
@@ -567,28 +545,32 @@ bool InstallEngine::Run::WroteFile(const std::wstring& path) const {
 void InstallEngine::Run::Rollback() {
     // Only what this run made: the record may also list what the earlier installation left here.
     const std::size_t shortcuts = std::min(madeShortcuts_.value_or(record_.Shortcuts.size()), record_.Shortcuts.size());
-    for (std::size_t i = 0; i < shortcuts; ++i) TryRun([&] { FileSystem::DeleteFileIfExists(record_.Shortcuts[i]); });
-    for (const std::wstring& file : written_) TryRun([&] { FileSystem::DeleteFileIfExists(file); });
+    for (std::size_t i = 0; i < shortcuts; ++i)
+        TryBestEffort([&] { FileSystem::DeleteFileIfExists(record_.Shortcuts[i]); });
+    for (const std::wstring& file : written_) TryBestEffort([&] { FileSystem::DeleteFileIfExists(file); });
     RestoreMovedAside();
     const std::size_t directories =
         std::min(madeDirectories_.value_or(record_.Directories.size()), record_.Directories.size());
     for (const std::wstring& directory : InstallRules::RemovalOrder(
              std::vector<std::wstring>(record_.Directories.begin(), record_.Directories.begin() + directories)))
-        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(Path::Combine(installDir_, directory)); });
+        TryBestEffort([&] { FileSystem::DeleteDirectoryIfEmpty(Path::Combine(installDir_, directory)); });
     if (!recordFolderExisted_)
-        TryRun([&] { FileSystem::DeleteTree(Path::GetDirectoryName(InstallRecord::PathFor(installDir_))); });
+        TryBestEffort([&] { FileSystem::DeleteTree(Path::GetDirectoryName(InstallRecord::PathFor(installDir_))); });
     if (registryWritten_) {
-        TryRunPlatform([&] {
-            if (earlierEntry_)
-                UninstallEntryBackup::Restore(record_.ProductId, record_.PerMachine, *earlierEntry_);
-            else
-                UninstallRegistry::Delete(record_.ProductId, record_.PerMachine);
-        });
+        TryBestEffort(
+            [&] {
+                if (earlierEntry_)
+                    UninstallEntryBackup::Restore(record_.ProductId, record_.PerMachine, *earlierEntry_);
+                else
+                    UninstallRegistry::Delete(record_.ProductId, record_.PerMachine);
+            },
+            IsBestEffortRegistryFailure);
     }
-    if (pathAddedByRun_) TryRunPlatform([&] { PathVariable::Remove(installDir_, options_.PerMachine); });
-    if (madeStartMenuFolder_) TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*madeStartMenuFolder_); });
+    if (pathAddedByRun_)
+        TryBestEffort([&] { PathVariable::Remove(installDir_, options_.PerMachine); }, IsBestEffortRegistryFailure);
+    if (madeStartMenuFolder_) TryBestEffort([&] { FileSystem::DeleteDirectoryIfEmpty(*madeStartMenuFolder_); });
     for (auto it = madeAbove_.rbegin(); it != madeAbove_.rend(); ++it)
-        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*it); });
+        TryBestEffort([&] { FileSystem::DeleteDirectoryIfEmpty(*it); });
 }
 
 void InstallEngine::Run::RollbackAfterLog(const std::wstring& line) {
@@ -603,7 +585,7 @@ void InstallEngine::Run::RollbackAfterLog(const std::wstring& line) {
 
 void InstallEngine::Run::DiscardMovedAside() {
     for (const MovedAside& moved : movedAside_)
-        if (!moved.KeepOnSuccess) TryRun([&] { FileSystem::DeleteFileIfExists(moved.Aside); });
+        if (!moved.KeepOnSuccess) TryBestEffort([&] { FileSystem::DeleteFileIfExists(moved.Aside); });
     movedAside_.clear();
 }
 

@@ -1,11 +1,11 @@
 #include "uninstall_engine.h"
 
 #include <algorithm>
-#include <typeinfo>
 #include <unordered_map>
 #include <utility>
 
 #include "core/common/async.h"
+#include "core/common/best_effort.h"
 #include "core/common/errors.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
@@ -54,10 +54,6 @@ void AnchorToFoundFolder(InstallRecord& record, const std::wstring& foundDir, Un
     record.InstallDir = std::move(found);
 }
 
-bool IsExactlyAccessDenied(const UnauthorizedAccessException& e) {
-    return typeid(e) == typeid(UnauthorizedAccessException);
-}
-
 }  // namespace
 
 // One pass over one record; holds what the steps share.
@@ -79,35 +75,24 @@ private:
     void RemoveRecordFolder();
     void RemoveUserData();
 
-    // Runs one removal step: an input/output failure, or access denied of exactly that kind, is
-    // logged as a skipped step and answers false; anything else ends the run.
+    // Runs one removal step: a failure a best-effort step absorbs is logged as a skipped step and
+    // answers false; anything else ends the run.
     template <class Action>
     bool TryRun(Action&& action, const std::wstring& label) {
-        try {
-            action();
-            return true;
-        } catch (const IOException& e) {
-            Skip(label, e.Message());
-        } catch (const UnauthorizedAccessException& e) {
-            if (!IsExactlyAccessDenied(e)) throw;
-            Skip(label, e.Message());
-        }
-        return false;
+        return TryBestEffort(action, IsBestEffortFailure,
+                             [&](const std::exception& failure) { Skip(label, MessageOf(failure)); });
     }
 
     // As TryRun, but lack of access ends the run with the message: a per-machine installation whose
     // entry or record stayed is not removed, and must not be reported as if it were.
     template <class Action>
     void RunNeedingRights(Action&& action, const std::wstring& label, const wchar_t* noRights) {
-        try {
-            action();
-        } catch (const IOException& e) {
-            Skip(label, e.Message());
-        } catch (const UnauthorizedAccessException& e) {
-            if (!IsExactlyAccessDenied(e)) throw;
-            if (record_.PerMachine) throw UnauthorizedAccessException(std::wstring(noRights) + L" " + e.Message());
-            Skip(label, e.Message());
-        }
+        TryBestEffort(action, IsBestEffortFailure, [&](const std::exception& failure) {
+            const bool accessDenied = dynamic_cast<const UnauthorizedAccessException*>(&failure) != nullptr;
+            if (accessDenied && record_.PerMachine)
+                throw UnauthorizedAccessException(std::wstring(noRights) + L" " + MessageOf(failure));
+            Skip(label, MessageOf(failure));
+        });
     }
 
     // A recorded file that is not there is gone, also when its folder went with it: nothing to

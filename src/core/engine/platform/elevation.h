@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,11 +18,6 @@ namespace Ravenquill::Core::Elevation {
 class ElevatedProcess {
 public:
     explicit ElevatedProcess(void* processHandle) noexcept : handle_(processHandle) {}
-    ~ElevatedProcess();
-    ElevatedProcess(ElevatedProcess&& other) noexcept;
-    ElevatedProcess& operator=(ElevatedProcess&& other) noexcept;
-    ElevatedProcess(const ElevatedProcess&) = delete;
-    ElevatedProcess& operator=(const ElevatedProcess&) = delete;
 
     // Blocks until the process has ended and gives its exit code.
     std::uint32_t WaitForExit() const;
@@ -29,10 +25,15 @@ public:
     [[nodiscard]] bool WaitForExit(std::chrono::milliseconds timeout) const;
     // The exit code once the process has ended, nothing while it runs.
     [[nodiscard]] std::optional<std::uint32_t> ExitCode() const;
-    void* NativeHandle() const noexcept { return handle_; }
+    void* NativeHandle() const noexcept { return handle_.get(); }
 
 private:
-    void* handle_ = nullptr;
+    // Closes the process handle (CloseHandle); declared here so that this header needs no Windows
+    // header.
+    struct HandleCloser {
+        void operator()(void* handle) const noexcept;
+    };
+    std::unique_ptr<void, HandleCloser> handle_;
 };
 
 // Whether this process runs with administrator rights; computed once per process by
