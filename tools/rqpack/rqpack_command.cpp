@@ -10,13 +10,13 @@
 #include "core/common/text.h"
 #include "core/model/file_probe.h"
 #include "core/payload/buffered_read_stream.h"
-#include "core/payload/folder_payload_source.h"
-#include "core/payload/packed_payload_source.h"
-#include "core/payload/zip_payload_source.h"
+#include "core/payload/packed_payload.h"
 #include "extract_path.h"
 #include "file_output.h"
 #include "fs_path.h"
+#include "installer_check.h"
 #include "package_writer.h"
+#include "payload_kind.h"
 
 namespace Ravenquill::Tools {
 namespace {
@@ -29,21 +29,22 @@ const wchar_t* const Usage =
     L"usage: rqpack pack <folder> <out.rqpk> [--block-size N] [--quality Q] [--threads T]\n"
     L"       rqpack list <payload>\n"
     L"       rqpack extract <payload> <folder> [--threads T]\n"
+    L"       rqpack check [--manifest <installer.json>] [--payload <payload>] [--logo <png>]\n"
     L"A payload is a folder, a .zip file, or otherwise an RQPK2 package.\n"
     L"pack: blocks of N bytes (default and most 4194304), Brotli quality Q (default 11), compressed on\n"
     L"T threads (default: one per core; the package's bytes are the same for any T).\n"
     L"extract: blocks decoded on T threads (default: one per core; 1 decodes each block when it is\n"
-    L"written). An option's value may also follow an '=' (--threads=1).";
+    L"written).\n"
+    L"check: what the installer would pass over in silence at run time, as errors (exit code 1): the\n"
+    L"manifest's syntax, kinds, unknown keys and missing product id, name, version or publisher; with\n"
+    L"the payload, names of files that it lacks and components that own none of its files; a payload\n"
+    L"of another kind or without files; a logo that is no PNG the installer decodes or larger than\n"
+    L"1024 pixels a side. Empty folders of a payload folder are warnings.\n"
+    L"An option's value may also follow an '=' (--threads=1).";
 
 struct UsageError {
     std::wstring Message;
 };
-
-std::unique_ptr<PayloadSource> OpenPayload(const std::wstring& path) {
-    if (Detail::DirectoryExists(path)) return std::make_unique<FolderPayloadSource>(path);
-    if (Text::EndsWithIgnoreCase(path, L".zip")) return std::make_unique<ZipPayloadSource>(OpenPayloadFile(path));
-    return std::make_unique<PackedPayloadSource>(OpenPayloadFile(path));
-}
 
 int ParseNumber(const std::wstring& text, const wchar_t* what, long long low, long long high) {
     std::size_t used = 0;
@@ -87,7 +88,12 @@ int Pack(const std::vector<std::wstring>& args, const CommandOutput& output) {
         else
             throw UsageError{L"unknown option " + name};
     }
-    if (!Detail::DirectoryExists(args[1])) throw DirectoryNotFoundException(L"No such folder: " + args[1]);
+    if (!Detail::DirectoryExists(args[1])) {
+        if (Detail::FileExists(args[1]))
+            throw ArgumentException(args[1] + L" is " + DescribeFile(args[1]) +
+                                    L", not a folder: only a folder is packed");
+        throw DirectoryNotFoundException(L"No such folder: " + args[1]);
+    }
     const std::size_t count = WritePackage(args[1], args[2], options);
     output.Out(std::to_wstring(count) + L" files packed into " + args[2]);
     return 0;
@@ -134,6 +140,28 @@ int Extract(const std::vector<std::wstring>& args, const CommandOutput& output) 
     return 0;
 }
 
+int Check(const std::vector<std::wstring>& args, const CommandOutput& output) {
+    InstallerInputs inputs;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const auto [name, value] = TakeOption(args, i);
+        if (name == L"--manifest")
+            inputs.Manifest = value;
+        else if (name == L"--payload")
+            inputs.Payload = value;
+        else if (name == L"--logo")
+            inputs.Logo = value;
+        else
+            throw UsageError{L"unknown option " + name};
+    }
+    if (!inputs.Manifest && !inputs.Payload && !inputs.Logo) throw UsageError{L"check needs something to check"};
+    bool failed = false;
+    for (const CheckFinding& finding : CheckInstallerInputs(inputs)) {
+        output.Err(finding.ToString());
+        failed = failed || finding.IsError;
+    }
+    return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int RunRqpack(const std::vector<std::wstring>& args, const CommandOutput& output) {
@@ -142,6 +170,7 @@ int RunRqpack(const std::vector<std::wstring>& args, const CommandOutput& output
         if (args[0] == L"pack") return Pack(args, output);
         if (args[0] == L"list") return List(args, output);
         if (args[0] == L"extract") return Extract(args, output);
+        if (args[0] == L"check") return Check(args, output);
         throw UsageError{L"unknown command " + args[0]};
     } catch (const UsageError& e) {
         if (!e.Message.empty()) output.Err(L"rqpack: " + e.Message);

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/model/install_manifest.h"
 #include "core/model/install_record.h"
@@ -22,6 +24,35 @@ inline constexpr std::size_t MaxTextBytes = 64 * 1024 * 1024;
 // Absent for text that is not valid JSON for the mapping, and for the literal null.
 std::optional<InstallManifest> ReadManifest(std::wstring_view json);
 std::optional<InstallRecord> ReadRecord(std::wstring_view json);
+
+// A place in a JSON text: 1-based line and column (in characters); line 0 for the whole text.
+struct TextPlace {
+    int Line = 0;
+    int Column = 0;
+    bool operator==(const TextPlace&) const = default;
+};
+
+struct ManifestProblem {
+    TextPlace Place;
+    std::wstring Message;
+    bool operator==(const ManifestProblem&) const = default;
+};
+
+// The strict reading of a manifest for the publisher's build, by the same rules as ReadManifest:
+// where the installer silently falls back to its defaults or skips a key, this names the cause.
+// Errors are a syntax error, a value of the wrong kind (the reading goes on past it to find more),
+// an unknown key (with the nearest known key of its object), a missing, null or blank product id,
+// name, version or publisher, nesting deeper than 64, a root that is no object. Manifest is what
+// ReadManifest gives (absent where it gives nothing); Places holds where each key the text gives
+// stands, by its declared name ("mainExecutable", "components[1]", "components[1].pathPrefix").
+struct ManifestCheck {
+    std::optional<InstallManifest> Manifest;
+    std::vector<ManifestProblem> Errors;
+    std::vector<std::pair<std::wstring, TextPlace>> Places;
+
+    std::optional<TextPlace> PlaceOf(std::wstring_view name) const;
+};
+ManifestCheck CheckManifest(std::wstring_view json);
 
 // The record's JSON text, without the byte-order mark.
 std::wstring WriteRecord(const InstallRecord& record);

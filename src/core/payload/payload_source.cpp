@@ -27,13 +27,13 @@ std::unique_ptr<PayloadSource> PayloadSource::Open() {
     if (const auto package = host.FindEmbeddedResource(L"Ravenquill.Payload.rqpk"))
         return std::make_unique<PackedPayloadSource>(std::make_unique<MemoryReadStream>(*package));
     if (const auto zip = host.FindEmbeddedResource(L"Ravenquill.Payload.zip"))
-        return std::make_unique<ZipPayloadSource>(std::make_unique<MemoryReadStream>(*zip));
+        return std::make_unique<ZipPayloadSource>(std::make_unique<MemoryReadStream>(*zip), L"Ravenquill.Payload.zip");
 
     const std::wstring directory = ExecutableDirectory();
     if (const std::wstring path = Path::Combine(directory, L"payload.rqpk"); FileSystem::FileExists(path))
         return std::make_unique<PackedPayloadSource>(OpenPayloadFile(path));
     if (const std::wstring path = Path::Combine(directory, L"payload.zip"); FileSystem::FileExists(path))
-        return std::make_unique<ZipPayloadSource>(OpenPayloadFile(path));
+        return std::make_unique<ZipPayloadSource>(OpenPayloadFile(path), path);
     if (const std::wstring path = Path::Combine(directory, L"payload"); FileSystem::DirectoryExists(path))
         return std::make_unique<FolderPayloadSource>(path);
     return nullptr;

@@ -101,6 +101,27 @@ struct ZipPayloadSource::Archive {
 
 namespace {
 
+// Why the zip layer could not open an archive, in the installer's words. A cut archive has lost
+// its directory at the end and reads as no archive at all.
+std::wstring OpenFailureReason(zip_error_t* error) {
+    switch (zip_error_code_zip(error)) {
+        case ZIP_ER_NOZIP:
+            return L"это не zip-архив, или архив обрезан";
+        case ZIP_ER_INCONS:
+            return L"оглавление архива повреждено";
+        case ZIP_ER_MULTIDISK:
+            return L"многотомные архивы не поддерживаются";
+        case ZIP_ER_MEMORY:
+            return L"недостаточно памяти";
+        case ZIP_ER_READ:
+        case ZIP_ER_SEEK:
+            return L"архив не читается";
+        default:
+            return L"ошибка zip " + std::to_wstring(zip_error_code_zip(error)) + L" (" +
+                   Text::FromUtf8(zip_error_strerror(error)) + L")";
+    }
+}
+
 // Directory entries have an empty name part. Archives not made on Unix may also use '\' and ':'.
 bool IsDirectoryName(std::wstring_view fullName, bool madeOnUnix) {
     const std::size_t cut = madeOnUnix ? fullName.rfind(L'/') : fullName.find_last_of(L"/\\:");
@@ -144,7 +165,8 @@ std::unique_ptr<ReadStream> OpenZipEntry(const std::shared_ptr<ZipPayloadSource:
 
 }  // namespace
 
-ZipPayloadSource::ZipPayloadSource(std::unique_ptr<ReadStream> stream) : archive_(std::make_shared<Archive>()) {
+ZipPayloadSource::ZipPayloadSource(std::unique_ptr<ReadStream> stream, std::wstring_view name)
+    : archive_(std::make_shared<Archive>()) {
     archive_->Stream = MakeSeekable(std::move(stream));
     zip_source_t* source = zip_source_function_create(&Archive::Callback, archive_.get(), &archive_->Error);
     if (source == nullptr) archive_->Fail(&archive_->Error);
@@ -153,8 +175,10 @@ ZipPayloadSource::ZipPayloadSource(std::unique_ptr<ReadStream> stream) : archive
     archive_->Handle = zip_open_from_source(source, ZIP_RDONLY, &openError);
     if (archive_->Handle == nullptr) {
         zip_source_free(source);
-        const std::wstring message = Text::FromUtf8(zip_error_strerror(&openError));
+        const std::wstring archive = name.empty() ? L"zip-архив" : L"архив «" + std::wstring(name) + L"»";
+        const std::wstring message = L"Не удаётся открыть " + archive + L": " + OpenFailureReason(&openError) + L".";
         zip_error_fini(&openError);
+        // A failure of our own stream (a read error of the file) is reported as the platform words it.
         if (archive_->StreamError) std::rethrow_exception(archive_->StreamError);
         throw InvalidDataException(message);
     }

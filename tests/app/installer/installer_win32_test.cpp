@@ -94,6 +94,14 @@ protected:
     fs::path Target() const { return sandbox_.Target(); }
     std::wstring DirArgument(const fs::path& target) const { return L"--dir=" + target.wstring(); }
     fs::path LogPath() const { return fs::temp_directory_path() / L"Ravenquill-RQInstallerTest.log"; }
+    // The silent run's last log line, without its line end.
+    std::string LastLogLine() const {
+        std::string log = ReadText(LogPath());
+        EXPECT_TRUE(log.ends_with("\r\n")) << log;
+        if (log.ends_with("\r\n")) log.resize(log.size() - 2);
+        const std::size_t before = log.rfind("\r\n");
+        return before == std::string::npos ? log : log.substr(before + 2);
+    }
     fs::path UserData() const { return KnownFolderDir(FileSystem::KnownFolder::RoamingAppData) / L"RQ Installer Test"; }
     bool StartMenuLink(const std::wstring& name) const { return fs::exists(sandbox_.StartMenuFolder() / name); }
 
@@ -526,16 +534,28 @@ TEST_F(InstallerTest, DamagedPackageEndsWithOneLogsTheReadersMessageAndLeavesNot
         const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
         EXPECT_EQ(finished.ExitCode, 1u);
         EXPECT_EQ(sandbox_.Snapshot(), before);
-        std::string log = ReadText(LogPath());
-        ASSERT_TRUE(log.ends_with("\r\n")) << log;
-        log.resize(log.size() - 2);
-        const std::string last = log.substr(log.rfind("\r\n") + 2);
+        const std::string last = LastLogLine();
         const std::string expected = c.LastLine;
         if (expected.ends_with("..."))
             EXPECT_EQ(last.rfind(expected.substr(0, expected.size() - 3), 0), 0u) << last;
         else
             EXPECT_EQ(last, expected);
     }
+}
+
+TEST_F(InstallerTest, ACutZipEndsWithOneAndNamesThePayloadInRussian) {
+    const fs::path setup = PlacePlainWithSideManifest();
+    const std::string zip = ReadText(Fixtures() / "payload.zip");
+    WriteText(sandbox_.Setup() / "payload.zip", zip.substr(0, zip.size() / 2));
+    const MachineState before = sandbox_.Snapshot();
+
+    const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
+    EXPECT_EQ(finished.ExitCode, 1u);
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+    const std::string last = LastLogLine();
+    EXPECT_TRUE(last.starts_with(Text::ToUtf8(L"ОШИБКА: Не удаётся открыть архив «")) &&
+                last.ends_with(Text::ToUtf8(L"\\payload.zip»: это не zip-архив, или архив обрезан.")))
+        << last;
 }
 
 TEST_F(InstallerTest, UsageTextReachesARedirectedStandardOutput) {

@@ -185,5 +185,25 @@ TEST_F(PayloadSourceOpen, TheChoiceIsFinalEvenWhenItFails) {
     }
 }
 
+// A zip that cannot be opened is named in the message, side file by its path and the embedded one
+// by its resource name, in the installer's language rather than the zip layer's.
+TEST_F(PayloadSourceOpen, AZipThatCannotBeOpenedIsNamedInRussian) {
+    const std::vector<std::byte> cut(zip.begin(), zip.begin() + static_cast<std::ptrdiff_t>(zip.size() / 2));
+    const auto failure = [&] {
+        ScopedHost scoped(host);
+        try {
+            PayloadSource::Open();
+        } catch (const InvalidDataException& e) {
+            return e.Message();
+        }
+        return std::wstring(L"(opened)");
+    };
+    folder.Write("payload.zip", cut);
+    EXPECT_EQ(failure(),
+              L"Не удаётся открыть архив «" + folder.Path("payload.zip") + L"»: это не zip-архив, или архив обрезан.");
+    host.Embed(L"Ravenquill.Payload.zip", Bytes("PK\x05\x06 and nothing else"));
+    EXPECT_EQ(failure(), L"Не удаётся открыть архив «Ravenquill.Payload.zip»: это не zip-архив, или архив обрезан.");
+}
+
 }  // namespace
 }  // namespace Ravenquill::Core
