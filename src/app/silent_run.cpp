@@ -69,8 +69,8 @@ int Install(const std::shared_ptr<const Core::InstallManifest>& manifest, const 
     Core::InstallEngine::ThrowIfProductIdUnusable(*manifest);
     const Core::PayloadSummary summary = engines.LoadPayloadSummary(*manifest);
     // An update goes where the earlier installation is, unless the command line says otherwise.
-    const Shell::Settings settings =
-        Shell::Settings::FromOptions(manifest, options, summary, engines.FindEarlierInstallations(manifest->ProductId));
+    const Shell::Settings settings = Shell::Settings::FromOptions(
+        manifest, options, summary, engines.FindEarlierInstallations(manifest->ProductId), engines.IsAdministrator());
     if (Shell::MustRelaunchElevated(settings, options, engines)) {
         session.Log(L"Требуются права администратора — перезапуск с повышением прав");
         // The elevated copy appends its own lines to the same log; nothing is written here meanwhile.

@@ -4,7 +4,6 @@
 
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
-#include "core/engine/platform/elevation.h"
 #include "page_fixture.h"
 #include "pages/welcome_page.h"
 
@@ -45,7 +44,6 @@ struct OptionsFixture : PageFixture {
         : PageFixture(std::move(manifest), std::move(payload)) {
         Wizard->Show(Page);
     }
-    Core::Elevation::ScopedAdministratorTest rights{[] { return false; }};
     std::shared_ptr<OptionsPage> Page = std::make_shared<OptionsPage>(*Wizard);
 
     Testing::RecordingCanvas Draw(Ui::Input input = Ui::Input::Inert()) { return Testing::DrawFrame(*Page, input); }
@@ -299,7 +297,6 @@ TEST(OptionsPage, FreeSpaceOfTheDirectorysDriveOrADash) {
 }
 
 TEST(OptionsPage, AnUpdateShowsTheEarlierInstallationsFolder) {
-    Core::Elevation::ScopedAdministratorTest rights{[] { return false; }};
     PageFixture f(Testing::PageManifest(), Testing::PayloadOf(2048, 3),
                   Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.0", false});
     auto page = std::make_shared<OptionsPage>(*f.Wizard);
@@ -373,7 +370,7 @@ TEST(OptionsPage, ScopeCardsSwitchTheScopeAndTheAdministratorNote) {
     EXPECT_FALSE(f.Wizard->Settings.PerMachine);
     EXPECT_EQ(f.Draw().TextCall(note), std::nullopt);
 
-    Core::Elevation::ScopedAdministratorTest admin([] { return true; });
+    f.Wizard->Settings.Administrator = true;
     f.Wizard->Settings.PerMachine = true;
     const auto asAdmin = f.Draw();
     EXPECT_TRUE(asAdmin.TextCall(L"Права администратора не требуются").has_value());

@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "core/engine/platform/elevation.h"
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
 #include "support/fake_engines.h"
@@ -18,7 +17,6 @@ using Testing::FakePage;
 using Testing::RecordingCanvas;
 
 struct FrameFixture : ::testing::Test {
-    Core::Elevation::ScopedAdministratorTest rights{[] { return false; }};
     std::shared_ptr<ShellState> state = [] {
         auto s = std::make_shared<ShellState>();
         s->SetSteps({{1, L"Начало"}, {2, L"Готово"}});

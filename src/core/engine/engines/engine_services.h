@@ -56,6 +56,10 @@ public:
     virtual std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
                                                               const std::optional<std::wstring>& explicitDir) = 0;
 
+    // Whether this process runs with administrator rights (Elevation::IsAdministrator, asked of the
+    // machine once per process). The wizard's and the silent run's settings take it when they are
+    // made.
+    virtual bool IsAdministrator() = 0;
     // Elevation::RequiresElevation (the write probe).
     virtual bool RequiresElevation(const std::wstring& installDir) = 0;
     // Elevation::RelaunchElevated: the started copy, or none when the consent prompt was declined,

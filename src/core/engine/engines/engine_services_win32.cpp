@@ -43,6 +43,8 @@ public:
         return UninstallEngine::FindInstallation(manifest, explicitDir);
     }
 
+    bool IsAdministrator() override { return Elevation::IsAdministrator(); }
+
     bool RequiresElevation(const std::wstring& installDir) override { return Elevation::RequiresElevation(installDir); }
 
     std::unique_ptr<ElevatedCopy> RelaunchElevated(std::span<const std::wstring> arguments) override {

@@ -107,21 +107,22 @@ std::optional<std::wstring> FindExistingAncestor(const std::wstring& path) {
     return FindExistingAncestor(Path::GetFullPath(path), FileSystem::DirectoryExists);
 }
 
-bool RequiresElevation(const std::wstring& targetDir) {
-    if (IsAdministrator()) return false;
+bool RequiresElevation(const std::wstring& targetDir) { return !IsAdministrator() && !IsWritableTarget(targetDir); }
+
+bool IsWritableTarget(const std::wstring& targetDir) {
     try {
         const std::optional<std::wstring> dir = FindExistingAncestor(targetDir);
-        if (!dir) return true;
+        if (!dir) return false;
         WriteProbe(*dir);
-        return false;
+        return true;
     } catch (const UnauthorizedAccessException&) {
-        return true;
+        return false;
     } catch (const IOException&) {
-        return true;
+        return false;
     } catch (const NotSupportedException&) {
-        return true;
+        return false;
     } catch (const ArgumentException&) {
-        return true;
+        return false;
     }
 }
 
