@@ -14,7 +14,9 @@ LogFile::LogFile(const std::wstring& path) : file_(path) {
 }
 
 void LogFile::WriteLine(const std::wstring& line) {
-    const std::string bytes = Text::ToUtf8(line) + "\r\n";
+    // A message is one line whatever it quotes (a manifest's text, a platform's words): a line
+    // break or a terminal's escape in it would forge lines of its own.
+    const std::string bytes = Text::ToUtf8(Text::EscapeControls(line)) + "\r\n";
     file_.Append(std::as_bytes(std::span(bytes)));
 }
 

@@ -98,7 +98,7 @@ int Uninstall(const Core::InstallManifest& manifest, const Core::CommandLineOpti
     }
     const Core::EngineEvents events = LogOnly(session);
     RunOnThreadPool([&] { engines.Uninstall(found->Record, options.KeepData, events, {}); });
-    engines.ScheduleSelfDelete(found->InstallDir);
+    engines.ScheduleSelfDelete(*found);
     return ExitSuccess;
 }
 
@@ -107,8 +107,9 @@ int Uninstall(const Core::InstallManifest& manifest, const Core::CommandLineOpti
 std::wstring LogFileName(const Core::InstallManifest& manifest) {
     // An id that is no file name is refused by the installation, and the refusal is logged: the
     // log must still be one file in the temporary folder, never one that a '/' or a ".." step
-    // puts elsewhere.
-    return L"Ravenquill-" + Core::InstallRules::ToFileNamePart(manifest.ProductId) + L".log";
+    // puts elsewhere, nor one whose name is too long to be made (cut as a name kept aside is).
+    return Core::InstallRules::AsideName(L"Ravenquill-" + Core::InstallRules::ToFileNamePart(manifest.ProductId),
+                                         L".log");
 }
 
 std::wstring HeaderLine(const Core::OffsetDateTime& now) {

@@ -39,6 +39,9 @@ int ShowWizard(ManifestPtr manifest, const Core::CommandLineOptions& options) {
         }
         throw;
     }
+    // A removal done in the window leaves its running uninstaller behind; this process ends right
+    // after, before the self-deletion's wait is over.
+    wizard->WindowClosed();
     if (window->RunsWereLive()) {
         // The same for a plain close: the process ends here, before anything of them is destroyed.
         EndProcess(result);

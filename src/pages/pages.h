@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/engine/engines/uninstall_engine.h"
 #include "core/model/install_record.h"
 #include "shell/page.h"
 #include "shell/wizard.h"
@@ -19,8 +20,8 @@ std::shared_ptr<Shell::IPage> MakeUninstallPage(Shell::Wizard& wizard);
 
 // A live installation run (the wizard's progress-page factory).
 std::shared_ptr<Shell::IPage> MakeInstallProgressPage(Shell::Wizard& wizard);
-// A live removal of the installation that the record describes.
-std::shared_ptr<Shell::IPage> MakeUninstallProgressPage(Shell::Wizard& wizard, Core::InstallRecord target);
+// A live removal of the installation found on this machine.
+std::shared_ptr<Shell::IPage> MakeUninstallProgressPage(Shell::Wizard& wizard, Core::FoundInstallation target);
 // The screenshot mode's progress page: a fixed preview state that never starts a run.
 std::shared_ptr<Shell::IPage> MakePreviewProgressPage(Shell::Wizard& wizard);
 

@@ -78,7 +78,7 @@ std::wstring PercentText(double percent) { return FormatDecimals(std::round(perc
 }  // namespace
 
 std::shared_ptr<ProgressPage> ProgressPage::Create(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
-                                                   std::optional<Core::InstallRecord> uninstallTarget) {
+                                                   std::optional<Core::FoundInstallation> uninstallTarget) {
     return std::make_shared<ProgressPage>(Passkey{}, wizard, std::move(engines), true, std::move(uninstallTarget));
 }
 
@@ -87,7 +87,7 @@ std::shared_ptr<ProgressPage> ProgressPage::CreatePreview(Shell::Wizard& wizard)
 }
 
 ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines, bool live,
-                           std::optional<Core::InstallRecord> uninstallTarget)
+                           std::optional<Core::FoundInstallation> uninstallTarget)
     : wizard_(wizard),
       theme_(wizard.Theme),
       uninstall_(uninstallTarget.has_value()),
@@ -196,7 +196,7 @@ std::shared_ptr<Shell::IPage> MakeInstallProgressPage(Shell::Wizard& wizard) {
     return ProgressPage::Create(wizard, wizard.Engines, std::nullopt);
 }
 
-std::shared_ptr<Shell::IPage> MakeUninstallProgressPage(Shell::Wizard& wizard, Core::InstallRecord target) {
+std::shared_ptr<Shell::IPage> MakeUninstallProgressPage(Shell::Wizard& wizard, Core::FoundInstallation target) {
     return ProgressPage::Create(wizard, wizard.Engines, std::move(target));
 }
 

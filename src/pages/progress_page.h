@@ -28,12 +28,12 @@ class ProgressPage final : public Shell::IPage, public std::enable_shared_from_t
 public:
     // A live installation (no target) or removal of the target, run with these engines.
     static std::shared_ptr<ProgressPage> Create(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
-                                                std::optional<Core::InstallRecord> uninstallTarget);
+                                                std::optional<Core::FoundInstallation> uninstallTarget);
     // The screenshot mode's page: 46 % into copying "resources\app.asar"; it never runs.
     static std::shared_ptr<ProgressPage> CreatePreview(Shell::Wizard& wizard);
 
     ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines, bool live,
-                 std::optional<Core::InstallRecord> uninstallTarget);
+                 std::optional<Core::FoundInstallation> uninstallTarget);
 
     // The step rail's "Установка" or "Удаление": the step before the last.
     int Step() const override;

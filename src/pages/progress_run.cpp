@@ -77,16 +77,19 @@ RunOutcome ProgressRun::Install(const Core::InstallOptions& options) {
     });
 }
 
-RunOutcome ProgressRun::Uninstall(const Core::InstallRecord& target, bool keepUserData) {
+RunOutcome ProgressRun::Uninstall(const Core::FoundInstallation& target, bool keepUserData) {
     return Routed(RunResult::UninstallCancelled, [&]() -> RunOutcome {
         // The uninstall page promises to offer closing the application: a program still running
         // from the directory would keep its files, and the removal would skip them silently.
-        if (!EnsureNothingRunsFrom(target.InstallDir,
+        if (!EnsureNothingRunsFrom(target.Record.InstallDir,
                                    L"Удаление не может завершиться, пока приложение работает. "
                                    L"Закройте его, чтобы продолжить."))
             return {RunResult::UninstallCancelled};
-        engines_.Uninstall(target, keepUserData, Events(), token_);
-        return {RunResult::Uninstalled, target};
+        engines_.Uninstall(target.Record, keepUserData, Events(), token_);
+        // The uninstaller that runs this window cannot delete itself: as after a silent removal, a
+        // command processor does once this process has ended.
+        wizard_.ScheduleSelfDeleteOnClose(target);
+        return {RunResult::Uninstalled, target.Record};
     });
 }
 

@@ -76,9 +76,10 @@ public:
 
     // The install run: programs running from the target first, then the engine. Never throws.
     RunOutcome Install(const Core::InstallOptions& options);
-    // The uninstall run: programs running from the installation first, then the engine. Never
-    // throws.
-    RunOutcome Uninstall(const Core::InstallRecord& target, bool keepUserData);
+    // The uninstall run: programs running from the installation first, then the engine; once it
+    // has succeeded, the self-deletion of what is left (the running uninstaller, the folder) waits
+    // for the window to close. Never throws.
+    RunOutcome Uninstall(const Core::FoundInstallation& target, bool keepUserData);
 
     // True when nothing runs from the directory, or the user had every such program closed.
     bool EnsureNothingRunsFrom(const std::wstring& directory, const std::wstring& message);

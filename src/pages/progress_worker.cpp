@@ -26,7 +26,7 @@ std::optional<std::wstring> FailureOf(Step&& step) noexcept {
 }  // namespace
 
 ProgressWorker::ProgressWorker(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
-                               std::optional<Core::InstallRecord> uninstallTarget)
+                               std::optional<Core::FoundInstallation> uninstallTarget)
     : wizard_(wizard), engines_(std::move(engines)), uninstallTarget_(std::move(uninstallTarget)), runs_(wizard.Runs) {}
 
 void ProgressWorker::Start(std::shared_ptr<const void> owner) {

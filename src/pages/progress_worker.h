@@ -37,7 +37,7 @@ public:
 
     // A removal of the target, or an installation with the wizard's settings when there is none.
     ProgressWorker(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
-                   std::optional<Core::InstallRecord> uninstallTarget);
+                   std::optional<Core::FoundInstallation> uninstallTarget);
 
     // On the UI thread, once however often it is called: reads what the run needs of the wizard and
     // starts the worker, which holds the owner (the page this worker belongs to) until it has shown
@@ -63,7 +63,7 @@ private:
 
     Shell::Wizard& wizard_;
     const std::shared_ptr<Core::EngineServices> engines_;
-    const std::optional<Core::InstallRecord> uninstallTarget_;
+    const std::optional<Core::FoundInstallation> uninstallTarget_;
     std::stop_source cancel_;
     // The wizard's registry, held so that the worker's last act (Finish, which may let a closing
     // window end the process) never reaches through a wizard that is already gone.

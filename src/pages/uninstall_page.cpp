@@ -62,6 +62,7 @@ UninstallPage::UninstallPage(Shell::Wizard& wizard, std::shared_ptr<Core::Engine
     : wizard_(wizard), theme_(wizard.Theme), engines_(std::move(engines)) {
     if (auto found = engines_->FindInstallation(*wizard_.Manifest, wizard_.Options.InstallDir)) {
         record_ = std::move(found->Record);
+        foundIn_ = std::move(found->InstallDir);
         running_ = engines_->FindProcessesInDirectory(record_->InstallDir);
     }
 }
@@ -138,7 +139,7 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     const Layout::FooterButtons footer = Layout::LayoutFooterButtons(canvas, widgets, c, RemoveLabel, CancelLabel);
     if (widgets.TextButton(footer.Secondary, CancelLabel)) wizard_.RequestClose();
     if (widgets.PrimaryButton(footer.Primary, RemoveLabel, record_.has_value()))
-        wizard_.Show(ProgressPage::Create(wizard_, engines_, *record_));
+        wizard_.Show(ProgressPage::Create(wizard_, engines_, Core::FoundInstallation{*record_, foundIn_}));
 }
 
 std::shared_ptr<Shell::IPage> MakeUninstallPage(Shell::Wizard& wizard) {

@@ -27,6 +27,8 @@ public:
     void Draw(Ui::Canvas& canvas, Ui::Input& input) override;
 
     const std::optional<Core::InstallRecord>& Record() const noexcept { return record_; }
+    // The folder the record was found in, as the search spelled it; empty without a record.
+    const std::wstring& FoundIn() const noexcept { return foundIn_; }
     const std::vector<Core::LockingProcess>& Running() const noexcept { return running_; }
 
 private:
@@ -34,6 +36,7 @@ private:
     const Ui::Theme theme_;
     const std::shared_ptr<Core::EngineServices> engines_;
     std::optional<Core::InstallRecord> record_;
+    std::wstring foundIn_;
     std::vector<Core::LockingProcess> running_;
 };
 

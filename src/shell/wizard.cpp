@@ -43,6 +43,15 @@ void Wizard::CloseDialog() {
     RequestRedraw();
 }
 
+void Wizard::ScheduleSelfDeleteOnClose(Core::FoundInstallation removed) {
+    selfDelete_.store(std::make_shared<const Core::FoundInstallation>(std::move(removed)));
+}
+
+void Wizard::WindowClosed() {
+    if (const std::shared_ptr<const Core::FoundInstallation> removed = selfDelete_.exchange(nullptr))
+        Engines->ScheduleSelfDelete(*removed);
+}
+
 void Wizard::BeginInstall() {
     if (!MakeProgressPage) throw InvalidOperationException(L"The wizard has no progress page to show.");
     if (!MustRelaunchElevated(Settings, Options, *Engines)) {

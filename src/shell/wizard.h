@@ -78,9 +78,18 @@ public:
     // or an elevated relaunch (and then closing), or the per-user offer when elevation was refused.
     void BeginInstall();
 
+    // After a removal that succeeded, from any thread: what is left of the installation (the
+    // running uninstaller, its folder, the empty folders made above it) goes once the window has
+    // closed, by the same self-deletion as after a silent removal.
+    void ScheduleSelfDeleteOnClose(Core::FoundInstallation removed);
+    // On the UI thread, once the window has closed and its runs have ended: starts the
+    // self-deletion asked for, if any, once.
+    void WindowClosed();
+
 private:
     std::atomic<std::shared_ptr<IPage>> page_;
     std::atomic<std::shared_ptr<Shell::Dialog>> dialog_;
+    std::atomic<std::shared_ptr<const Core::FoundInstallation>> selfDelete_;
 };
 
 }  // namespace Ravenquill::Shell

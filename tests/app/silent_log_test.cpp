@@ -50,6 +50,14 @@ TEST_F(SilentLogFileTest, NewFileGetsByteOrderMarkAndCrLfLines) {
     EXPECT_EQ(Content(), Bom + "--- 2025-03-14 09:26:53 ---\r\nКопирование файлов\r\n\r\n");
 }
 
+TEST_F(SilentLogFileTest, ControlCharactersOfALineAreEscapedSoItStaysOneLine) {
+    {
+        LogFile log(LogPath());
+        log.WriteLine(L"ОШИБКА: «Quill\r\n--- forged ---\x1B[2J»");
+    }
+    EXPECT_EQ(Content(), Bom + "ОШИБКА: «Quill\\u000D\\u000A--- forged ---\\u001B[2J»\r\n");
+}
+
 TEST_F(SilentLogFileTest, SecondRunAppendsWithoutAnotherMark) {
     {
         LogFile log(LogPath());

@@ -76,8 +76,10 @@ public:
             journal.push_back(L"[uninstall " + record.InstallDir + (keepData ? L" keep" : L"") + L"]");
             uninstallRun(events.Log);
         };
-        engines.OnScheduleSelfDelete = [this](const std::wstring& installDir) {
-            journal.push_back(L"[self-delete " + installDir + L"]");
+        engines.OnScheduleSelfDelete = [this](const Core::FoundInstallation& found) {
+            std::wstring parents;
+            for (const std::wstring& parent : found.Record.ParentDirectories) parents += L" " + parent;
+            journal.push_back(L"[self-delete " + found.InstallDir + parents + L"]");
         };
     }
 
@@ -148,6 +150,10 @@ TEST(SilentRunLog, TheLogsNameStaysOneFileNameWhateverTheProductId) {
         {L"tab\there", L"Ravenquill-tab_here.log"},
         {L"..", L"Ravenquill-...log"},
         {L"dot.", L"Ravenquill-dot..log"},
+        // Cut to one name's 255 units, so that even an id too long to install has its refusal logged.
+        {std::wstring(240, L'q'), L"Ravenquill-" + std::wstring(240, L'q') + L".log"},
+        {std::wstring(300, L'q'), L"Ravenquill-" + std::wstring(240, L'q') + L".log"},
+        {std::wstring(239, L'q') + L"\xD83D\xDE00", L"Ravenquill-" + std::wstring(239, L'q') + L".log"},
     };
     for (const Case& c : cases) {
         InstallManifest manifest;
@@ -435,6 +441,17 @@ TEST(SilentRunUninstall, Outcomes) {
          completes,
          0,
          {L"[uninstall C:\\Apps\\Quill]", L"Удаление завершено", L"[self-delete C:\\Apps\\Quill]"}},
+        // The folders the installation made above its own go after it, when they are empty.
+        {"folders made above",
+         {L"/S", L"--uninstall"},
+         [] {
+             Core::FoundInstallation found = Found(L"C:\\Vendor\\Quill");
+             found.Record.ParentDirectories = {L"C:\\Vendor"};
+             return found;
+         }(),
+         completes,
+         0,
+         {L"[uninstall C:\\Vendor\\Quill]", L"Удаление завершено", L"[self-delete C:\\Vendor\\Quill C:\\Vendor]"}},
         {"keep data",
          {L"/S", L"--uninstall", L"--keep-data"},
          Found(L"C:\\Apps\\Quill"),

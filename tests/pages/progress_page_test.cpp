@@ -223,8 +223,8 @@ TEST_F(ProgressPageTest, TheHeadingNamesWhatTheRunDoes) {
         SCOPED_TRACE(c.name);
         auto wizard = MakeWizard(c.existing ? std::optional(Core::UninstallRegistry::InstalledEntry{L"C:\\Q", L"3.0"})
                                             : std::nullopt);
-        auto page =
-            ProgressPage::Create(*wizard, engines_, c.uninstall ? std::optional(Core::InstallRecord{}) : std::nullopt);
+        auto page = ProgressPage::Create(*wizard, engines_,
+                                         c.uninstall ? std::optional(Core::FoundInstallation{}) : std::nullopt);
         const auto texts = TextsOf(*page);
         ASSERT_GE(texts.size(), 2u);
         EXPECT_EQ(texts[0], c.title);
@@ -335,7 +335,7 @@ TEST_F(ProgressPageTest, CancelPressedTwiceCancelsOnceAndTheDetailKeepsFollowing
 
 TEST_F(ProgressPageTest, ACancelledRemovalEndsOnTheRemovalsOwnCancelledPage) {
     wizard_->Options.KeepData = true;
-    auto page = MakeUninstallProgressPage(*wizard_, Core::InstallRecord{.ProductName = L"Quillpad"});
+    auto page = MakeUninstallProgressPage(*wizard_, {Core::InstallRecord{.ProductName = L"Quillpad"}, L""});
     Draw(*page);
     Draw(*page, ClickAt(CancelButton));
     const auto texts = ResultTexts(page);

@@ -47,6 +47,9 @@ Core::InstallRecord TargetRecord() {
     return record;
 }
 
+// The installation as the uninstall page found it, in the folder its uninstaller runs from.
+Core::FoundInstallation Target() { return {TargetRecord(), L"C:\\Apps\\Quillpad"}; }
+
 std::vector<LockingProcess> TwoPrograms() { return {{101, L"quillpad", true}, {202, L"helper", true}}; }
 
 class ProgressRunTest : public PageFixture {
@@ -65,7 +68,7 @@ protected:
     std::future<RunOutcome> StartUninstall(bool keepUserData = false) {
         return std::async(std::launch::async, [this, keepUserData] {
             worker_ = std::this_thread::get_id();
-            return run_.Uninstall(TargetRecord(), keepUserData);
+            return run_.Uninstall(Target(), keepUserData);
         });
     }
 
@@ -113,10 +116,21 @@ TEST_F(ProgressRunTest, EachEndOfARunIsRoutedToItsResult) {
             return record;
         };
         engines_->OnUninstall = [&](auto&, bool, auto&, auto) { c.engineEnd(); };
+        const std::size_t selfDeletesBefore = engines_->Recorded().SelfDeletes.size();
         auto run = c.uninstall ? StartUninstall() : StartInstall();
         const RunOutcome outcome = End(run);
         EXPECT_EQ(outcome.Result, c.expected);
         EXPECT_EQ(outcome.Message, c.message);
+        // Only a removal that succeeded leaves its uninstaller and folder to the self-deletion,
+        // which starts when the window has closed, as this process then ends.
+        EXPECT_EQ(engines_->Recorded().SelfDeletes.size(), selfDeletesBefore);
+        wizard_->WindowClosed();
+        wizard_->WindowClosed();
+        const std::vector<std::wstring> selfDeletes = engines_->Recorded().SelfDeletes;
+        EXPECT_EQ(selfDeletes.size() - selfDeletesBefore, c.expected == RunResult::Uninstalled ? 1u : 0u);
+        if (c.expected == RunResult::Uninstalled) {
+            EXPECT_EQ(selfDeletes.back(), L"C:\\Apps\\Quillpad");
+        }
         if (c.expected == RunResult::Installed) {
             ASSERT_TRUE(outcome.Record);
             EXPECT_EQ(outcome.Record->Version, L"3.1.0");

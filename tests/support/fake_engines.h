@@ -59,7 +59,7 @@ public:
     };
     UninstallBehaviour OnUninstall = [](const Core::InstallRecord&, bool, const Core::EngineEvents&,
                                         CancellationToken) {};
-    std::function<void(const std::wstring&)> OnScheduleSelfDelete = [](const std::wstring&) {};
+    std::function<void(const Core::FoundInstallation&)> OnScheduleSelfDelete = [](const Core::FoundInstallation&) {};
     CloseBehaviour OnClose = [](const std::vector<Core::LockingProcess>&, CancellationToken) {
         return std::vector<Core::LockingProcess>{};
     };
@@ -85,6 +85,7 @@ public:
         std::vector<std::vector<Core::LockingProcess>> Closed;
         std::vector<std::thread::id> CloseThreads;
         std::optional<std::thread::id> EngineThread;
+        // The folder of each self-deletion asked for.
         std::vector<std::wstring> SelfDeletes;
     };
     Calls Recorded() const {
@@ -156,12 +157,12 @@ public:
         OnUninstall(record, keepUserData, events, token);
     }
 
-    void ScheduleSelfDelete(const std::wstring& installDir) override {
+    void ScheduleSelfDelete(const Core::FoundInstallation& found) override {
         {
             std::lock_guard lock(mutex_);
-            calls_.SelfDeletes.push_back(installDir);
+            calls_.SelfDeletes.push_back(found.InstallDir);
         }
-        OnScheduleSelfDelete(installDir);
+        OnScheduleSelfDelete(found);
     }
 
     std::vector<Core::LockingProcess> FindProcessesInDirectory(const std::wstring& directory) override {

@@ -43,7 +43,7 @@ public:
                    CancellationToken token) override {
         machine_->Uninstall(record, keepUserData, events, std::move(token));
     }
-    void ScheduleSelfDelete(const std::wstring& installDir) override { machine_->ScheduleSelfDelete(installDir); }
+    void ScheduleSelfDelete(const Core::FoundInstallation& found) override { machine_->ScheduleSelfDelete(found); }
     std::vector<Core::LockingProcess> FindProcessesInDirectory(const std::wstring& directory) override {
         return machine_->FindProcessesInDirectory(directory);
     }

@@ -220,6 +220,22 @@ bool IsWellFormedUtf16(std::wstring_view s) noexcept {
     return true;
 }
 
+std::wstring EscapeControls(std::wstring_view s) {
+    static constexpr wchar_t Hex[] = L"0123456789ABCDEF";
+    std::wstring out;
+    out.reserve(s.size());
+    for (const wchar_t c : s) {
+        const auto unit = static_cast<std::uint32_t>(c) & 0xFFFF;
+        if (unit >= 0x20 && (unit < 0x7F || unit > 0x9F)) {
+            out += c;
+            continue;
+        }
+        out += L"\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out += Hex[(unit >> shift) & 0xF];
+    }
+    return out;
+}
+
 std::vector<std::wstring> Split(std::wstring_view s, wchar_t separator) {
     std::vector<std::wstring> pieces;
     std::size_t start = 0;

@@ -38,4 +38,8 @@ bool IsWellFormedUtf16(std::wstring_view s) noexcept;
 // Splits at every occurrence of the separator; empty pieces are kept.
 std::vector<std::wstring> Split(std::wstring_view s, wchar_t separator);
 
+// The text with each control character (U+0000 to U+001F and U+007F to U+009F) written as "\u"
+// and four upper-case hexadecimal digits: it stays one line and shows what it holds.
+std::wstring EscapeControls(std::wstring_view s);
+
 }  // namespace Ravenquill::Text

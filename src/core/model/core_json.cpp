@@ -121,6 +121,9 @@ std::wstring WriteRecord(const InstallRecord& record) {
     w.Verbatim(L"installedAt", record.InstalledAt.ToIsoString());
     w.List(L"files", record.Files);
     w.List(L"directories", record.Directories);
+    // Left out when empty, so a record of an installation that made no folder above its own is
+    // exactly what readers without this key expect.
+    if (!record.ParentDirectories.empty()) w.List(L"parentDirectories", record.ParentDirectories);
     w.List(L"shortcuts", record.Shortcuts);
     w.OptionalText(L"startMenuDirectory", record.StartMenuDirectory);
     w.List(L"components", record.Components);

@@ -99,6 +99,7 @@ std::vector<Member> RecordMembers(InstallRecord& r) {
         {L"installedAt", Kind::Date, &r.InstalledAt},
         {L"files", Kind::TextList, &r.Files},
         {L"directories", Kind::TextList, &r.Directories},
+        {L"parentDirectories", Kind::TextList, &r.ParentDirectories},
         {L"shortcuts", Kind::TextList, &r.Shortcuts},
         {L"startMenuDirectory", Kind::OptionalText, &r.StartMenuDirectory},
         {L"components", Kind::TextList, &r.Components},

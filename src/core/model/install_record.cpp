@@ -24,20 +24,31 @@ void InstallRecord::Save(const InstallRecord& record, std::wstring_view installD
 }
 
 std::optional<InstallRecord> InstallRecord::Load(std::wstring_view installDir) {
-    // Only a file is a record: a directory of its name (or a path with U+0000, which names
-    // nothing) is none.
-    const std::wstring path = PathFor(installDir);
-    if (!FileSystem::FileExists(path)) return std::nullopt;
-    std::wstring text;
     try {
-        const std::unique_ptr<ReadStream> stream = OpenFileForRead(path);
-        // A record this large is not one the installer wrote; it is not read into memory.
-        if (stream->Length() > static_cast<std::int64_t>(CoreJson::MaxTextBytes)) return std::nullopt;
-        text = CoreJson::DecodeText(stream->ReadToEnd());
+        return Read(installDir);
     } catch (const IOException&) {
         return std::nullopt;
     }
-    return CoreJson::ReadRecord(text);
+}
+
+std::optional<InstallRecord> InstallRecord::Read(std::wstring_view installDir) {
+    // Only a file is a record: a directory of its name (or a path with U+0000, which names
+    // nothing) is none.
+    const std::wstring path = PathFor(installDir);
+    if (path.find(L'\0') != std::wstring::npos || FileSystem::DirectoryExists(path)) return std::nullopt;
+    // Asked by opening it rather than by its attributes first: an existence test answers "no" for
+    // every failure, and a file that is there but refuses to be looked at is not a missing one.
+    std::unique_ptr<ReadStream> stream;
+    try {
+        stream = OpenFileForRead(path);
+    } catch (const FileNotFoundException&) {
+        return std::nullopt;
+    } catch (const DirectoryNotFoundException&) {
+        return std::nullopt;
+    }
+    // A record this large is not one the installer wrote; it is not read into memory.
+    if (stream->Length() > static_cast<std::int64_t>(CoreJson::MaxTextBytes)) return std::nullopt;
+    return CoreJson::ReadRecord(CoreJson::DecodeText(stream->ReadToEnd()));
 }
 
 }  // namespace Ravenquill::Core

@@ -23,6 +23,10 @@ public:
     // Relative to InstallDir with '\' separators, in the order written.
     std::vector<std::wstring> Files;
     std::vector<std::wstring> Directories;
+    // Full paths of the folders above InstallDir that the installation created on the way to it
+    // (a publisher's folder), outermost first; removed after InstallDir when they are empty. Written
+    // only when there are any.
+    std::vector<std::wstring> ParentDirectories;
     // Full paths of the shortcut files made.
     std::vector<std::wstring> Shortcuts;
     std::optional<std::wstring> StartMenuDirectory;
@@ -37,6 +41,10 @@ public:
     // Absent for a missing file, an input/output error or malformed JSON; access denied reaches
     // the caller.
     static std::optional<InstallRecord> Load(std::wstring_view installDir);
+    // Absent only for a missing file or one that holds no record (malformed JSON, null, or too
+    // large to be one); a file that is there but cannot be read fails with the platform's error,
+    // so that a record held open by another program is not taken for no installation at all.
+    static std::optional<InstallRecord> Read(std::wstring_view installDir);
 };
 
 }  // namespace Ravenquill::Core

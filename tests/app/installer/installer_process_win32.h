@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -89,5 +90,53 @@ inline Finished RunProgram(const fs::path& program, const std::vector<std::wstri
     }
     return result;
 }
+
+// Another program holding the file open without sharing it, for as long as the object lives: the
+// helper "hold-file.exe" beside the test executable. Its process ends with the object.
+class HeldFile {
+public:
+    explicit HeldFile(const fs::path& path) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        const fs::path helper = fs::path(self).parent_path() / L"hold-file.exe";
+        std::wstring commandLine = Quoted(helper.wstring()) + L" " + Quoted(path.wstring()) + L" 120";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(helper.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            ADD_FAILURE() << "cannot start " << helper << ": error " << GetLastError();
+            return;
+        }
+        CloseHandle(process.hThread);
+        process_ = process.hProcess;
+        // Held once nobody else may open it any more.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+            const HANDLE probe = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (probe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+                held_ = true;
+                return;
+            }
+            if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+            Sleep(50);
+        }
+        ADD_FAILURE() << path << " was not held";
+    }
+    ~HeldFile() {
+        if (process_ == nullptr) return;
+        TerminateProcess(process_, 0);
+        WaitForSingleObject(process_, 10'000);
+        CloseHandle(process_);
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    HANDLE process_ = nullptr;
+    bool held_ = false;
+};
 
 }  // namespace Ravenquill::Core::Testing

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -483,6 +484,159 @@ TEST_F(InstallerTest, AProductIdThatIsNoFileNameIsRefusedAndLoggedInTheTemporary
               std::string::npos)
         << text;
     fs::remove(log, ignored);
+}
+
+// A product id that the log file's name or the uninstall key cannot hold is refused at the start,
+// like any other unusable id, and the refusal reaches a log in the temporary folder; an id's
+// control characters are written there escaped, so its line stays one line.
+TEST_F(InstallerTest, AProductIdTooLongOrWithControlCharactersIsRefusedAndLoggedOnOneLine) {
+    struct Case {
+        const char* Name;
+        std::string JsonId;    // as the manifest writes it
+        std::wstring LogName;  // in the temporary folder
+        std::wstring Quoted;   // as the refusal quotes it
+    };
+    const Case cases[] = {
+        {"too long for the log's name", std::string(250, 'q'), L"Ravenquill-" + std::wstring(240, L'q') + L".log",
+         std::wstring(250, L'q')},
+        {"too long for the uninstall key", std::string(300, 'q'), L"Ravenquill-" + std::wstring(240, L'q') + L".log",
+         std::wstring(300, L'q')},
+        {"a line break", "Rq\\nTest", L"Ravenquill-Rq_Test.log", L"Rq\\u000ATest"},
+    };
+    const fs::path setup = PlacePlainWithSideManifest();
+    const std::string manifest = ReadText(sandbox_.Setup() / "installer.json");
+    const std::string id = "\"productId\": \"RQInstallerTest\"";
+    ASSERT_NE(manifest.find(id), std::string::npos);
+    fs::copy(TestPayload(), sandbox_.Payload(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string changed = manifest;
+        changed.replace(changed.find(id), id.size(), "\"productId\": \"" + c.JsonId + "\"");
+        WriteText(sandbox_.Setup() / "installer.json", changed);
+        const fs::path log = fs::temp_directory_path() / c.LogName;
+        std::error_code ignored;
+        fs::remove(log, ignored);
+        const MachineState before = sandbox_.Snapshot();
+
+        const Finished finished = RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"});
+        EXPECT_EQ(finished.ExitCode, 1u);
+        EXPECT_FALSE(fs::exists(Target()));
+        EXPECT_EQ(sandbox_.Snapshot(), before);
+        const std::string text = ReadText(log);
+        EXPECT_NE(text.find(Text::ToUtf8(L"\r\nОШИБКА: Идентификатор продукта «" + c.Quoted +
+                                         L"» не может служить именем файла")),
+                  std::string::npos)
+            << text;
+        fs::remove(log, ignored);
+    }
+}
+
+// Installing over another program's "uninstall.exe" keeps it as "uninstall.exe.old". It stays that
+// program's: neither an update of this product nor its removal takes it away.
+TEST_F(InstallerTest, AnotherProgramsUninstallerKeptOnAFirstInstallOutlivesUpdatesAndTheUninstall) {
+    const fs::path setup = Place(EmbeddedProgram());
+    const std::string foreign = "another program's uninstaller";
+    for (const int updates : {0, 1}) {
+        SCOPED_TRACE(updates == 0 ? "installed" : "installed and updated");
+        const fs::path target = Target() / (updates == 0 ? "installed" : "updated");
+        WriteText(target / "uninstall.exe", foreign);
+        for (int run = 0; run <= updates; ++run)
+            ASSERT_EQ(RunProgram(setup, {L"/S", DirArgument(target), L"--per-user", L"--no-shortcuts"}).ExitCode, 0u);
+        EXPECT_EQ(ReadText(target / "uninstall.exe.old"), foreign);
+
+        UninstallThroughInstalledCopy(target);
+        EXPECT_TRUE(WaitUntilGone(target / "uninstall.exe"));
+        // The self-deletion's "rmdir" then leaves the folder that still holds it.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        EXPECT_EQ(Tree(target), (std::map<std::wstring, std::string>{{L"uninstall.exe.old", foreign}}));
+    }
+}
+
+// Only a missing record means that nothing is installed: one that is there but cannot be read
+// (another program holds it open, or the system refuses it for a reason no file error names)
+// fails the uninstall with exit code 1 and its reason in the log, and nothing is removed.
+TEST_F(InstallerTest, ARecordThatIsThereButCannotBeReadFailsTheUninstallAndRemovesNothing) {
+    const fs::path setup = Place(EmbeddedProgram());
+    ASSERT_EQ(RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user"}).ExitCode, 0u);
+    const fs::path record = Target() / ".ravenquill" / "record.json";
+    const std::string recorded = ReadText(record);
+    const MachineState before = sandbox_.Snapshot();
+    struct Case {
+        const char* Name;
+        // Makes the record unreadable; gives what makes it readable again, or nothing when it cannot.
+        std::function<void()> (*Spoil)(const fs::path& record);
+    };
+    const Case cases[] = {
+        {"held open by another program",
+         [](const fs::path& path) -> std::function<void()> {
+             auto held = std::make_shared<HeldFile>(path);
+             if (!held->Held()) return {};
+             return [held]() mutable { held.reset(); };
+         }},
+        {"refused for an unnamed reason",
+         [](const fs::path& path) -> std::function<void()> {
+             const std::string bytes = ReadText(path);
+             fs::remove(path);
+             if (!MakeHostSocket(path)) {
+                 WriteText(path, bytes);
+                 return {};
+             }
+             return [path, bytes] {
+                 RemoveHostSocket(path);
+                 WriteText(path, bytes);
+             };
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::error_code ignored;
+        fs::remove(LogPath(), ignored);
+        const std::function<void()> undo = c.Spoil(record);
+        if (!undo) {
+            ADD_FAILURE() << "the record could not be made unreadable";
+            continue;
+        }
+        const Finished finished = RunProgram(Target() / "uninstall.exe", {L"--uninstall", L"--silent"});
+        undo();
+        EXPECT_EQ(finished.ExitCode, 1u);
+        const std::string log = ReadText(LogPath());
+        EXPECT_NE(log.find(Text::ToUtf8(
+                      L"\r\nОШИБКА: Не удалось прочитать сведения об установке, поэтому ничего не удалено: ")),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find(Text::ToUtf8(L"нечего удалять")), std::string::npos) << log;
+        EXPECT_EQ(ReadText(record), recorded);
+        std::this_thread::sleep_for(std::chrono::seconds(3));  // no self-deletion may follow
+        EXPECT_EQ(sandbox_.Snapshot(), before) << "nothing was removed";
+    }
+}
+
+// The folder for all users is "Program Files\<publisher>\<product>" by default: the publisher's
+// folder the installation made goes with it once it is empty, and stays while it holds another
+// product's folder.
+TEST_F(InstallerTest, APublishersFolderTheInstallationMadeGoesWithItWhenEmpty) {
+    const fs::path setup = Place(EmbeddedProgram());
+    const fs::path folder = DefaultFolder(true);
+    const fs::path publisher = folder.parent_path();
+    std::error_code ignored;
+    for (const bool otherProduct : {false, true}) {
+        SCOPED_TRACE(otherProduct ? "another product of the publisher" : "alone");
+        fs::remove_all(publisher, ignored);
+        ASSERT_EQ(RunProgram(setup, {L"/S", L"--per-machine", L"--no-shortcuts"}).ExitCode, 0u);
+        ASSERT_TRUE(fs::exists(folder / "app" / "core.txt"));
+        if (otherProduct) WriteText(publisher / "Other Product" / "other.txt", "installed later");
+
+        UninstallThroughInstalledCopy(folder);
+        EXPECT_TRUE(WaitUntilGone(folder));
+        if (otherProduct) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            EXPECT_EQ(ReadText(publisher / "Other Product" / "other.txt"), "installed later");
+        } else {
+            EXPECT_TRUE(WaitUntilGone(publisher));
+        }
+    }
+    fs::remove_all(publisher, ignored);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest");
 }
 
 TEST_F(InstallerTest, KeepDataDecidesOverTheUserDataFolder) {

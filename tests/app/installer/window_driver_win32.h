@@ -144,6 +144,28 @@ public:
         return window_;
     }
 
+    // A message box of the program (a window of the system's dialog class), waited for up to 30 s;
+    // null when none came.
+    HWND FindMessageBox() const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            HWND candidate = nullptr;
+            while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) != nullptr) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(candidate, &owner);
+                if (owner == processId_ && IsWindowVisible(candidate)) return candidate;
+            }
+            if (WaitForSingleObject(process_, 100) != WAIT_TIMEOUT) break;
+        }
+        return nullptr;
+    }
+    // The text of a message box: its static control, which the system numbers 0xFFFF.
+    static std::wstring MessageBoxText(HWND box) {
+        wchar_t text[4096] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 4096);
+        return text;
+    }
+
     std::wstring Title() const {
         wchar_t text[256] = {};
         GetWindowTextW(window_, text, 256);

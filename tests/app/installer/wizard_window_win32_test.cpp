@@ -18,7 +18,9 @@
 #include "app/installer/installed_product_win32.h"
 #include "app/installer/installer_process_win32.h"
 #include "app/installer/window_driver_win32.h"
+#include "core/common/text.h"
 #include "core/engine/install_test_support.h"
+#include "core/engine/support/uninstall_timeout_support.h"
 #include "ui/theme.h"
 
 namespace Ravenquill::Core::Testing {
@@ -187,6 +189,71 @@ TEST_F(WizardWindowTest, TheUninstallPageRemovesTheInstallation) {
     EXPECT_FALSE(fs::exists(Target() / "docs" / "guide.txt"));
     EXPECT_FALSE(fs::exists(Target() / ".ravenquill" / "record.json"));
     EXPECT_FALSE(sandbox_.Snapshot().DesktopLink);
+}
+
+// Started as the system's list of programs and the Start menu's shortcut start it, the installed
+// uninstaller's wizard removes the installation, and once its window has closed nothing is left:
+// neither the running uninstaller with its folder nor the folder the installation made above it.
+TEST_F(WizardWindowTest, TheWizardsRemovalLeavesNoFolderBehindOnceItsWindowHasClosed) {
+    REQUIRE_SCREEN();
+    ProvideTimeout();
+    // The target's parent exists already; the target itself is made on the way to its "App".
+    const fs::path installed = Target() / "App";
+    const Finished done =
+        RunProgram(Setup(), {L"/S", L"--dir=" + installed.wstring(), L"--per-user", L"--no-shortcuts"});
+    ASSERT_EQ(done.ExitCode, 0u) << done.Err;
+
+    LiveInstaller uninstaller(installed / "uninstall.exe", {L"--uninstall"});
+    ASSERT_NE(uninstaller.FindWindow(), nullptr);
+    ASSERT_TRUE(uninstaller.WaitForStep(1, Accent()));
+    ASSERT_TRUE(uninstaller.RealClick(PrimaryX, FooterY));  // "Удалить"
+    ASSERT_TRUE(uninstaller.WaitForBand(BadgeColumnX, Accent(), 40)) << "no result page of a removal";
+    EXPECT_FALSE(fs::exists(installed / "app" / "core.txt"));
+    EXPECT_FALSE(sandbox_.Snapshot().Entry);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_TRUE(fs::exists(installed / "uninstall.exe")) << "nothing is deleted while the window is open";
+
+    ASSERT_TRUE(uninstaller.RealClick(PrimaryX, FooterY));  // "Готово"
+    EXPECT_EQ(uninstaller.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+    EXPECT_TRUE(WaitFor([&] { return !fs::exists(Target()); })) << "left behind: " << Target();
+    EXPECT_TRUE(fs::exists(Target().parent_path())) << "a folder that was there before stays";
+}
+
+// A record that another program holds open is not a missing one: the wizard's removal ends before
+// its window opens, with the reason in a message box and exit code 1, and nothing is removed.
+TEST_F(WizardWindowTest, AHeldRecordEndsTheWizardsRemovalWithItsReasonAndRemovesNothing) {
+    REQUIRE_SCREEN();
+    const Finished done = RunProgram(Setup(), {L"/S", L"--dir=" + Target().wstring(), L"--per-user"});
+    ASSERT_EQ(done.ExitCode, 0u) << done.Err;
+    const MachineState before = sandbox_.Snapshot();
+    {
+        HeldFile held(Target() / ".ravenquill" / "record.json");
+        ASSERT_TRUE(held.Held());
+        LiveInstaller uninstaller(Target() / "uninstall.exe", {L"--uninstall"});
+        const HWND box = uninstaller.FindMessageBox();
+        ASSERT_NE(box, nullptr) << "no message box";
+        const std::wstring text = LiveInstaller::MessageBoxText(box);
+        EXPECT_TRUE(text.starts_with(L"Не удалось прочитать сведения об установке, поэтому ничего не удалено: "))
+            << Text::ToUtf8(text);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(uninstaller.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(1));
+    }
+    EXPECT_EQ(sandbox_.Snapshot(), before) << "nothing was removed";
+}
+
+// An id too long for the uninstall key leaves no lookup to fail before the window: the wizard
+// opens, and the installation refuses the id when it starts.
+TEST_F(WizardWindowTest, AProductIdTooLongForTheUninstallKeyStillOpensTheWizard) {
+    const fs::path setup = PlacePlainProgram();
+    std::string manifest = ReadText(sandbox_.Setup() / "installer.json");
+    const std::string id = "\"productId\": \"RQInstallerTest\"";
+    ASSERT_NE(manifest.find(id), std::string::npos);
+    manifest.replace(manifest.find(id), id.size(), "\"productId\": \"" + std::string(300, 'q') + "\"");
+    WriteText(sandbox_.Setup() / "installer.json", manifest);
+    LiveInstaller installer(setup, Arguments());
+    ASSERT_NE(installer.FindWindow(), nullptr) << "no wizard";
+    installer.Close();
+    EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
 }
 
 TEST_F(WizardWindowTest, ClosingRightAfterInstallEndsWithZeroAndLeavesNoHalfInstallation) {

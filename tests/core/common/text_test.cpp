@@ -72,5 +72,16 @@ TEST(Split, KeepsEmptyPieces) {
     EXPECT_EQ(Split(L"", L','), (std::vector<std::wstring>{L""}));
 }
 
+TEST(EscapeControls, WritesEachControlCharacterAsItsCode) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"Quill.Tool", L"Quill.Tool"},
+        {L"a\r\nb\tc", L"a\\u000D\\u000Ab\\u0009c"},
+        {std::wstring(L"\0\x1B[2J", 5), L"\\u0000\\u001B[2J"},
+        {L"\x7F\x9F\xA0\u0412\x1F ", L"\\u007F\\u009F\xA0\u0412\\u001F "},
+        {L"", L""},
+    };
+    for (const auto& [text, escaped] : cases) EXPECT_EQ(EscapeControls(text), escaped) << ToUtf8(escaped);
+}
+
 }  // namespace
 }  // namespace Ravenquill::Text

@@ -34,15 +34,29 @@ TEST(InstallEngineFrameTest, ReportsAreClampedAndRaisedOnlyForSubscribers) {
 TEST(InstallEngineFrameTest, AProductIdThatIsNoSingleFileNameIsRefused) {
     const std::wstring refusedTail =
         L"» не может служить именем файла: в нём недопустимы символы \\ / : * ? \" < > | и управляющие символы, он "
-        L"не может быть «.» или «..» и не может оканчиваться точкой или пробелом.";
-    for (const std::wstring id : {L"a/../../evil", L"Rq\\Other", L"..", L".", L"x:y", L"dot.", L"space "}) {
+        L"не может быть «.» или «..», оканчиваться точкой или пробелом и быть длиннее 240 знаков.";
+    // The id as the message quotes it: control characters escaped, so the log keeps one line.
+    const std::pair<std::wstring, std::wstring> ids[] = {
+        {L"a/../../evil", L"a/../../evil"},
+        {L"Rq\\Other", L"Rq\\Other"},
+        {L"..", L".."},
+        {L".", L"."},
+        {L"x:y", L"x:y"},
+        {L"dot.", L"dot."},
+        {L"space ", L"space "},
+        {L"Quill\r\n--- forged", L"Quill\\u000D\\u000A--- forged"},
+        // Too long for the log file's name ("Ravenquill-" + id + ".log") and then for the uninstall key.
+        {std::wstring(241, L'q'), std::wstring(241, L'q')},
+        {std::wstring(300, L'q'), std::wstring(300, L'q')},
+    };
+    for (const auto& [id, quoted] : ids) {
         InstallManifest manifest;
         manifest.ProductId = id;
         try {
             InstallEngine::ThrowIfProductIdUnusable(manifest);
             ADD_FAILURE() << Text::ToUtf8(id);
         } catch (const InstallFailedException& e) {
-            EXPECT_EQ(e.Message(), L"Идентификатор продукта «" + id + refusedTail) << Text::ToUtf8(id);
+            EXPECT_EQ(e.Message(), L"Идентификатор продукта «" + quoted + refusedTail) << Text::ToUtf8(id);
         }
     }
     for (const std::wstring id : {L"", L"  "}) {
@@ -55,9 +69,11 @@ TEST(InstallEngineFrameTest, AProductIdThatIsNoSingleFileNameIsRefused) {
             EXPECT_EQ(e.Message(), L"В манифесте не задан идентификатор продукта.");
         }
     }
-    InstallManifest usable;
-    usable.ProductId = L"RavenQuill.Desktop";
-    EXPECT_NO_THROW(InstallEngine::ThrowIfProductIdUnusable(usable));
+    for (const std::wstring& id : {std::wstring(L"RavenQuill.Desktop"), std::wstring(240, L'q')}) {
+        InstallManifest usable;
+        usable.ProductId = id;
+        EXPECT_NO_THROW(InstallEngine::ThrowIfProductIdUnusable(usable)) << id.size();
+    }
 }
 
 TEST(InstallEngineFrameTest, SharingAndLockViolationsAndDeniedAccessCountAsLocks) {

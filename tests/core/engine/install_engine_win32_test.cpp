@@ -80,18 +80,21 @@ protected:
     }
 
     // An earlier installation of the product in the target: version 1 of every file, its own
-    // record, uninstaller and links, installed by an older setup program.
+    // record, uninstaller and links, installed by an older setup program over a still older
+    // installation of the product, whose uninstaller it kept as "uninstall.exe.old".
     void InstallEarlierVersion() {
         const fs::path earlierSetup = sandbox_.Root() / "earlier";
-        WriteText(earlierSetup / "setup.exe", "setup program v1");
         WriteText(earlierSetup / "payload" / "app.exe", "app v1");
         WriteText(earlierSetup / "payload" / "bin" / "tools" / "tool.dll", "tool v1");
         WriteText(earlierSetup / "payload" / "old.txt", "only in v1");
-        WriteText(sandbox_.Target() / "uninstall.exe.old", "uninstaller v0");
         sandbox_.RunFrom(earlierSetup / "setup.exe");
-        InstallEngine engine;
-        engine.Install(FullOptions());
+        for (const char* version : {"v0", "v1"}) {
+            WriteText(earlierSetup / "setup.exe", std::string("setup program ") + version);
+            InstallEngine engine;
+            engine.Install(FullOptions());
+        }
         sandbox_.RunFrom(sandbox_.Setup() / "setup.exe");
+        ASSERT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "setup program v0");
         ASSERT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program v1");
     }
 
@@ -124,6 +127,9 @@ TEST_F(InstallEngineTest, AFirstInstallationPutsEverythingInPlaceAndRecordsIt) {
     std::sort(directories.begin(), directories.end());
     EXPECT_EQ(directories, (std::vector<std::wstring>{L"bin", L"bin\\tools", L"docs", L"extras", L"extras\\deep",
                                                       L"extras\\deep\\more"}));
+    // The folders made on the way to the install directory, for its self-deletion to take as well.
+    EXPECT_EQ(record.ParentDirectories, (std::vector<std::wstring>{(sandbox_.Root() / "apps").wstring(),
+                                                                   (sandbox_.Root() / "apps" / "vendor").wstring()}));
     EXPECT_EQ(record.Shortcuts,
               (std::vector<std::wstring>{
                   sandbox_.DesktopLink().wstring(),
@@ -138,6 +144,7 @@ TEST_F(InstallEngineTest, AFirstInstallationPutsEverythingInPlaceAndRecordsIt) {
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->Files, record.Files);
     EXPECT_EQ(saved->Directories, record.Directories);
+    EXPECT_EQ(saved->ParentDirectories, record.ParentDirectories);
     const std::optional<UninstallEntryBackup::Values> entry = UninstallEntryBackup::Read(record.ProductId, false);
     ASSERT_TRUE(entry);
     EXPECT_FALSE(entry->empty());
@@ -369,7 +376,7 @@ TEST_F(InstallEngineTest, AStoppedUpdateLeavesTheEarlierInstallationAsItWas) {
         }
     }
     EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program v1");
-    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "setup program v0");
 }
 
 TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUninstallerAsOld) {
@@ -389,7 +396,8 @@ TEST_F(InstallEngineTest, ASuccessfulUpdateReplacesTheFilesAndKeepsTheEarlierUni
     EXPECT_TRUE(AsidesIn(sandbox_.StartMenuFolder()).empty());
     EXPECT_TRUE(fs::exists(sandbox_.DesktopLink()));
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
-    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe.old"), 0);
+    // The earlier uninstaller is this product's: the uninstall takes it too.
+    EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe.old"), 1);
     EXPECT_EQ(InstallRecord::Load(target.wstring())->Version, L"2.5.0");
     // What the earlier installation put here and this one left in place stays the product's, for
     // the uninstall to take away: its PATH entry, a file only it had, its desktop link.
@@ -528,9 +536,34 @@ TEST_F(InstallEngineTest, AnUninstallAfterAnUpdateTakesAwayWhatBothVersionsPutTh
         UninstallEngine().Uninstall(record, false);
         for (const char* folder : {"apps", "apps\\vendor", "apps\\vendor\\Target"})
             expected.Sandbox[fs::path(folder).wstring()] = "<dir>";
-        // The earlier uninstaller kept under ".old" is listed in no record and goes all the same.
+        // The uninstallers of both earlier versions are the product's and go as well.
         EXPECT_EQ(withoutEarlierSetup(sandbox_.Snapshot()), expected) << addToPath;
     }
+}
+
+// A first installation over another program's "uninstall.exe" keeps it as "uninstall.exe.old",
+// listed in no record. It stays that program's: an update replaces only this product's own
+// uninstaller, without keeping a copy in its place, and a stopped update changes nothing.
+TEST_F(InstallEngineTest, AnUpdateKeepsAnotherProgramsUninstallerThatTheFirstInstallationRenamed) {
+    const fs::path target = sandbox_.Target();
+    WriteText(target / "uninstall.exe", "another program's uninstaller");
+    const InstallRecord first = InstallEngine().Install(FullOptions());
+    EXPECT_EQ(ReadText(target / "uninstall.exe.old"), "another program's uninstaller");
+    EXPECT_EQ(std::count(first.Files.begin(), first.Files.end(), L"uninstall.exe.old"), 0);
+
+    const MachineState before = sandbox_.Snapshot();
+    Journal journal;
+    RunStoppedAt(sandbox_, OptionsFor(Stop::Fail), StepCase{InstallSteps::Record, 1}, Stop::Fail, journal);
+    EXPECT_EQ(sandbox_.Snapshot(), before);
+
+    sandbox_.RunFrom(sandbox_.Root() / "newer" / "setup.exe");
+    WriteText(sandbox_.Root() / "newer" / "setup.exe", "setup program v3");
+    fs::copy(sandbox_.Payload(), sandbox_.Root() / "newer" / "payload", fs::copy_options::recursive);
+    const InstallRecord updated = InstallEngine().Install(FullOptions());
+    EXPECT_EQ(ReadText(target / "uninstall.exe"), "setup program v3");
+    EXPECT_EQ(ReadText(target / "uninstall.exe.old"), "another program's uninstaller");
+    EXPECT_EQ(std::count(updated.Files.begin(), updated.Files.end(), L"uninstall.exe.old"), 0);
+    EXPECT_TRUE(AsidesIn(sandbox_.Root()).empty());
 }
 
 TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeavesItInPlace) {
@@ -545,7 +578,7 @@ TEST_F(InstallEngineTest, AnInstallationStartedFromTheInstalledUninstallerLeaves
     journal.Attach(engine);
     const InstallRecord record = engine.Install(FullOptions());
     EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe"), "setup program v1");
-    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "setup program v0");
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
     EXPECT_FALSE(fs::exists(sandbox_.Target() / "installer.json"));
     EXPECT_TRUE(journal.Logged(L"Деинсталлятор установлен"));
@@ -564,7 +597,7 @@ TEST_F(InstallEngineTest, AnUninstallerThatCannotBeReplacedIsLoggedAndTheEarlier
     EXPECT_TRUE(journal.Logged(L"Не удалось скопировать деинсталлятор: "));
     EXPECT_FALSE(journal.Logged(L"Деинсталлятор установлен"));
     EXPECT_EQ(ReadText(uninstaller), "setup program v1");
-    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "uninstaller v0");
+    EXPECT_EQ(ReadText(sandbox_.Target() / "uninstall.exe.old"), "setup program v0");
     // Listed as the earlier installation's own file, not as a copy of this run.
     EXPECT_EQ(std::count(record.Files.begin(), record.Files.end(), L"uninstall.exe"), 1);
     EXPECT_TRUE(AsidesIn(sandbox_.Target()).empty());
@@ -644,7 +677,7 @@ TEST_F(InstallEngineTest, WhatNoEntryOrRecordCouldHoldIsRefusedBeforeAnythingIsW
     const std::wstring blankId = L"В манифесте не задан идентификатор продукта.";
     const std::wstring NoFileName =
         L" не может служить именем файла: в нём недопустимы символы \\ / : * ? \" < > | и управляющие символы, он не "
-        L"может быть «.» или «..» и не может оканчиваться точкой или пробелом.";
+        L"может быть «.» или «..», оканчиваться точкой или пробелом и быть длиннее 240 знаков.";
     const struct {
         const char* name;
         std::function<void(InstallOptions&, InstallManifest&)> change;

@@ -92,13 +92,19 @@ TEST_F(UninstallEngineTest, RemovesEverythingTheRecordListsInOrder) {
                                                L"Удаление завершено"}));
 }
 
-// The uninstaller an update kept aside is part of the installation although no record lists it.
-TEST_F(UninstallEngineTest, RemovesTheEarlierUninstallerAnUpdateKept) {
-    record_.Files = {L"app.exe"};
-    system_->ExistingFiles = {Under(L"uninstall.exe.old")};
-    engine_.Uninstall(record_, true);
-    EXPECT_EQ(CallsStartingWith(L"delete-file"),
-              (std::vector<std::wstring>{Under(L"app.exe"), Under(L"uninstall.exe.old")}));
+// An update of the product lists the earlier uninstaller it kept aside; one that no record lists
+// is another program's (renamed when this product was first installed over it) and stays.
+TEST_F(UninstallEngineTest, TheEarlierUninstallerGoesOnlyWhenTheRecordListsIt) {
+    const std::pair<std::vector<std::wstring>, std::vector<std::wstring>> cases[] = {
+        {{L"app.exe", L"uninstall.exe.old"}, {Under(L"app.exe"), Under(L"uninstall.exe.old")}},
+        {{L"app.exe"}, {Under(L"app.exe")}},
+    };
+    for (const auto& [files, deleted] : cases) {
+        system_->Calls.clear();
+        record_.Files = files;
+        engine_.Uninstall(record_, true);
+        EXPECT_EQ(CallsStartingWith(L"delete-file"), deleted);
+    }
 }
 
 TEST_F(UninstallEngineTest, DirectoriesGoLongestFirstWithEqualLengthsInRecordOrder) {

@@ -22,6 +22,7 @@
 #include "core/engine/platform/path_variable.h"
 #include "core/engine/platform/shortcut.h"
 #include "core/engine/platform/uninstall_registry.h"
+#include "core/engine/support/host_socket_win32.h"
 #include "core/engine/support/uninstall_timeout_support.h"
 
 namespace fs = std::filesystem;
@@ -253,7 +254,6 @@ public:
     void DeleteDirectoryIfEmpty(const std::wstring& p) override { machine_->DeleteDirectoryIfEmpty(p); }
     void DeleteTree(const std::wstring& p) override { machine_->DeleteTree(p); }
     bool DirectoryExists(const std::wstring& p) override { return machine_->DirectoryExists(p); }
-    bool FileExists(const std::wstring& p) override { return machine_->FileExists(p); }
     bool IsLinkedDirectory(const std::wstring& p) override { return machine_->IsLinkedDirectory(p); }
     bool IsSameDirectory(const std::wstring& a, const std::wstring& b) override {
         return machine_->IsSameDirectory(a, b);
@@ -393,6 +393,61 @@ TEST_F(UninstallEngineWin32Test, SelfDeletionRemovesTheUninstallerAndThenTheEmpt
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     EXPECT_TRUE(fs::exists(kept / L"notes.txt"));
     EXPECT_FALSE(fs::exists(root_ / L"Not There"));
+}
+
+// The folders the installation made above its own go after it, innermost first, each only when it
+// is then empty; a recorded folder that does not contain the installation is never touched.
+TEST_F(UninstallEngineWin32Test, SelfDeletionThenRemovesTheEmptyFoldersMadeAboveTheInstallation) {
+    Testing::ProvideTimeout();
+    const fs::path publisher = root_ / L"Publisher";
+    const fs::path alone = publisher / L"Suite" / L"App";
+    const fs::path shared = root_ / L"Shared";
+    const fs::path beside = root_ / L"Beside";
+    WriteFile(alone / L"uninstall.exe");
+    WriteFile(shared / L"App" / L"uninstall.exe");
+    WriteFile(shared / L"Other Product" / L"other.exe");
+    fs::create_directories(beside);
+
+    UninstallEngine::ScheduleSelfDelete(alone.wstring(),
+                                        {publisher.wstring(), (publisher / L"Suite").wstring(), beside.wstring()});
+    UninstallEngine::ScheduleSelfDelete((shared / L"App").wstring(), {shared.wstring()});
+
+    EXPECT_TRUE(
+        WaitUntil([&] { return !fs::exists(publisher) && !fs::exists(shared / L"App"); }, std::chrono::seconds(30)));
+    EXPECT_TRUE(fs::exists(shared / L"Other Product" / L"other.exe"));
+    EXPECT_TRUE(fs::exists(beside)) << "not above the installation";
+}
+
+// Only a missing record means that nothing is installed there: one that is there but cannot be
+// read fails the search, with the reason, instead of passing for no installation at all.
+TEST_F(UninstallEngineWin32Test, FindInstallationFailsForARecordThatIsThereButCannotBeRead) {
+    MakeInstallation();
+    InstallManifest manifest;
+    manifest.ProductId = productId_;
+    const std::wstring path = InstallRecord::PathFor(installDir_);
+    const std::wstring prefix = L"Не удалось прочитать сведения об установке, поэтому ничего не удалено: ";
+    {
+        UniqueFileHandle held(
+            CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        try {
+            UninstallEngine::FindInstallation(manifest, installDir_);
+            ADD_FAILURE() << "a held record was taken for no installation";
+        } catch (const IOException& e) {
+            EXPECT_TRUE(e.Message().starts_with(prefix)) << Text::ToUtf8(e.Message());
+        }
+    }
+    ASSERT_TRUE(fs::remove(path));
+    if (Testing::MakeHostSocket(path)) {
+        try {
+            UninstallEngine::FindInstallation(manifest, installDir_);
+            ADD_FAILURE() << "a record refused for an unnamed reason was taken for no installation";
+        } catch (const IOException& e) {
+            EXPECT_TRUE(e.Message().starts_with(prefix)) << Text::ToUtf8(e.Message());
+        }
+        Testing::RemoveHostSocket(path);
+    }
+    EXPECT_FALSE(UninstallEngine::FindInstallation(manifest, installDir_)) << "a missing record is no installation";
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ void ExpectSameRecord(const InstallRecord& a, const InstallRecord& b) {
     EXPECT_EQ(a.InstalledAt, b.InstalledAt);
     EXPECT_EQ(a.Files, b.Files);
     EXPECT_EQ(a.Directories, b.Directories);
+    EXPECT_EQ(a.ParentDirectories, b.ParentDirectories);
     EXPECT_EQ(a.Shortcuts, b.Shortcuts);
     EXPECT_EQ(a.StartMenuDirectory, b.StartMenuDirectory);
     EXPECT_EQ(a.Components, b.Components);
@@ -96,6 +97,23 @@ TEST(InstallRecord, AbsentTextsAreLeftOutAndEmptyListsWrittenEmpty) {
         L"  \"installedAt\": \"2024-01-02T03:04:05+00:00\",\r\n  \"files\": [],\r\n  \"directories\": [],\r\n"
         L"  \"shortcuts\": [],\r\n  \"components\": [],\r\n  \"pathEntryAdded\": false\r\n}";
     EXPECT_EQ(CoreJson::WriteRecord(r), expected);
+}
+
+// Folders made above the install directory are written only when there are any, right after the
+// install directory's own, and come back in their order.
+TEST(InstallRecord, ParentDirectoriesFollowTheDirectoriesAndComeBack) {
+    TempFolder dir;
+    InstallRecord r = SampleRecord();
+    r.ParentDirectories = {L"C:\\Apps", L"C:\\Apps\\Vendor"};
+    const std::wstring text = CoreJson::WriteRecord(r);
+    EXPECT_NE(text.find(L"  \"directories\": [\r\n    \"docs\"\r\n  ],\r\n  \"parentDirectories\": [\r\n"
+                        L"    \"C:\\\\Apps\",\r\n    \"C:\\\\Apps\\\\Vendor\"\r\n  ],\r\n  \"shortcuts\""),
+              std::wstring::npos)
+        << text;
+    InstallRecord::Save(r, dir.Path());
+    const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Path());
+    ASSERT_TRUE(loaded);
+    ExpectSameRecord(*loaded, r);
 }
 
 TEST(InstallRecord, StrictEscapes) {

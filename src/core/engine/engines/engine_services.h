@@ -74,8 +74,9 @@ public:
     // The whole removal, blocking on the calling thread (UninstallEngine::Uninstall).
     virtual void Uninstall(const InstallRecord& record, bool keepUserData, const EngineEvents& events,
                            CancellationToken token) = 0;
-    // UninstallEngine::ScheduleSelfDelete.
-    virtual void ScheduleSelfDelete(const std::wstring& installDir) = 0;
+    // UninstallEngine::ScheduleSelfDelete of the installation just removed: the folder it was found
+    // in, then the folders its installation made above that one.
+    virtual void ScheduleSelfDelete(const FoundInstallation& found) = 0;
 
     // FileLockService::FindProcessesInDirectory.
     virtual std::vector<LockingProcess> FindProcessesInDirectory(const std::wstring& directory) = 0;

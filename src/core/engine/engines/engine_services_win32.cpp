@@ -68,9 +68,7 @@ public:
         engine.Uninstall(record, keepUserData, std::move(token));
     }
 
-    void ScheduleSelfDelete(const std::wstring& installDir) override {
-        UninstallEngine::ScheduleSelfDelete(installDir);
-    }
+    void ScheduleSelfDelete(const FoundInstallation& found) override { UninstallEngine::ScheduleSelfDelete(found); }
 
     std::vector<LockingProcess> FindProcessesInDirectory(const std::wstring& directory) override {
         return FileLockService::FindProcessesInDirectory(directory);

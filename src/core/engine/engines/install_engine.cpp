@@ -36,12 +36,15 @@ void InstallEngine::ThrowIfProductIdUnusable(const InstallManifest& manifest) {
     const std::wstring& id = manifest.ProductId;
     if (Text::IsNullOrWhiteSpace(id)) throw InstallFailedException(L"В манифесте не задан идентификатор продукта.");
     // The id names the product's key under "Uninstall" (a '\\' would reach into another key) and the
-    // silent run's log file in the temporary folder (a '/' or a ".." step would put it elsewhere).
-    if (!InstallRules::IsSingleFileName(id))
-        throw InstallFailedException(L"Идентификатор продукта «" + id +
+    // silent run's log file in the temporary folder (a '/' or a ".." step would put it elsewhere, and
+    // a name too long for either is refused by the system only when the run is half done). The id
+    // is quoted with its control characters escaped, so that the message stays one line in the log.
+    if (!InstallRules::IsSingleFileName(id) || id.size() > InstallRules::MaxProductIdLength)
+        throw InstallFailedException(L"Идентификатор продукта «" + Text::EscapeControls(id) +
                                      L"» не может служить именем файла: в нём недопустимы символы "
-                                     L"\\ / : * ? \" < > | и управляющие символы, он не может быть «.» или «..» "
-                                     L"и не может оканчиваться точкой или пробелом.");
+                                     L"\\ / : * ? \" < > | и управляющие символы, он не может быть «.» или «..», "
+                                     L"оканчиваться точкой или пробелом и быть длиннее " +
+                                     std::to_wstring(InstallRules::MaxProductIdLength) + L" знаков.");
 }
 
 bool InstallEngine::IsLockViolation(const std::exception_ptr& failure) {

@@ -56,7 +56,8 @@ public:
     static std::optional<std::wstring> ResolveIcon(const InstallManifest& manifest, const std::wstring& installDir);
 
     // InstallFailedException with the system's message when the manifest's product id cannot name
-    // the product's uninstall entry and log file: blank, or not one file name of its own.
+    // the product's uninstall entry and log file: blank, not one file name of its own, or longer
+    // than InstallRules::MaxProductIdLength.
     static void ThrowIfProductIdUnusable(const InstallManifest& manifest);
 
     // Sharing or lock violation, or access denied.

@@ -42,6 +42,10 @@ std::wstring FormatSeconds(double seconds);
 // The most UTF-16 units that one component of a path may hold.
 inline constexpr std::size_t MaxNameLength = 255;
 
+// The longest product id: it names the silent run's log file "Ravenquill-" + id + ".log", one name
+// of at most MaxNameLength units (and the product's uninstall key, whose name may be as long).
+inline constexpr std::size_t MaxProductIdLength = MaxNameLength - 15;
+
 // The name under which a file is kept aside: the file's own name followed by the suffix, the name
 // cut short (never between the two halves of a surrogate pair) so that the whole stays within
 // MaxNameLength. The suffix must itself be shorter than that.

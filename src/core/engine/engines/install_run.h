@@ -82,6 +82,8 @@ private:
                         const std::optional<std::wstring>& icon, const std::optional<std::wstring>& arguments);
     void AddToPath();
     bool EarlierRecordAddedPath() const;
+    // Whether the earlier installation of this product in the directory lists the file.
+    bool EarlierInstallationListed(std::wstring_view file) const;
     std::optional<InstallRecord> LoadEarlierRecord() const;
     // Lists what the earlier installation's record names and this run left in place.
     void AdoptEarlierRecord();
@@ -134,6 +136,8 @@ private:
     std::optional<UninstallEntryBackup::Values> earlierEntry_;
     bool registryWritten_ = false;
     bool pathAddedByRun_ = false;
+    // "uninstall.exe.old" is another program's uninstaller that this run renamed.
+    bool foreignOldUninstaller_ = false;
     // The record of an earlier installation in the same directory, read before the run changed anything.
     std::optional<InstallRecord> earlierRecord_;
     // How many of the record's links and directories this run made (set when the earlier record's

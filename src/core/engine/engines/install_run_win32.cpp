@@ -112,7 +112,12 @@ InstallRecord InstallEngine::Run::Execute() {
         engine_.WriteLog(L"Найдена установленная версия " + earlierRecord_->Version + L" в " + installDir_);
     try {
         InstallSteps::Enter(InstallSteps::Directory);
-        for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) madeAbove_.push_back(made);
+        for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) {
+            madeAbove_.push_back(made);
+            // Made on the way to the install directory (a publisher's folder): the uninstall takes
+            // it too once it is empty, as nothing else on the machine put it there.
+            if (!SameFullPath(made, installDir_)) record_.ParentDirectories.push_back(made);
+        }
         InstallEntries(*source, entries);
 
         engine_.Report(0.90, L"Регистрация приложения");
@@ -319,17 +324,32 @@ std::wstring InstallEngine::Run::DeployUninstaller() {
 
 void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::wstring& uninstaller) {
     const std::size_t movedBefore = movedAside_.size();
+    // Whose uninstaller stays as ".old" once the run has succeeded: this product's or another's.
+    std::optional<bool> keptOurs;
     try {
         if (FileSystem::FileExists(uninstaller)) {
             const std::wstring old = uninstaller + L".old";
-            // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
-            // stays as ".old".
-            if (FileSystem::FileExists(old)) MoveAside(old);
-            // A payload's own "uninstall.exe" is this run's file under its new name too, so that
-            // a clean-up takes it away rather than putting it back as the earlier uninstaller.
-            const bool ours = WroteFile(uninstaller);
-            MoveAsideAs(uninstaller, old, true);
-            if (ours) MarkWritten(old);
+            // A payload's own "uninstall.exe" is this run's file.
+            const bool payloadOwn = WroteFile(uninstaller);
+            const bool ours = payloadOwn || EarlierInstallationListed(L"uninstall.exe");
+            if (ours && FileSystem::FileExists(old) && !EarlierInstallationListed(L"uninstall.exe.old")) {
+                // The ".old" is another program's uninstaller, renamed when this product was first
+                // installed over it: it stays, and this product's earlier uninstaller is replaced
+                // without a copy kept.
+                if (payloadOwn)
+                    FileSystem::DeleteFileIfExists(uninstaller);
+                else
+                    MoveAside(uninstaller);
+            } else {
+                // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
+                // stays as ".old".
+                if (FileSystem::FileExists(old)) MoveAside(old);
+                MoveAsideAs(uninstaller, old, true);
+                // Under its new name too, so that a clean-up takes the payload's file away rather
+                // than putting it back as the earlier uninstaller.
+                if (payloadOwn) MarkWritten(old);
+                keptOurs = ours;
+            }
         }
         const std::unique_ptr<ReadStream> program = OpenFileForRead(source);
         FileSystem::FileWriter writer(uninstaller);
@@ -355,6 +375,9 @@ void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::
     }
     MarkWritten(uninstaller);
     ListFile(L"uninstall.exe");
+    // This product's earlier uninstaller goes with the installation; another program's stays.
+    if (keptOurs == true) ListFile(L"uninstall.exe.old");
+    if (keptOurs == false) foreignOldUninstaller_ = true;
 }
 
 void InstallEngine::Run::CopySideManifest() {
@@ -447,6 +470,12 @@ bool InstallEngine::Run::EarlierRecordAddedPath() const {
     return earlierRecord_ && earlierRecord_->PathEntryAdded && earlierRecord_->PerMachine == options_.PerMachine;
 }
 
+bool InstallEngine::Run::EarlierInstallationListed(std::wstring_view file) const {
+    if (!earlierRecord_ || !Text::EqualsIgnoreCase(earlierRecord_->ProductId, manifest_.ProductId)) return false;
+    return std::any_of(earlierRecord_->Files.begin(), earlierRecord_->Files.end(),
+                       [&](const std::wstring& listed) { return Text::EqualsIgnoreCase(listed, file); });
+}
+
 std::optional<InstallRecord> InstallEngine::Run::LoadEarlierRecord() const {
     try {
         std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
@@ -460,9 +489,12 @@ void InstallEngine::Run::AdoptEarlierRecord() {
     if (!earlierRecord_) return;
     // What an earlier version put here and this one does not replace stays on the disk; listing it
     // lets the uninstall take it away as well. Only what still lies inside the directory is taken.
-    for (const std::wstring& file : earlierRecord_->Files)
+    for (const std::wstring& file : earlierRecord_->Files) {
+        // Another program's uninstaller now lies where this product's earlier one was.
+        if (foreignOldUninstaller_ && Text::EqualsIgnoreCase(file, L"uninstall.exe.old")) continue;
         if (InstallRules::IsSafeRelativePath(file) && FileSystem::FileExists(Path::Combine(installDir_, file)))
             ListFile(file);
+    }
     for (const std::wstring& directory : earlierRecord_->Directories)
         if (InstallRules::IsSafeRelativePath(directory) &&
             FileSystem::DirectoryExists(Path::Combine(installDir_, directory)) &&
@@ -473,6 +505,12 @@ void InstallEngine::Run::AdoptEarlierRecord() {
                                         [&](const std::wstring& s) { return Text::EqualsIgnoreCase(s, link); });
         if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && FileSystem::FileExists(link))
             record_.Shortcuts.push_back(link);
+    }
+    for (const std::wstring& parent : earlierRecord_->ParentDirectories) {
+        const bool listed = std::any_of(record_.ParentDirectories.begin(), record_.ParentDirectories.end(),
+                                        [&](const std::wstring& p) { return SameFullPath(p, parent); });
+        if (!listed && InstallRules::IsInside(installDir_, parent) && FileSystem::DirectoryExists(parent))
+            record_.ParentDirectories.push_back(parent);
     }
     // Also when this run did not ask for PATH: the entry stays on the machine all the same.
     if (EarlierRecordAddedPath()) record_.PathEntryAdded = true;

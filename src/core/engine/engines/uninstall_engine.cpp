@@ -54,6 +54,23 @@ void AnchorToFoundFolder(InstallRecord& record, const std::wstring& foundDir, Un
     record.InstallDir = std::move(found);
 }
 
+// Only a missing record means that nothing is installed there. One that is there but cannot be
+// read (held open by another program, access denied, any other refusal) fails the search: taken
+// for no installation, the uninstall would report success and remove nothing.
+std::optional<InstallRecord> ReadRecordOf(const std::wstring& candidate) {
+    // The platform's message names the file.
+    const auto message = [](const Exception& e) {
+        return L"Не удалось прочитать сведения об установке, поэтому ничего не удалено: " + e.Message();
+    };
+    try {
+        return InstallRecord::Read(candidate);
+    } catch (const IOException& e) {
+        throw IOException(message(e), e.ErrorCode());
+    } catch (const UnauthorizedAccessException& e) {
+        throw UnauthorizedAccessException(message(e));
+    }
+}
+
 }  // namespace
 
 // One pass over one record; holds what the steps share.
@@ -68,7 +85,6 @@ private:
     void RemoveShortcuts();
     void RemoveStartMenuFolder();
     void RemoveFiles();
-    void RemoveEarlierUninstaller();
     void RemoveDirectories();
     void RemovePathEntry();
     void RemoveUninstallEntry();
@@ -137,7 +153,6 @@ void UninstallEngine::Run::Execute(bool keepUserData) {
 
     engine_.Report(0.20, L"Удаление файлов");
     RemoveFiles();
-    RemoveEarlierUninstaller();
 
     engine_.Report(0.80, L"Очистка каталогов");
     RemoveDirectories();
@@ -201,14 +216,6 @@ void UninstallEngine::Run::RemoveFiles() {
                            relative);
         }
     }
-}
-
-// An update keeps the uninstaller it replaced beside the new one, and no record lists it; left
-// behind, it would keep the install directory alive after the self-deletion.
-void UninstallEngine::Run::RemoveEarlierUninstaller() {
-    const std::wstring old = Path::Combine(installDir_, L"uninstall.exe.old");
-    if (Text::EqualsIgnoreCase(old, RunningExecutable()) || !system_.FileExists(old)) return;
-    TryRun([&] { DeleteRecordedFile(old); }, L"uninstall.exe.old");
 }
 
 void UninstallEngine::Run::RemoveDirectories() {
@@ -303,7 +310,7 @@ std::optional<FoundInstallation> UninstallEngine::FindInstallation(const Install
         registered = system.FindInstalledLocation(manifest.ProductId);
     for (const std::wstring& candidate :
          UninstallRules::InstallationCandidates(explicitDir, ExecutableDirectory(), registered)) {
-        if (std::optional<InstallRecord> record = InstallRecord::Load(candidate)) {
+        if (std::optional<InstallRecord> record = ReadRecordOf(candidate)) {
             AnchorToFoundFolder(*record, candidate, system);
             return FoundInstallation{std::move(*record), candidate};
         }
@@ -323,6 +330,10 @@ void UninstallEngine::Uninstall(const InstallRecord& record, bool keepUserData, 
 
 std::wstring UninstallEngine::SelfDeleteArguments(const std::wstring& dir) {
     return UninstallRules::SelfDeleteArguments(dir);
+}
+
+void UninstallEngine::ScheduleSelfDelete(const FoundInstallation& found) {
+    ScheduleSelfDelete(found.InstallDir, found.Record.ParentDirectories);
 }
 
 void UninstallEngine::Report(double fraction, std::wstring status, std::optional<std::wstring> detail) {

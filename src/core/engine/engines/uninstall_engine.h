@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/common/cancellation.h"
 #include "core/common/event.h"
@@ -35,10 +36,13 @@ public:
     UninstallEngine();
     explicit UninstallEngine(std::shared_ptr<UninstallSystem> system);
 
-    // The explicit directory, the executable's folder, then the registered install location. A
-    // record whose install directory names another folder than the one it was found in (a copied
-    // or moved installation, a hand-made record) comes back with the found folder, in full form,
-    // as its install directory, so that the removal stays inside the folder that holds the record.
+    // The explicit directory, the executable's folder, then the registered install location; the
+    // first whose record loads wins, and a record file that is there but cannot be read fails the
+    // search with a message that says so (an input/output failure, or access denied, as the
+    // platform's was). A record whose install directory names another folder than the one it was
+    // found in (a copied or moved installation, a hand-made record) comes back with the found
+    // folder, in full form, as its install directory, so that the removal stays inside the folder
+    // that holds the record.
     static std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
                                                              const std::optional<std::wstring>& explicitDir);
     static std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
@@ -53,8 +57,13 @@ public:
     void Uninstall(const InstallRecord& record, bool keepUserData, CancellationToken token = {});
 
     // Starts a hidden command processor that waits two seconds, deletes "uninstall.exe" in the
-    // directory and removes the directory when it is then empty. Nothing in the native build.
-    static void ScheduleSelfDelete(const std::wstring& dir);
+    // directory and removes the directory when it is then empty; after it, each folder of the
+    // record's parent directories that contains the directory, innermost first and only when it
+    // is then empty. Nothing in the native build.
+    static void ScheduleSelfDelete(const std::wstring& dir, const std::vector<std::wstring>& recordedParents = {});
+    // The same for a found installation: the folder it was found in, and the folders its
+    // installation made above it.
+    static void ScheduleSelfDelete(const FoundInstallation& found);
 
     // The command processor's argument string for the directory.
     static std::wstring SelfDeleteArguments(const std::wstring& dir);

@@ -88,9 +88,34 @@ std::vector<std::wstring> InstallationCandidates(const std::optional<std::wstrin
     return candidates;
 }
 
-std::wstring SelfDeleteArguments(std::wstring_view dir) {
+std::vector<std::wstring> ParentsToRemove(std::wstring_view installDir, const std::vector<std::wstring>& recorded) {
+    std::vector<std::wstring> parents;
+    for (const std::wstring& folder : recorded) {
+        // A quote would end the command processor's argument early; no folder name holds one.
+        if (!IsFullyQualified(folder) || folder.find_first_of(std::wstring_view(L"\"\0", 2)) != std::wstring::npos)
+            continue;
+        const std::wstring parent(Path::TrimEndingSeparators(folder));
+        // A drive's or share's root is never made by an installation, and "rmdir" of a bare "C:"
+        // would name the command processor's current folder on that drive.
+        if (parent.size() <= Path::TrimEndingSeparators(Path::GetPathRoot(parent)).size()) continue;
+        if (!InstallRules::IsInside(installDir, parent)) continue;
+        const bool seen = std::any_of(parents.begin(), parents.end(),
+                                      [&](const std::wstring& p) { return Text::EqualsIgnoreCase(p, parent); });
+        if (!seen) parents.push_back(parent);
+    }
+    // A folder inside another has the longer path: the innermost goes first.
+    std::stable_sort(parents.begin(), parents.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    return parents;
+}
+
+std::wstring SelfDeleteArguments(std::wstring_view dir, const std::vector<std::wstring>& parents) {
     const std::wstring exe = Path::Combine(dir, L"uninstall.exe");
-    return L"/c timeout /t 2 /nobreak > nul & del /f /q \"" + exe + L"\" & rmdir \"" + std::wstring(dir) + L"\"";
+    std::wstring arguments =
+        L"/c timeout /t 2 /nobreak > nul & del /f /q \"" + exe + L"\" & rmdir \"" + std::wstring(dir) + L"\"";
+    // "rmdir" without its recursive switch leaves a folder that still holds anything.
+    for (const std::wstring& parent : parents) arguments += L" & rmdir \"" + parent + L"\"";
+    return arguments;
 }
 
 }  // namespace Ravenquill::Core::UninstallRules

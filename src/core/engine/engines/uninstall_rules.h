@@ -39,7 +39,14 @@ std::vector<std::wstring> InstallationCandidates(const std::optional<std::wstrin
                                                  std::wstring_view executableDir,
                                                  const std::optional<std::wstring>& registeredLocation);
 
-// The command processor's arguments: wait two seconds, delete "uninstall.exe" in dir, remove dir.
-std::wstring SelfDeleteArguments(std::wstring_view dir);
+// The recorded folders above the full install directory that its self-deletion may remove once
+// the directory itself is gone: fully qualified paths of folders that contain it, innermost first,
+// each once. Anything else a record names there (a sibling, the directory itself, a folder
+// elsewhere) is dropped.
+std::vector<std::wstring> ParentsToRemove(std::wstring_view installDir, const std::vector<std::wstring>& recorded);
+
+// The command processor's arguments: wait two seconds, delete "uninstall.exe" in dir, remove dir,
+// then each of the parents in the order given (each only when it is then empty).
+std::wstring SelfDeleteArguments(std::wstring_view dir, const std::vector<std::wstring>& parents = {});
 
 }  // namespace Ravenquill::Core::UninstallRules

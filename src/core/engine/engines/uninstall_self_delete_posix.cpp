@@ -3,6 +3,6 @@
 
 namespace Ravenquill::Core {
 
-void UninstallEngine::ScheduleSelfDelete(const std::wstring&) {}
+void UninstallEngine::ScheduleSelfDelete(const std::wstring&, const std::vector<std::wstring>&) {}
 
 }  // namespace Ravenquill::Core

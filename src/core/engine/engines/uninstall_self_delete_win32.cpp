@@ -8,10 +8,11 @@
 #include "core/common/unique_handle.h"
 #include "core/common/win32_error.h"
 #include "uninstall_engine.h"
+#include "uninstall_rules.h"
 
 namespace Ravenquill::Core {
 
-void UninstallEngine::ScheduleSelfDelete(const std::wstring& dir) {
+void UninstallEngine::ScheduleSelfDelete(const std::wstring& dir, const std::vector<std::wstring>& recordedParents) {
     if (dir.empty() || !FileSystem::DirectoryExists(dir)) return;
     // The command processor starts in the system directory (so that its working directory does not
     // keep the folder alive), where a relative directory would name another folder.
@@ -20,7 +21,10 @@ void UninstallEngine::ScheduleSelfDelete(const std::wstring& dir) {
     // By its full path: a bare "cmd.exe" is looked up in the running program's own folder first,
     // which is the install directory.
     const std::wstring program = Path::Combine(systemDir, L"cmd.exe");
-    std::wstring commandLine = L"\"" + program + L"\" " + SelfDeleteArguments(full);
+    // The folders the installation made above its own, once it is gone (a publisher's folder).
+    std::wstring commandLine =
+        L"\"" + program + L"\" " +
+        UninstallRules::SelfDeleteArguments(full, UninstallRules::ParentsToRemove(full, recordedParents));
 
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

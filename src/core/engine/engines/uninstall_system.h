@@ -24,7 +24,6 @@ public:
     // Removes the directory with everything in it, links inside removed as links and never entered.
     virtual void DeleteTree(const std::wstring& path) = 0;
     virtual bool DirectoryExists(const std::wstring& path) = 0;
-    virtual bool FileExists(const std::wstring& path) = 0;
     // True for a directory that is a junction or a symbolic link.
     virtual bool IsLinkedDirectory(const std::wstring& path) = 0;
     // True when both paths name one existing folder, however differently they spell it (a short

@@ -13,7 +13,6 @@ public:
     void DeleteDirectoryIfEmpty(const std::wstring&) override { Unsupported(); }
     void DeleteTree(const std::wstring&) override { Unsupported(); }
     bool DirectoryExists(const std::wstring&) override { return false; }
-    bool FileExists(const std::wstring&) override { return false; }
     bool IsLinkedDirectory(const std::wstring&) override { return false; }
     bool IsSameDirectory(const std::wstring&, const std::wstring&) override { return false; }
     void RemovePathEntry(const std::wstring&, bool) override { Unsupported(); }

@@ -33,7 +33,6 @@ public:
     void DeleteDirectoryIfEmpty(const std::wstring& path) override { FileSystem::DeleteDirectoryIfEmpty(path); }
     void DeleteTree(const std::wstring& path) override { FileSystem::DeleteTree(path); }
     bool DirectoryExists(const std::wstring& path) override { return FileSystem::DirectoryExists(path); }
-    bool FileExists(const std::wstring& path) override { return FileSystem::FileExists(path); }
     bool IsLinkedDirectory(const std::wstring& path) override { return FileSystem::IsLinkedDirectory(path); }
 
     bool IsSameDirectory(const std::wstring& a, const std::wstring& b) override {

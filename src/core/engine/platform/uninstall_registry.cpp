@@ -21,7 +21,8 @@ bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
 }  // namespace
 
 bool IsEntryName(std::wstring_view productId) {
-    return !Text::IsNullOrWhiteSpace(productId) && productId.find(L'\\') == std::wstring_view::npos;
+    return !Text::IsNullOrWhiteSpace(productId) && productId.find(L'\\') == std::wstring_view::npos &&
+           productId.size() <= MaxEntryNameLength;
 }
 
 std::wstring EntryKeyPath(std::wstring_view productId) {
@@ -33,6 +34,11 @@ std::wstring EntryKeyPath(std::wstring_view productId) {
     if (productId.find(L'\\') != std::wstring_view::npos) {
         throw ArgumentException(L"The product id of an uninstall entry must not contain '\\': " +
                                 std::wstring(productId));
+    }
+    // The registry would refuse it only once a key is opened, and in its own words.
+    if (productId.size() > MaxEntryNameLength) {
+        throw ArgumentException(L"The product id of an uninstall entry must not be longer than " +
+                                std::to_wstring(MaxEntryNameLength) + L" characters.");
     }
     return std::wstring(ListKeyPath) + L"\\" + std::wstring(productId);
 }

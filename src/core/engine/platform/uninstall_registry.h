@@ -36,11 +36,15 @@ struct InstalledEntry {
     bool operator==(const InstalledEntry&) const = default;
 };
 
-// Whether the product id can name an entry of its own: neither blank nor holding '\'.
+// The most characters the registry takes in one key's name.
+inline constexpr std::size_t MaxEntryNameLength = 255;
+
+// Whether the product id can name an entry of its own: neither blank, nor holding '\', nor longer
+// than MaxEntryNameLength.
 bool IsEntryName(std::wstring_view productId);
 
-// The entry's key path below the hive. ArgumentException for an id that is empty, white space or
-// holds '\'.
+// The entry's key path below the hive. ArgumentException for an id that is empty, white space,
+// holds '\' or is longer than MaxEntryNameLength.
 std::wstring EntryKeyPath(std::wstring_view productId);
 
 // The values that Write sets, in the order it sets them. installDate is the "yyyyMMdd" text.

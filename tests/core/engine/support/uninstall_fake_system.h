@@ -19,7 +19,6 @@ public:
     // Every call, as "verb path" lines in call order.
     std::vector<std::wstring> Calls;
     std::set<std::wstring> ExistingDirectories;
-    std::set<std::wstring> ExistingFiles;
     std::set<std::wstring> LinkedDirectories;
     // Thrown by the call on that path (or product id, or PATH directory).
     std::map<std::wstring, std::exception_ptr> Failures;
@@ -35,7 +34,6 @@ public:
     void DeleteDirectoryIfEmpty(const std::wstring& path) override { Call(L"delete-empty-dir", path); }
     void DeleteTree(const std::wstring& path) override { Call(L"delete-tree", path); }
     bool DirectoryExists(const std::wstring& path) override { return ExistingDirectories.contains(path); }
-    bool FileExists(const std::wstring& path) override { return ExistingFiles.contains(path); }
     bool IsLinkedDirectory(const std::wstring& path) override { return LinkedDirectories.contains(path); }
     // Pairs of spellings that name one folder.
     std::set<std::pair<std::wstring, std::wstring>> SameDirectories;
