@@ -1,0 +1,110 @@
+// The window itself, in this process: its message loop runs on the test's thread while a second
+// thread plays the user and the engine.
+#include "shell/installer_window_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cwchar>
+#include <memory>
+#include <thread>
+
+#include "shell/support/fake_page.h"
+#include "shell/support/fake_shell_platform.h"
+#include "support/fake_engines.h"
+#include "ui/graphics_win32.h"
+
+namespace Ravenquill::Shell {
+namespace {
+
+using namespace std::chrono_literals;
+namespace Graphics = Interop::Graphics;
+
+template <class Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = 10s) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+HWND VisibleWindowOfThread(DWORD thread) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM param) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (std::wcscmp(name, InstallerWindow::ClassName) != 0 || !IsWindowVisible(window)) return TRUE;
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+struct WindowFixture : ::testing::Test {
+    Interop::ComPtr<ID2D1Factory> d2d = Graphics::CreateD2DFactory();
+    Interop::ComPtr<IDWriteFactory> dwrite = Graphics::CreateDWriteFactory();
+    std::shared_ptr<ShellState> state = std::make_shared<ShellState>();
+    std::unique_ptr<Wizard> wizard;
+    // An animated page, as the progress page is while it copies.
+    std::shared_ptr<Ravenquill::Testing::FakePage> page = std::make_shared<Ravenquill::Testing::FakePage>(3, true);
+    std::atomic<int> draws = 0;
+
+    WindowFixture() {
+        state->SetSteps({{1, L"Начало"}, {2, L"Параметры"}, {3, L"Установка"}, {4, L"Готово"}});
+        wizard =
+            std::make_unique<Wizard>(std::make_shared<const Core::InstallManifest>(), Core::CommandLineOptions{},
+                                     Ui::Theme::Dark(), state, std::make_shared<Ravenquill::Testing::FakeEngines>(),
+                                     std::make_shared<Ravenquill::Testing::FakeShellPlatform>());
+        page->OnDraw = [this](Ui::Canvas&, Ui::Input&) { ++draws; };
+        wizard->Show(page);
+    }
+
+    // Runs the window until the user closes it; user runs on a thread of its own with the window.
+    template <class User>
+    void RunWith(User user) {
+        InstallerWindow window(*wizard);
+        const DWORD uiThread = GetCurrentThreadId();
+        std::thread driver([&] {
+            HWND handle = nullptr;
+            if (WaitUntil([&] { return (handle = VisibleWindowOfThread(uiThread)) != nullptr; }, 30s))
+                user(handle);
+            else
+                ADD_FAILURE() << "the window never showed";
+            wizard->RequestClose();
+        });
+        EXPECT_EQ(window.Run(d2d.Get(), dwrite.Get(), L"Установка", {}), 0);
+        driver.join();
+    }
+};
+
+TEST_F(WindowFixture, AMinimisedWindowDrawsNoFramesAndDrawsOnceWhenRestored) {
+    RunWith([&](HWND window) {
+        ASSERT_TRUE(WaitUntil([&] { return draws > 10; })) << "the animation runs";
+        ShowWindowAsync(window, SW_MINIMIZE);
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }));
+        // A frame under way as the window went is let through.
+        std::this_thread::sleep_for(200ms);
+        const int minimised = draws;
+        // The engine goes on reporting meanwhile.
+        for (int i = 0; i < 50; ++i) {
+            wizard->RequestRedraw();
+            std::this_thread::sleep_for(10ms);
+        }
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(draws, minimised) << "frames drawn while nobody can see them";
+
+        ShowWindowAsync(window, SW_RESTORE);
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) == FALSE; }));
+        EXPECT_TRUE(WaitUntil([&] { return draws > minimised; }, 2s)) << "no frame on restoring";
+        EXPECT_TRUE(WaitUntil([&] { return draws > minimised + 10; }, 5s)) << "the animation did not resume";
+    });
+}
+
+}  // namespace
+}  // namespace Ravenquill::Shell
