@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -353,7 +354,7 @@ TEST(OptionsPage, BrowseTakesAChosenFolderAndIgnoresACancel) {
 
 TEST(OptionsPage, ThePickerOpensOnceTheClicksFrameHasEndedAndItsAnswerAsksForAFrame) {
     OptionsFixture f;
-    int redraws = 0;
+    std::atomic<int> redraws = 0;
     f.Wizard->RequestRedraw = [&] { ++redraws; };
     f.Platform->PickedFolder = L"E:\\Tools";
     // While the picker is open the window goes on: its frames (over "Обзор…", clicking nothing)
@@ -375,13 +376,16 @@ TEST(OptionsPage, ThePickerOpensOnceTheClicksFrameHasEndedAndItsAnswerAsksForAFr
     EXPECT_EQ(redraws, 1) << "the window shows the chosen folder at once";
     EXPECT_FALSE(f.Wizard->RunAfterFrameWork()) << "nothing left to run";
 
-    // A cancelled picker changes nothing and asks for nothing.
+    // A cancelled picker changes nothing and asks for nothing (once the new folder's free space,
+    // which asks for its own frame, is on the page).
+    f.SettleFreeSpace();
+    redraws = 0;
     f.Platform->PickedFolder.reset();
     f.Platform->WhilePicking = nullptr;
     Testing::ClickOn(*f.Page, BrowseButton);
     f.AfterTheFrame();
     EXPECT_EQ(f.Wizard->Settings.InstallDir, L"E:\\Tools");
-    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(redraws, 0);
 }
 
 TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {

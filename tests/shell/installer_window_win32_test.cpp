@@ -106,5 +106,46 @@ TEST_F(WindowFixture, AMinimisedWindowDrawsNoFramesAndDrawsOnceWhenRestored) {
     });
 }
 
+TEST_F(WindowFixture, AClickDuringAModalLoopInsideAFrameWaitsForTheFrameAndTheFrameDoesNotClickTwice) {
+    // A click on the first button runs a modal loop inside its frame, as a message box does; the
+    // user clicks the second meanwhile, and the animation asks for frames.
+    const Ui::Rect first{400, 300, 500, 340}, second{600, 300, 700, 340};
+    std::atomic<int> firstClicks = 0, secondClicks = 0;
+    std::atomic<bool> modal = false, modalDone = false;
+    page->OnDraw = [&](Ui::Canvas&, Ui::Input& input) {
+        ++draws;
+        if (input.Track(second).Clicked) ++secondClicks;
+        if (!input.Track(first).Clicked) return;
+        // A second click would run the loop again, and a frame asked for in that one once more.
+        if (++firstClicks > 1) return;
+        modal = true;
+        const auto end = std::chrono::steady_clock::now() + 700ms;
+        while (std::chrono::steady_clock::now() < end) {
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            Sleep(5);
+        }
+        modal = false;
+        modalDone = true;
+    };
+    RunWith([&](HWND window) {
+        const auto click = [&](const Ui::Rect& r) {
+            const LPARAM at = MAKELPARAM(static_cast<int>(r.Left + 10), static_cast<int>(r.Top + 10));
+            PostMessageW(window, WM_MOUSEMOVE, 0, at);
+            PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageW(window, WM_LBUTTONUP, 0, at);
+        };
+        ASSERT_TRUE(WaitUntil([&] { return draws > 2; }));
+        click(first);
+        ASSERT_TRUE(WaitUntil([&] { return modal.load(); }));
+        click(second);
+        ASSERT_TRUE(WaitUntil([&] { return modalDone.load(); }));
+        EXPECT_TRUE(WaitUntil([&] { return secondClicks == 1; }, 3s)) << "the click during the frame was lost";
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(firstClicks, 1) << "a frame drawn after the modal loop clicked again";
+        EXPECT_EQ(secondClicks, 1);
+    });
+}
+
 }  // namespace
 }  // namespace Ravenquill::Shell
