@@ -98,21 +98,6 @@ double CpuMs(HANDLE thread) {
     return (ticks(kernel) + ticks(user)) / 10'000.0;
 }
 
-HWND WindowOfThread(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM param) -> BOOL {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (std::wcscmp(name, Shell::InstallerWindow::ClassName) != 0 || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(param) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 template <class Condition>
 bool WaitUntil(Condition condition, Clock::duration wait) {
     const auto end = Clock::now() + wait;
@@ -158,7 +143,8 @@ CpuFigures MeasureUiThread(const std::shared_ptr<const Core::InstallManifest>& m
     CpuFigures figures;
     std::thread watcher([&] {
         HWND handle = nullptr;
-        if (!WaitUntil([&] { return (handle = WindowOfThread(uiThread)) != nullptr; }, std::chrono::seconds(30))) {
+        if (!WaitUntil([&] { return (handle = Shell::InstallerWindow::OfThread(uiThread, true)) != nullptr; },
+                       std::chrono::seconds(30))) {
             wizard.RequestClose();
             return;
         }

@@ -1,6 +1,7 @@
 #include "shell/installer_window_win32.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <utility>
 
 #include "shell/frame.h"
@@ -33,6 +34,25 @@ bool IsPointerMessage(UINT message) {
 }  // namespace
 
 InstallerWindow* InstallerWindow::current_ = nullptr;
+
+HWND InstallerWindow::OfThread(DWORD thread, bool visible) {
+    struct Search {
+        bool Visible;
+        HWND Found = nullptr;
+    } search{visible};
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (std::wcscmp(name, ClassName) != 0 || (s->Visible && !IsWindowVisible(window))) return TRUE;
+            s->Found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
 
 InstallerWindow::InstallerWindow(Wizard& wizard) : wizard_(wizard), chrome_(wizard.Theme) {
     // Both may be called from any thread; they only post, and a redraw request mostly not even

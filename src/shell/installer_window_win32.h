@@ -58,6 +58,10 @@ public:
     // probe); nothing by default.
     std::function<void()> Presented;
 
+    // The installer window that the thread made, once it is shown (when visible is set) or at all;
+    // null when it has none.
+    static HWND OfThread(DWORD thread, bool visible);
+
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

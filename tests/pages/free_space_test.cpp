@@ -14,6 +14,7 @@
 #include "core/engine/engines/install_engine.h"
 #include "page_fixture.h"
 #include "pages/options_page.h"
+#include "support/wait_until.h"
 
 namespace Ravenquill::Pages {
 namespace {
@@ -33,15 +34,7 @@ constexpr wchar_t Second[] = L"/opt/tools/Quill";
 constexpr wchar_t SecondRoot[] = L"/";
 #endif
 
-template <class Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = 10s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using Ravenquill::Testing::WaitUntil;
 
 // A volume that answers only when the test lets it: the n-th question waits until n are let through.
 // What the waiting questions share lives as long as the platform, which may outlive a failed test.

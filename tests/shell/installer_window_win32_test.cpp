@@ -6,13 +6,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <cwchar>
 #include <memory>
 #include <thread>
 
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
 #include "support/fake_engines.h"
+#include "support/wait_until.h"
 #include "ui/graphics_win32.h"
 
 namespace Ravenquill::Shell {
@@ -21,30 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace Graphics = Interop::Graphics;
 
-template <class Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = 10s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
-HWND VisibleWindowOfThread(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM param) -> BOOL {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (std::wcscmp(name, InstallerWindow::ClassName) != 0 || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(param) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+using Ravenquill::Testing::WaitUntil;
 
 struct WindowFixture : ::testing::Test {
     Interop::ComPtr<ID2D1Factory> d2d = Graphics::CreateD2DFactory();
@@ -72,7 +49,7 @@ struct WindowFixture : ::testing::Test {
         const DWORD uiThread = GetCurrentThreadId();
         std::thread driver([&] {
             HWND handle = nullptr;
-            if (WaitUntil([&] { return (handle = VisibleWindowOfThread(uiThread)) != nullptr; }, 30s))
+            if (WaitUntil([&] { return (handle = InstallerWindow::OfThread(uiThread, true)) != nullptr; }, 30s))
                 user(handle);
             else
                 ADD_FAILURE() << "the window never showed";

@@ -102,6 +102,12 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest");
     }
 
+    // From the welcome page to the options page with a real click on "Настроить".
+    static bool ToOptionsPage(const LiveInstaller& installer) {
+        return installer.WaitForStep(1, Accent()) && installer.RealClick(SecondaryX, FooterY) &&
+               installer.WaitForStep(3, Accent());
+    }
+
     // The tests that look at the screen need the virtual display's framebuffer file.
     static bool SeesTheScreen() { return Screen::FramebufferPath().has_value(); }
 
@@ -218,12 +224,10 @@ TEST_F(WizardWindowTest, ADoubleClickOnInstallInstallsFromTheWelcomeAndTheOption
         SCOPED_TRACE(std::string(c.Clicks.Name) + (c.FromOptions ? " on the options page" : " on the welcome page"));
         LiveInstaller installer(Setup(), Arguments());
         ASSERT_NE(installer.FindWindow(), nullptr);
-        ASSERT_TRUE(installer.WaitForStep(1, Accent()));
-        const int installStep = c.FromOptions ? 3 : 1;
-        if (c.FromOptions) {
-            ASSERT_TRUE(installer.RealClick(SecondaryX, FooterY));  // "Настроить"
-            ASSERT_TRUE(installer.WaitForStep(installStep, Accent()));
-        }
+        if (c.FromOptions)
+            ASSERT_TRUE(ToOptionsPage(installer));
+        else
+            ASSERT_TRUE(installer.WaitForStep(1, Accent()));
         ASSERT_TRUE(installer.RealClicks(PrimaryX, FooterY, c.Clicks.Gap));  // "Установить"
         ASSERT_TRUE(installer.WaitForStep(5, Accent())) << "the result page";
         EXPECT_TRUE(fs::exists(Target() / ".ravenquill" / "record.json")) << "the installation was cancelled";
@@ -428,9 +432,7 @@ TEST_F(WizardWindowTest, ThePickerIsModalToTheWindowWhichStaysResponsiveAndIgnor
     REQUIRE_SCREEN();
     LiveInstaller installer(Setup(), Arguments());
     ASSERT_NE(installer.FindWindow(), nullptr);
-    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
-    ASSERT_TRUE(installer.RealClick(SecondaryX, FooterY));  // "Настроить"
-    ASSERT_TRUE(installer.WaitForStep(3, Accent())) << "the options page";
+    ASSERT_TRUE(ToOptionsPage(installer));
     ASSERT_TRUE(installer.RealClick(BrowseX, BrowseY));  // "Обзор…"
     DWORD processId = 0;
     GetWindowThreadProcessId(installer.Window(), &processId);
@@ -495,9 +497,7 @@ TEST_F(WizardWindowTest, ClicksRightAfterThePickerClosesTakeEffect) {
     REQUIRE_SCREEN();
     LiveInstaller installer(Setup(), Arguments());
     ASSERT_NE(installer.FindWindow(), nullptr);
-    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
-    ASSERT_TRUE(installer.RealClick(SecondaryX, FooterY));  // "Настроить"
-    ASSERT_TRUE(installer.WaitForStep(3, Accent())) << "the options page";
+    ASSERT_TRUE(ToOptionsPage(installer));
     ASSERT_TRUE(installer.RealMoveTo(600, 90));  // off every control
     ASSERT_TRUE(WaitFor([&] { return DocumentationTicked(installer); }, std::chrono::seconds(5)));
     DWORD processId = 0;
