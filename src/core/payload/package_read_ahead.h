@@ -29,8 +29,10 @@ namespace Ravenquill::Core {
 class PackageReadAhead : public std::enable_shared_from_this<PackageReadAhead> {
 public:
     // What a reader's slots keep at most, each a window of the largest block, its tables and a
-    // room for compressed bytes: within it the read path of an installation stays below 48 MiB.
-    static constexpr std::size_t MemoryBound = 40 * 1024 * 1024;
+    // room for compressed bytes: five slots, so four threads decode while the reading thread
+    // writes. More gain nothing, since the writing is then what the reading waits for (measured on
+    // eight cores, natively and under Wine), and each slot's first blocks cost fresh pages.
+    static constexpr std::size_t MemoryBound = 24 * 1024 * 1024;
     static constexpr std::size_t SlotBytes = BlockDecoder::MaxOutput + 512 * 1024;
 
     PackageReadAhead(std::shared_ptr<const PackedPayloadSource::SharedPackage> package,
