@@ -183,6 +183,16 @@ void* BlockDecoder::Take(std::size_t size) noexcept {
             (smaller == chunks_.size() || chunks_[i].Capacity > chunks_[smaller].Capacity))
             smaller = i;
     if (smaller != chunks_.size()) Release(smaller);
+    // Past what a decoder keeps as a rule, the largest unused chunks go first: blocks of many sizes
+    // would otherwise each leave a window of their own behind.
+    while (chunkBytes_ + roomSize_ + capacity > KeptBound) {
+        std::size_t largest = chunks_.size();
+        for (std::size_t i = 0; i < chunks_.size(); ++i)
+            if (!chunks_[i].InUse && (largest == chunks_.size() || chunks_[i].Capacity > chunks_[largest].Capacity))
+                largest = i;
+        if (largest == chunks_.size()) break;
+        Release(largest);
+    }
     for (std::size_t i = chunks_.size();
          i-- > 0 && (chunkBytes_ + capacity > MemoryBound || chunks_.size() == MostChunks);)
         if (!chunks_[i].InUse) Release(i);

@@ -22,6 +22,12 @@ public:
     // The most a block may decode to, and the most compressed bytes read from a file at once.
     static constexpr std::size_t MaxOutput = 4 * 1024 * 1024;
     static constexpr std::size_t InputPiece = 256 * 1024;
+    // What a decoder keeps as a rule: a window of the largest block and as much again for its
+    // tables and the windows of smaller blocks. Past it, chunks kept from earlier blocks that this
+    // one does not use are given back (the largest first) before a new one is made, so that blocks
+    // of many sizes do not each leave a window behind, while blocks of the largest size never lose
+    // theirs.
+    static constexpr std::size_t KeptBound = 2 * MaxOutput;
     // What one decoder may keep at most. A valid block of 4 MiB needs its window and at most about
     // 3 MiB of tables; only a hostile stream asks for more, and then decodes to nothing.
     static constexpr std::size_t MemoryBound = 12 * 1024 * 1024;

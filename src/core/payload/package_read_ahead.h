@@ -33,6 +33,7 @@ public:
     // writes. More gain nothing, since the writing is then what the reading waits for (measured on
     // eight cores, natively and under Wine), and each slot's first blocks cost fresh pages.
     static constexpr std::size_t MemoryBound = 24 * 1024 * 1024;
+    // What a slot keeps for blocks of the largest size, as they commonly are.
     static constexpr std::size_t SlotBytes = BlockDecoder::MaxOutput + 512 * 1024;
 
     PackageReadAhead(std::shared_ptr<const PackedPayloadSource::SharedPackage> package,
