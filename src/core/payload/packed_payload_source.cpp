@@ -48,10 +48,12 @@ public:
                     }
                 });
             } catch (const std::system_error&) {
-                break;  // the system starts no more threads: fewer helpers, or none, and then the reading thread
-                        // decodes
+                // The system starts no more threads: fewer helpers, or none, and then the reading
+                // thread decodes.
+                break;
             } catch (...) {
-                // Out of memory: the run fails here, on the reading thread, with the helpers started so far ended.
+                // Out of memory: the reading fails here, on its own thread, once the helpers
+                // started so far have ended.
                 JoinHelpers();
                 throw;
             }
