@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# The installer benchmark, on two generated payloads: two large files (50 MB of compressed media and
-# 80 MB of prose, where decoding dominates) and a folder shaped like an installed application
-# (bench/pack/app_tree.cpp). For each: the silent install under Wine of an installer with the
-# package embedded and of the plain program with the package beside it, against a plain copy of
-# the same uncompressed folder under Wine (`xcopy /E /I /Q` from the Z: drive) and "rqpack extract"
-# under Wine, alternately, the median of each; then "rqpack extract" natively on one thread and on
+# The installer benchmark, on three generated payloads: two large files (50 MB of compressed media
+# and 80 MB of prose, where decoding dominates), eight large files (four of each kind, 520 MB) and a
+# folder shaped like an installed application (bench/pack/app_tree.cpp). For each: the silent
+# install under Wine of an installer with the package embedded and of the plain program with the
+# package beside it, against a plain copy of the same uncompressed folder under Wine (`xcopy /E /I
+# /Q` from the Z: drive) and "rqpack extract" under Wine on every core and on one, alternately, the
+# median time of each and of its page faults (`perf stat -e page-faults`, where perf can count
+# them; the perf start is in every time alike); then "rqpack extract" natively on one thread and on
 # all cores with its peak memory. Last, the stripped size of the plain program. Figures only.
 #   bench/installer/run.sh <bench build dir> <Windows build dir> [--size-mib N] [--runs R]
-#                          [--baseline PROGRAM]
+#                          [--baseline PROGRAM] [--payload two|large|app]
 # --size-mib sizes the application folder (default 128); --baseline names an earlier build of the
-# plain program, whose install with the package beside it is timed in the same rounds.
+# plain program, whose install with the package beside it is timed in the same rounds; --payload
+# measures only one of the three payloads.
 # Runs inside the Windows build's Wine prefix, which must be started (tools/bench does).
 set -euo pipefail
 bench=$1
@@ -18,11 +21,13 @@ shift 2
 size_mib=128
 runs=5
 baseline=
+payloads=all
 while (($#)); do
   case $1 in
     --size-mib) size_mib=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --baseline) baseline=$2; shift 2 ;;
+    --payload) payloads=$2; shift 2 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -48,17 +53,28 @@ reset() {
   quiet wine reg delete "$entry" /f || true
 }
 now() { date +%s%N; }
-# Milliseconds of one Windows program's run, started from a warm Wine server.
+# Page faults of a run come from `perf stat -e page-faults` (the Wine process and its children,
+# not the Wine server), where perf can count them; "-" otherwise.
+have_perf=false
+perf stat -x, -e page-faults -o /dev/null true >/dev/null 2>&1 && have_perf=true
+# Milliseconds and page faults of one Windows program's run, started from a warm Wine server.
 timed() {
-  local start status=0
+  local start status=0 ms faults=-
   start=$(now)
-  quiet wine "$@" || status=$?
+  if $have_perf; then
+    quiet perf stat -x, -e page-faults -o "$work/perf.txt" wine "$@" || status=$?
+  else
+    quiet wine "$@" || status=$?
+  fi
+  ms=$((($(now) - start) / 1000000))
   [ $status = 0 ] || fail "$* ended with $status"
-  echo $((($(now) - start) / 1000000))
+  $have_perf && faults=$(awk -F, '$3 ~ /page-faults/ {print $1}' "$work/perf.txt")
+  echo "$ms ${faults:--}"
 }
 install_run() { reset; timed "$1" /S --per-user --no-shortcuts "/D=$target"; }
 copy_run() { reset; timed xcopy /E /I /Q "$(winepath -w "$work/tree" 2>/dev/null)" "$target"; }
-wine_extract_run() { reset; timed "$wine_rqpack" extract "$(winepath -w "$package" 2>/dev/null)" "$target"; }
+# "rqpack extract" on every core, or on as many threads as given.
+wine_extract_run() { reset; timed "$wine_rqpack" extract "$(winepath -w "$package" 2>/dev/null)" "$target" ${1:+--threads=$1}; }
 # Milliseconds and peak resident KiB of one native extraction.
 native_extract_run() {
   local start stats
@@ -67,7 +83,7 @@ native_extract_run() {
   stats=$({ /usr/bin/time -f '%M' "$native_rqpack" extract "$package" "$work/native-out" --threads="$1" >/dev/null; } 2>&1)
   echo "$((($(now) - start) / 1000000)) $stats"
 }
-median() { tr ' ' '\n' | sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+median() { tr ' ' '\n' | grep -v '^-*$' | sort -n | awk '{a[NR] = $1} END {print NR ? ((NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2) : "-"}'; }
 pct() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.0f%%", 100 * a / b}'; }
 mib() { awk -v k="$1" 'BEGIN {printf "%.1f MiB", k / 1024}'; }
 
@@ -100,43 +116,54 @@ measure() {
   [ -z "$baseline" ] || install_run "$work/baseline/setup.exe" >/dev/null
   copy_run >/dev/null
   wine_extract_run >/dev/null
+  wine_extract_run 1 >/dev/null
   native_extract_run 1 >/dev/null
-  local embedded=() side=() earlier=() copy=() extract=() one=() all=() one_kib=() all_kib=()
-  local i ms kib
+  local -A times=() faults=()
+  local i c ms f kib one_kib=() all_kib=()
   for ((i = 0; i < runs; i++)); do
     # Alternating: every other round runs the cases in the opposite order.
-    local order=(embedded side earlier copy extract one all)
-    ((i % 2 == 0)) || order=(all one extract copy earlier side embedded)
+    local order=(embedded side earlier copy extract extract1 one all)
+    ((i % 2 == 0)) || order=(all one extract1 extract copy earlier side embedded)
     for c in "${order[@]}"; do
       case $c in
-        embedded) embedded+=("$(install_run "$setup")") ;;
-        side) side+=("$(install_run "$work/plain/setup.exe")") ;;
-        earlier) [ -z "$baseline" ] || earlier+=("$(install_run "$work/baseline/setup.exe")") ;;
-        copy) copy+=("$(copy_run)") ;;
-        extract) extract+=("$(wine_extract_run)") ;;
-        one) read -r ms kib <<<"$(native_extract_run 1)"; one+=("$ms"); one_kib+=("$kib") ;;
-        all) read -r ms kib <<<"$(native_extract_run "$cores")"; all+=("$ms"); all_kib+=("$kib") ;;
+        embedded) read -r ms f <<<"$(install_run "$setup")" ;;
+        side) read -r ms f <<<"$(install_run "$work/plain/setup.exe")" ;;
+        earlier) [ -n "$baseline" ] || continue; read -r ms f <<<"$(install_run "$work/baseline/setup.exe")" ;;
+        copy) read -r ms f <<<"$(copy_run)" ;;
+        extract) read -r ms f <<<"$(wine_extract_run)" ;;
+        extract1) read -r ms f <<<"$(wine_extract_run 1)" ;;
+        one) read -r ms kib <<<"$(native_extract_run 1)"; f=-; one_kib+=("$kib") ;;
+        all) read -r ms kib <<<"$(native_extract_run "$cores")"; f=-; all_kib+=("$kib") ;;
       esac
+      times[$c]+="$ms "
+      faults[$c]+="$f "
     done
   done
   reset
 
-  local m_copy m_embedded m_side m_extract
-  m_copy=$(echo "${copy[@]}" | median)
-  m_embedded=$(echo "${embedded[@]}" | median)
-  m_side=$(echo "${side[@]}" | median)
-  m_extract=$(echo "${extract[@]}" | median)
-  echo "xcopy /E /I /Q from Z: (Wine):          ${copy[*]} ms; median $m_copy ms"
-  echo "silent install, embedded package:      ${embedded[*]} ms; median $m_embedded ms = $(pct "$m_embedded" "$m_copy") of the copy"
-  echo "silent install, package beside plain:  ${side[*]} ms; median $m_side ms = $(pct "$m_side" "$m_copy") of the copy"
-  if [ -n "$baseline" ]; then
-    local m_earlier
-    m_earlier=$(echo "${earlier[@]}" | median)
-    echo "  the same with the baseline program:  ${earlier[*]} ms; median $m_earlier ms = $(pct "$m_earlier" "$m_copy") of the copy"
-  fi
-  echo "rqpack extract (Wine):                 ${extract[*]} ms; median $m_extract ms; install beside = $(pct "$m_side" "$m_extract") of it"
-  echo "rqpack extract (native), 1 thread:     ${one[*]} ms; median $(echo "${one[@]}" | median) ms; peak $(mib "$(echo "${one_kib[@]}" | tr ' ' '\n' | sort -n | tail -1)")"
-  echo "rqpack extract (native), $cores threads:    ${all[*]} ms; median $(echo "${all[@]}" | median) ms; peak $(mib "$(echo "${all_kib[@]}" | tr ' ' '\n' | sort -n | tail -1)") (goal: at most 48 MiB)"
+  local m_copy m_side m_extract f_copy
+  m_copy=$(echo "${times[copy]}" | median)
+  m_side=$(echo "${times[side]}" | median)
+  m_extract=$(echo "${times[extract]}" | median)
+  f_copy=$(echo "${faults[copy]}" | median)
+  # One line per case: the times, their median against the copy's, and the median of the page faults.
+  line() {
+    local label=$1 c=$2 m f
+    m=$(echo "${times[$c]}" | median)
+    f=$(echo "${faults[$c]}" | median)
+    printf '%-40s%s ms; median %s ms = %s of the copy; page faults %s' "$label" "${times[$c]% }" "$m" "$(pct "$m" "$m_copy")" "$f"
+    [ "$f" = - ] || [ "$f_copy" = - ] || [ "$c" = copy ] || printf ' = %s times the copy'"'"'s' "$(awk -v a="$f" -v b="$f_copy" 'BEGIN {printf "%.1f", a / b}')"
+    echo
+  }
+  line "xcopy /E /I /Q from Z: (Wine):" copy
+  line "silent install, embedded package:" embedded
+  line "silent install, package beside plain:" side
+  [ -z "$baseline" ] || line "  the same with the baseline program:" earlier
+  line "rqpack extract (Wine), $cores threads:" extract
+  line "rqpack extract (Wine), 1 thread:" extract1
+  echo "  install beside = $(pct "$m_side" "$m_extract") of the extraction on $cores threads"
+  echo "rqpack extract (native), 1 thread:     ${times[one]% } ms; median $(echo "${times[one]}" | median) ms; peak $(mib "$(echo "${one_kib[@]}" | tr ' ' '\n' | sort -n | tail -1)")"
+  echo "rqpack extract (native), $cores threads:    ${times[all]% } ms; median $(echo "${times[all]}" | median) ms; peak $(mib "$(echo "${all_kib[@]}" | tr ' ' '\n' | sort -n | tail -1)") (goal: at most 48 MiB)"
   echo "  (an install also copies the running program as uninstall.exe: with the package embedded that"
   echo "   is $(stat -c %s "$setup") bytes to write, for the plain program $(stat -c %s "$plain"))"
 }
@@ -145,10 +172,19 @@ rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 echo "machine: $cores cores; load average $(cut -d' ' -f1-3 /proc/loadavg) before the first payload"
-"$bench/bench/pack/app_tree" "$work/tree" --two-large-files >/dev/null
-measure "two large files (goal: install at most 150% of the copy)"
-"$bench/bench/pack/app_tree" "$work/tree" --size-mib "$size_mib" >/dev/null
-measure "application folder of $size_mib MiB (goal: no slower than before)"
+wanted() { [ "$payloads" = all ] || [ "$payloads" = "$1" ]; }
+if wanted two; then
+  "$bench/bench/pack/app_tree" "$work/tree" --two-large-files >/dev/null
+  measure "two large files (goal: no slower than before)"
+fi
+if wanted large; then
+  "$bench/bench/pack/app_tree" "$work/tree" --large-files >/dev/null
+  measure "eight large files, 520 MB (goal: install at most 150% of the copy, page faults at most 10 times its)"
+fi
+if wanted app; then
+  "$bench/bench/pack/app_tree" "$work/tree" --size-mib "$size_mib" >/dev/null
+  measure "application folder of $size_mib MiB (goal: no slower than before)"
+fi
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null </dev/null | tr -d '\r')" 2>/dev/null)
 rm -f "$temp/Ravenquill-RQInstallBench.log"
 echo "the program without resources, stripped: $(stat -c %s "$plain") bytes (goal: at most 1 MB)"

@@ -61,21 +61,6 @@ struct Run {
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-HWND WindowOfThread(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM param) -> BOOL {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (std::wcscmp(name, Shell::InstallerWindow::ClassName) != 0 || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(param) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 template <class Condition>
 bool WaitUntil(Condition condition, Clock::duration wait, Clock::duration step = 1ms) {
     const auto end = Clock::now() + wait;
@@ -120,7 +105,7 @@ Run RunOnce(Input input, const std::shared_ptr<const Core::InstallManifest>& man
     const DWORD uiThread = GetCurrentThreadId();
     std::thread user([&] {
         HWND handle = nullptr;
-        if (!WaitUntil([&] { return (handle = WindowOfThread(uiThread)) != nullptr; }, 30s) ||
+        if (!WaitUntil([&] { return (handle = Shell::InstallerWindow::OfThread(uiThread, true)) != nullptr; }, 30s) ||
             !WaitUntil([&] { return fs::exists(target / "app" / "many"); }, 60s)) {
             std::fprintf(stderr, "the copying never began\n");
             wizard.RequestClose();

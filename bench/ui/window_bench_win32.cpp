@@ -1,18 +1,22 @@
 // The installer window while an installation of a large payload runs: frames per second of the
 // animated progress page, and the longest gap between two presented frames (the UI thread must
-// never wait for the engine), against the idle progress page (its preview, which runs nothing).
-// Figures only, never a pass or fail. Run in a virtual display:
+// never wait for the engine), against the idle progress page (its preview, which runs nothing);
+// and the processor time of the UI thread during the copy while the window is visible and while
+// it is minimised (where it draws nothing). Figures only, never a pass or fail. Run in a virtual
+// display:
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-run build/windows/bench/ui/window_bench.exe [MiB]
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/shell_startup.h"
@@ -84,6 +88,98 @@ Figures Measure(const std::shared_ptr<const Core::InstallManifest>& manifest, co
     return Summarise(presented);
 }
 
+// The thread's processor time, user and kernel, in milliseconds.
+double CpuMs(HANDLE thread) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 10'000.0;
+}
+
+template <class Condition>
+bool WaitUntil(Condition condition, Clock::duration wait) {
+    const auto end = Clock::now() + wait;
+    while (!condition()) {
+        if (Clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+struct Stretch {
+    double seconds = 0;
+    double cpuPercent = 0;  // of one core
+    int frames = 0;         // presented
+    bool copying = false;   // the installation still ran when the stretch ended
+};
+
+struct CpuFigures {
+    Stretch visible, minimised;
+};
+
+// During one installation: a stretch with the window visible, then one with it minimised.
+CpuFigures MeasureUiThread(const std::shared_ptr<const Core::InstallManifest>& manifest,
+                           const Core::CommandLineOptions& options, ID2D1Factory* d2d, IDWriteFactory* dwrite,
+                           std::chrono::seconds span) {
+    Shell::Wizard wizard(manifest, options, Ui::Theme::Dark(), Program::BuildShellState(*manifest, options),
+                         Core::EngineServices::System(), Shell::ShellPlatform::System());
+    wizard.MakeProgressPage = Pages::MakeInstallProgressPage;
+    wizard.Show(Pages::MakeInstallProgressPage(wizard));
+    const int lastStep = static_cast<int>(wizard.State->Steps()->size());
+    const auto finished = [&] {
+        const auto page = wizard.CurrentPage();
+        return page && page->Step() == lastStep;
+    };
+    Shell::InstallerWindow window(wizard);
+    std::atomic<int> presented = 0;
+    window.Presented = [&] { ++presented; };
+
+    HANDLE ui = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &ui, THREAD_QUERY_INFORMATION, FALSE,
+                    0);
+    const DWORD uiThread = GetCurrentThreadId();
+    CpuFigures figures;
+    std::thread watcher([&] {
+        HWND handle = nullptr;
+        if (!WaitUntil([&] { return (handle = Shell::InstallerWindow::OfThread(uiThread, true)) != nullptr; },
+                       std::chrono::seconds(30))) {
+            wizard.RequestClose();
+            return;
+        }
+        const auto measure = [&](Stretch& stretch) {
+            const Clock::time_point start = Clock::now();
+            const double cpu = CpuMs(ui);
+            const int frames = presented;
+            std::this_thread::sleep_for(span);
+            stretch.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            stretch.cpuPercent = (CpuMs(ui) - cpu) / (stretch.seconds * 10);
+            stretch.frames = presented - frames;
+            stretch.copying = !finished();
+        };
+        // The run under way first.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        measure(figures.visible);
+        ShowWindowAsync(handle, SW_MINIMIZE);
+        WaitUntil([&] { return IsIconic(handle) != FALSE; }, std::chrono::seconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        measure(figures.minimised);
+        ShowWindowAsync(handle, SW_RESTORE);
+        WaitUntil(finished, std::chrono::minutes(10));
+        wizard.RequestClose();
+    });
+    window.Run(d2d, dwrite, L"Установка " + manifest->ProductName, {});
+    watcher.join();
+    CloseHandle(ui);
+    return figures;
+}
+
+void Print(const char* name, const Stretch& s) {
+    std::printf("  UI thread, %-10s %5.1f%% of a core over %4.1f s, %4d frames presented%s\n", name, s.cpuPercent,
+                s.seconds, s.frames, s.copying ? "" : " (the copy had ended: payload too small)");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -126,10 +222,16 @@ int wmain(int argc, wchar_t** argv) {
                 return page && page->Step() == static_cast<int>(w.State->Steps()->size());  // the result page
             });
 
+        fs::remove_all(root / "target", ignored);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RqWindowBench");
+        const CpuFigures cpu = MeasureUiThread(manifest, options, d2d.Get(), dwrite.Get(), std::chrono::seconds(3));
+
         std::printf("window 940x580, progress page, a payload of %d MiB in %d files\n", mebibytes / 4 * 4,
                     mebibytes / 4);
         Print("idle (preview, no run)", idle);
         Print("installing", installing);
+        Print("visible", cpu.visible);
+        Print("minimised", cpu.minimised);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RqWindowBench");
         fs::remove_all(root, ignored);
         return 0;

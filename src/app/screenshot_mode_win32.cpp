@@ -2,8 +2,11 @@
 // through the same frame drawing and surface as the window, and written as PNG files.
 #include "app/screenshot_mode.h"
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "app/shell_startup.h"
@@ -23,13 +26,23 @@
 namespace Ravenquill::Program {
 namespace {
 
-// One frame with nothing hovered or clicked, written to the file.
-void Render(Shell::Surface& surface, Shell::Chrome& chrome, const Shell::ShellState& state,
-            std::shared_ptr<Shell::IPage> page, std::shared_ptr<const Shell::Dialog> dialog, const std::wstring& path) {
+// How long a page that waits for something (a slow volume's free space) is waited for; it is
+// pictured as it is then.
+constexpr std::chrono::seconds SettleWait{5};
+
+// One frame with nothing hovered or clicked.
+void Draw(Shell::Surface& surface, Shell::Chrome& chrome, const Shell::ShellState& state,
+          std::shared_ptr<Shell::IPage> page, std::shared_ptr<const Shell::Dialog> dialog = nullptr) {
     surface.BeginDraw();
     Ui::Input inert = Ui::Input::Inert();
     Shell::DrawFrame(surface.Canvas(), chrome, state, std::move(page), std::move(dialog), inert);
     surface.EndDraw();
+}
+
+// One such frame, written to the file.
+void Render(Shell::Surface& surface, Shell::Chrome& chrome, const Shell::ShellState& state,
+            std::shared_ptr<Shell::IPage> page, std::shared_ptr<const Shell::Dialog> dialog, const std::wstring& path) {
+    Draw(surface, chrome, state, std::move(page), std::move(dialog));
     Ui::Png::Save(path, surface.CopyPixels(), surface.PixelWidth, surface.PixelHeight);
 }
 
@@ -46,23 +59,38 @@ void RenderPalette(ManifestPtr manifest, const Core::CommandLineOptions& options
     const std::shared_ptr<Shell::ShellState> state = BuildShellState(*manifest, options);
     state->Logo = LoadLogo(surface.Canvas());
     state->SetCurrentStep(1);
-    // Its redraw and close requests stay the do-nothing ones: nothing is posted anywhere.
+    // Its close request stays the do-nothing one; a redraw request only says that a page has what
+    // it was waiting for (the options page's free space, which comes from the thread pool).
     Shell::Wizard wizard(manifest, options, theme, state, Core::EngineServices::System(),
                          Shell::ShellPlatform::System());
+    const auto redrawAsked = std::make_shared<std::atomic<bool>>(false);
+    wizard.RequestRedraw = [redrawAsked] { *redrawAsked = true; };
     Shell::Chrome chrome(theme);
     const auto file = [&](const wchar_t* stem) {
         return Path::Combine(directory, stem + (L"-" + themeName + L".png"));
     };
 
-    const std::pair<const wchar_t*, std::shared_ptr<Shell::IPage>> pages[] = {
-        {L"1-welcome", Pages::MakeWelcomePage(wizard)},
-        {L"2-options", Pages::MakeOptionsPage(wizard)},
+    const struct {
+        const wchar_t* Stem;
+        std::shared_ptr<Shell::IPage> Page;
+        // Drawn once before the picture and given a moment to ask for the frame that completes it.
+        bool Settles;
+    } pages[] = {
+        {L"1-welcome", Pages::MakeWelcomePage(wizard), false},
+        {L"2-options", Pages::MakeOptionsPage(wizard), true},
         // The preview state never starts a run.
-        {L"3-progress", Pages::MakePreviewProgressPage(wizard)},
-        {L"4-finish", Pages::MakeFailedPage(wizard, L"Файл «app.asar» занят другим приложением.")},
+        {L"3-progress", Pages::MakePreviewProgressPage(wizard), false},
+        {L"4-finish", Pages::MakeFailedPage(wizard, L"Файл «app.asar» занят другим приложением."), false},
     };
-    for (const auto& [stem, page] : pages) {
+    for (const auto& [stem, page, settles] : pages) {
         wizard.Show(page);
+        if (settles) {
+            *redrawAsked = false;
+            Draw(surface, chrome, *state, page);
+            const auto deadline = std::chrono::steady_clock::now() + SettleWait;
+            while (!*redrawAsked && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         Render(surface, chrome, *state, page, nullptr, file(stem));
     }
 

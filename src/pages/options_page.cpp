@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "core/common/errors.h"
-#include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/engine/engines/install_engine.h"
 #include "page_layout.h"
@@ -103,7 +101,7 @@ float OptionsPage::DrawSettings(Ui::Canvas& canvas, Ui::Input& input, float y) {
 
     SectionLabel(canvas, Theme,
                  L"Требуется: " + Core::InstallEngine::FormatSize(GetRequiredBytes()) + L"   ·   Свободно: " +
-                     GetFreeSpaceText(),
+                     freeSpace_.TextFor(settings.InstallDir),
                  y);
     y += AfterSpaceLine;
 
@@ -159,9 +157,9 @@ float OptionsPage::DrawSettings(Ui::Canvas& canvas, Ui::Input& input, float y) {
     return y;
 }
 
-void OptionsPage::HandleScroll(const Ui::Input& input, const Ui::Rect& viewport) {
+void OptionsPage::HandleScroll(Ui::Input& input, const Ui::Rect& viewport) {
     // A forward notch (positive) lowers the offset and brings the top of the content into view.
-    if (input.Wheel != 0 && input.Hit(viewport)) Scroll -= input.Wheel * ScrollPerNotch;
+    Scroll -= input.TakeWheel(viewport) * ScrollPerNotch;
     Scroll = std::clamp(Scroll, 0.0f, std::max(0.0f, ContentHeight - viewport.Height()));
 }
 
@@ -177,28 +175,21 @@ std::int64_t OptionsPage::GetRequiredBytes() const {
 }
 
 std::wstring OptionsPage::GetFreeSpaceText() const {
-    constexpr wchar_t unknown[] = L"—";
-    const std::wstring& dir = Wizard.Settings.InstallDir;
-    // An empty directory has no full path: the platform would refuse it as an argument error.
-    if (dir.empty()) return unknown;
-    try {
-        const std::wstring full = Path::GetFullPath(dir);
-        const std::wstring root(Path::GetPathRoot(full));
-        if (root.empty()) return unknown;
-        return Core::InstallEngine::FormatSize(Wizard.Platform->FreeBytesAvailable(root));
-    } catch (const ArgumentException&) {
-        return unknown;
-    } catch (const IOException&) {  // a missing drive among others
-        return unknown;
-    } catch (const UnauthorizedAccessException&) {
-        return unknown;
-    }
+    return FreeSpaceText(*Wizard.Platform, Wizard.Settings.InstallDir);
 }
 
 void OptionsPage::Browse() {
-    const std::optional<std::wstring> chosen =
-        Wizard.Platform->PickFolder(L"Выберите каталог установки", Wizard.Settings.InstallDir);
-    if (chosen && !chosen->empty()) Wizard.Settings.InstallDir = *chosen;
+    // The picker is modal and waits for the user: opened inside this frame, it would hold the frame
+    // open, and the frames drawn meanwhile would carry this click again. The wizard outlives the
+    // picker; the page need not.
+    Shell::Wizard& wizard = Wizard;
+    wizard.AfterFrame([&wizard] {
+        const std::optional<std::wstring> chosen =
+            wizard.Platform->PickFolder(L"Выберите каталог установки", wizard.Settings.InstallDir);
+        if (!chosen || chosen->empty()) return;
+        wizard.Settings.InstallDir = *chosen;
+        wizard.RequestRedraw();
+    });
 }
 
 void OptionsPage::DrawFooter(Ui::Canvas& canvas, Ui::Input& input, const Ui::Rect& content) {

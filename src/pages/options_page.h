@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "free_space.h"
 #include "shell/chrome.h"
 #include "shell/page.h"
 #include "shell/wizard.h"
@@ -17,7 +18,8 @@ namespace Ravenquill::Pages {
 
 class OptionsPage final : public Shell::IPage {
 public:
-    explicit OptionsPage(Shell::Wizard& wizard) : Wizard(wizard), Theme(wizard.Theme) {}
+    explicit OptionsPage(Shell::Wizard& wizard)
+        : Wizard(wizard), Theme(wizard.Theme), freeSpace_(wizard.Platform, [&wizard] { wizard.RequestRedraw(); }) {}
 
     // The settings area, (328, 136, 876, 468): below the heading, 20 px above the 36-px footer.
     static constexpr Ui::Rect Viewport{Shell::Chrome::ContentRect.Left, Shell::Chrome::ContentRect.Top + 72,
@@ -37,15 +39,19 @@ public:
 
     // Wheel scrolling over the viewport, then clamping (every frame). A frame that changes the
     // offset asks for one more frame, which draws it.
-    void HandleScroll(const Ui::Input& input, const Ui::Rect& viewport);
+    void HandleScroll(Ui::Input& input, const Ui::Rect& viewport);
     // The unassigned files and the selected components that own files; the whole payload when 0.
     std::int64_t GetRequiredBytes() const;
-    // The bytes free to this user on the directory's drive, or "—" when they cannot be had.
+    // The bytes free to this user on the directory's drive, or "—" when they cannot be had, asked
+    // now. The frames draw what the pool has found out instead (FreeSpaceProbe), "…" until then.
     std::wstring GetFreeSpaceText() const;
-    // The folder picker; a chosen folder becomes the install directory.
+    // The folder picker, once this frame's click has been handled (Wizard::AfterFrame); a chosen
+    // folder becomes the install directory, drawn by the frame it asks for.
     void Browse();
 
 private:
+    FreeSpaceProbe freeSpace_;
+
     float DrawSettings(Ui::Canvas& canvas, Ui::Input& input, float top);
     void DrawFooter(Ui::Canvas& canvas, Ui::Input& input, const Ui::Rect& content);
 };

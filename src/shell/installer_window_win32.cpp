@@ -1,6 +1,7 @@
 #include "shell/installer_window_win32.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <utility>
 
 #include "shell/frame.h"
@@ -21,6 +22,7 @@ bool IsPointerMessage(UINT message) {
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
         case WM_MOUSEWHEEL:
         case WM_MOUSELEAVE:
             return true;
@@ -32,6 +34,25 @@ bool IsPointerMessage(UINT message) {
 }  // namespace
 
 InstallerWindow* InstallerWindow::current_ = nullptr;
+
+HWND InstallerWindow::OfThread(DWORD thread, bool visible) {
+    struct Search {
+        bool Visible;
+        HWND Found = nullptr;
+    } search{visible};
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (std::wcscmp(name, ClassName) != 0 || (s->Visible && !IsWindowVisible(window))) return TRUE;
+            s->Found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
 
 InstallerWindow::InstallerWindow(Wizard& wizard) : wizard_(wizard), chrome_(wizard.Theme) {
     // Both may be called from any thread; they only post, and a redraw request mostly not even
@@ -105,7 +126,9 @@ LRESULT CALLBACK InstallerWindow::WndProc(HWND window, UINT message, WPARAM wPar
     // Nothing may unwind through the system's message dispatch: a failure closes the window and
     // Run raises it once the loop has ended.
     try {
-        return self->Handle(window, message, wParam, lParam);
+        const LRESULT result = self->Handle(window, message, wParam, lParam);
+        self->AfterMessage();
+        return result;
     } catch (...) {
         if (!self->failure_) self->failure_ = std::current_exception();
         self->Close();
@@ -144,49 +167,31 @@ LRESULT InstallerWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM
         default:
             break;
     }
-    // Pointer messages that arrive while a frame is being drawn come from a modal loop inside that
-    // frame (the folder picker's, a message box's): the window is disabled meanwhile, and a move or
-    // a click taken now would change the input under the frame's feet (the rest of a click frame
-    // would click wherever the pointer went), or start a drag inside it. They are dropped.
-    if (IsPointerMessage(message) && gate_.Drawing()) {
-        if (message == WM_MOUSELEAVE) trackingMouse_ = false;
-        return 0;
+    if (IsPointerMessage(message)) {
+        // Mouse messages that arrive while a frame is being drawn come from a modal loop inside that
+        // frame (a message box's, the system's elevation prompt's). Taken now, a move or a click
+        // would change the input under the frame's feet (the rest of a click frame would click
+        // wherever the pointer went) or start a drag inside it; dropped, the user's clicks would be
+        // lost. They are handled once the frame has ended.
+        if (gate_.Drawing()) {
+            kept_.push_back({message, wParam, lParam, static_cast<DWORD>(GetMessageTime())});
+            return 0;
+        }
+        OnPointer(message, wParam, lParam, static_cast<DWORD>(GetMessageTime()));
+        // The second press of a double click goes on to the default procedure as well.
+        if (message != WM_LBUTTONDBLCLK) return 0;
     }
     switch (message) {
-        case WM_MOUSEMOVE: {
-            const auto [x, y] = WindowInput::PointFromLParam(lParam);
-            OnMouseMove(x, y);
-            return 0;
-        }
-        case WM_LBUTTONDOWN: {
-            const auto [x, y] = WindowInput::PointFromLParam(lParam);
-            OnLButtonDown(x, y);
-            return 0;
-        }
-        case WM_LBUTTONUP: {
-            const auto [x, y] = WindowInput::PointFromLParam(lParam);
-            OnLButtonUp(x, y);
-            return 0;
-        }
-        case WM_MOUSEWHEEL:
-            pointer_.Wheel(WindowInput::WheelNotches(wParam), [this] { Redraw(); });
-            return 0;
-        case WM_MOUSELEAVE:
-            trackingMouse_ = false;
-            pointer_.Leave([this] { Redraw(); });
-            return 0;
         case WM_WINDOWPOSCHANGED: {
             // The system moves the window in its own move loop while frames go on being presented
             // (the timer, the worker's requests): they must be presented where the window is now.
             const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-            if (!IsIconic(window)) {
-                if ((position->flags & SWP_NOMOVE) == 0) {
-                    screenX_ = position->x;
-                    screenY_ = position->y;
-                }
-                // Restored after frames were kept back while it was minimised.
-                if (presentMissed_) wizard_.RequestRedraw();
+            const bool minimised = IsIconic(window) != FALSE;
+            if (!minimised && (position->flags & SWP_NOMOVE) == 0) {
+                screenX_ = position->x;
+                screenY_ = position->y;
             }
+            if (minimised != minimised_) OnMinimisedChanged(minimised);
             break;
         }
         case RedrawMessage:
@@ -201,17 +206,73 @@ LRESULT InstallerWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+void InstallerWindow::OnPointer(UINT message, WPARAM wParam, LPARAM lParam, DWORD time) {
+    const auto [x, y] = WindowInput::PointFromLParam(lParam);
+    switch (message) {
+        case WM_MOUSEMOVE:
+            OnMouseMove(x, y);
+            break;
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(x, y, time);
+            break;
+        case WM_LBUTTONDBLCLK:
+            pointer_.SecondPress(WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), time);
+            break;
+        case WM_LBUTTONUP:
+            OnLButtonUp(x, y, time);
+            break;
+        case WM_MOUSEWHEEL:
+            pointer_.Wheel(WindowInput::WheelNotches(wParam), [this] { Redraw(); });
+            break;
+        case WM_MOUSELEAVE:
+            trackingMouse_ = false;
+            pointer_.Leave([this] { Redraw(); });
+            break;
+        default:
+            break;
+    }
+}
+
+void InstallerWindow::AfterMessage() {
+    if (gate_.Drawing()) return;
+    while (!kept_.empty() && !gate_.Drawing() && handle_.load() != nullptr) {
+        const KeptMessage message = kept_.front();
+        kept_.pop_front();
+        OnPointer(message.Message, message.WParam, message.LParam, message.Time);
+    }
+    if (handle_.load() != nullptr) wizard_.RunAfterFrameWork();
+}
+
+void InstallerWindow::OnMinimisedChanged(bool minimised) {
+    minimised_ = minimised;
+    requests_.Minimised(minimised);
+    // Minimised: the animation stops. Restored: one frame shows the page as it is now, and
+    // starts the animation again.
+    if (minimised)
+        UpdateAnimationTimer();
+    else
+        Redraw();
+}
+
+WindowInput::DoubleClickZone InstallerWindow::SystemDoubleClick() const {
+    return {static_cast<std::uint32_t>(GetDoubleClickTime()),
+            WindowInput::ToLogical(GetSystemMetrics(SM_CXDOUBLECLK), scale_),
+            WindowInput::ToLogical(GetSystemMetrics(SM_CYDOUBLECLK), scale_)};
+}
+
 void InstallerWindow::Redraw() {
     gate_.Draw([this] { DrawAndPresent(); });
 }
 
 void InstallerWindow::DrawAndPresent() {
-    if (!surface_) return;
+    // Nobody sees a minimised window's frames; the frame drawn when it is restored answers all.
+    if (!surface_ || minimised_) return;
     requests_.FrameStarting();
     wizard_.State->CaptionHover = pointer_.CaptionHover;
     if (!WindowInput::DrawRecovering([this] { return !DrawOnce(); }, [this] { RecreateDeviceResources(); },
                                      [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); }))
         throw Interop::GraphicsException(static_cast<std::int32_t>(D2DERR_RECREATE_TARGET));
+    pointer_.FrameDrawn();
     Present();
     UpdateAnimationTimer();
 }
@@ -239,12 +300,6 @@ void InstallerWindow::RecreateDeviceResources() {
 void InstallerWindow::Present() {
     const HWND window = handle_.load();
     if (!surface_ || window == nullptr) return;
-    // A minimised window is not moved back on screen by a frame; it gets one when it is restored.
-    if (IsIconic(window)) {
-        presentMissed_ = true;
-        return;
-    }
-    presentMissed_ = false;
     const Win32::ScreenDC screen;
     const Win32::LayeredUpdateResult result =
         Win32::UpdateLayeredWindow(window, screen.get(), POINT{screenX_, screenY_},
@@ -259,7 +314,7 @@ void InstallerWindow::UpdateAnimationTimer() {
     if (window == nullptr) return;
     const std::shared_ptr<IPage> page = wizard_.CurrentPage();
     const bool dialogOpen = wizard_.Dialog() != nullptr;
-    switch (WindowInput::DecideTimer(page && page->Animated(), dialogOpen, timerRunning_)) {
+    switch (WindowInput::DecideTimer(page && page->Animated(), dialogOpen, minimised_, timerRunning_)) {
         case WindowInput::TimerChange::Start:
             timerRunning_ = true;
             SetTimer(window, AnimationTimer, AnimationPeriodMs, nullptr);
@@ -292,9 +347,9 @@ void InstallerWindow::OnMouseMove(int x, int y) {
     pointer_.Move(WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), [this] { Redraw(); });
 }
 
-void InstallerWindow::OnLButtonDown(int x, int y) {
-    const WindowInput::PointerOutcome outcome =
-        pointer_.Press(WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), [this] { Redraw(); });
+void InstallerWindow::OnLButtonDown(int x, int y, DWORD time) {
+    const WindowInput::PointerOutcome outcome = pointer_.Press(
+        WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), time, [this] { Redraw(); });
     if (outcome != WindowInput::PointerOutcome::Drag) return;
     // The system's move loop runs inside this call and returns when the drag ends.
     const HWND window = handle_.load();
@@ -303,9 +358,12 @@ void InstallerWindow::OnLButtonDown(int x, int y) {
     UpdatePosition();
 }
 
-void InstallerWindow::OnLButtonUp(int x, int y) {
-    const WindowInput::PointerOutcome outcome =
-        pointer_.Release(WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), [this] { Redraw(); });
+void InstallerWindow::OnLButtonUp(int x, int y, DWORD time) {
+    const std::shared_ptr<IPage> page = wizard_.CurrentPage();
+    const std::shared_ptr<Dialog> dialog = wizard_.Dialog();
+    const WindowInput::PointerOutcome outcome = pointer_.Release(
+        WindowInput::ToLogical(x, scale_), WindowInput::ToLogical(y, scale_), time, [this] { Redraw(); });
+    if (wizard_.CurrentPage() != page || wizard_.Dialog() != dialog) pointer_.ClickChangedView(SystemDoubleClick());
     if (outcome == WindowInput::PointerOutcome::Close) Close();
     if (outcome == WindowInput::PointerOutcome::Minimize) ShowWindow(handle_.load(), SW_MINIMIZE);
 }

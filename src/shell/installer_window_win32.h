@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -57,6 +58,10 @@ public:
     // probe); nothing by default.
     std::function<void()> Presented;
 
+    // The installer window that the thread made, once it is shown (when visible is set) or at all;
+    // null when it has none.
+    static HWND OfThread(DWORD thread, bool visible);
+
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,8 +75,15 @@ private:
     void UpdateAnimationTimer();
     void UpdatePosition();
     void OnMouseMove(int x, int y);
-    void OnLButtonDown(int x, int y);
-    void OnLButtonUp(int x, int y);
+    void OnLButtonDown(int x, int y, DWORD time);
+    void OnLButtonUp(int x, int y, DWORD time);
+    // Handles a mouse message at the time the system stamped it with.
+    void OnPointer(UINT message, WPARAM wParam, LPARAM lParam, DWORD time);
+    // Once a message has been handled outside any frame: the mouse messages kept meanwhile, then
+    // the work the pages asked to run after their frame (the folder picker).
+    void AfterMessage();
+    void OnMinimisedChanged(bool minimised);
+    WindowInput::DoubleClickZone SystemDoubleClick() const;
     // Hides the window, cancels the live runs and destroys the window (the close button, Escape,
     // WM_CLOSE and a failure all close this way).
     void Close();
@@ -96,7 +108,16 @@ private:
     int screenY_ = 0;
     bool trackingMouse_ = false;
     bool timerRunning_ = false;
-    bool presentMissed_ = false;
+    bool minimised_ = false;
+    // Mouse messages that came while a frame was being drawn (from a modal loop inside it), in
+    // order, for once it has ended.
+    struct KeptMessage {
+        UINT Message;
+        WPARAM WParam;
+        LPARAM LParam;
+        DWORD Time;
+    };
+    std::deque<KeptMessage> kept_;
     bool runsWereLive_ = false;
     std::exception_ptr failure_;
 };

@@ -2,8 +2,6 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include <cwchar>
-
 #include "core/common/file_system.h"
 #include "shell/installer_window_win32.h"
 #include "shell/shell_platform.h"
@@ -12,28 +10,13 @@
 namespace Ravenquill::Shell {
 namespace {
 
-// The window the user clicked "Обзор…" in: the installer window of the calling (UI) thread; null
-// when the thread has none.
-HWND InstallerWindowOfThisThread() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (std::wcscmp(name, InstallerWindow::ClassName) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(param) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 class SystemPlatform final : public ShellPlatform {
 public:
     std::optional<std::wstring> PickFolder(const std::optional<std::wstring>& title,
                                            const std::optional<std::wstring>& initialPath) override {
-        return Ui::FolderDialog::PickFolder(InstallerWindowOfThisThread(), title, initialPath);
+        // Owned by the window the user clicked "Обзор…" in: the installer window of this (UI)
+        // thread, or none.
+        return Ui::FolderDialog::PickFolder(InstallerWindow::OfThread(GetCurrentThreadId(), false), title, initialPath);
     }
 
     std::int64_t FreeBytesAvailable(const std::wstring& root) override {

@@ -88,4 +88,22 @@ void Wizard::BeginInstall() {
     ShowDialog(std::move(dialog));
 }
 
+void Wizard::AfterFrame(std::function<void()> work) { afterFrame_.push_back(std::move(work)); }
+
+bool Wizard::RunAfterFrameWork() {
+    if (afterFrameRunning_ || afterFrame_.empty()) return false;
+    afterFrameRunning_ = true;
+    struct Reset {
+        bool& running;
+        ~Reset() { running = false; }
+    } reset{afterFrameRunning_};
+    // Work asked for by the frames drawn while earlier work runs is run in its turn.
+    while (!afterFrame_.empty()) {
+        const std::function<void()> work = std::move(afterFrame_.front());
+        afterFrame_.erase(afterFrame_.begin());
+        work();
+    }
+    return true;
+}
+
 }  // namespace Ravenquill::Shell

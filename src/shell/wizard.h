@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "core/engine/engines/engine_services.h"
 #include "core/engine/platform/uninstall_registry.h"
@@ -85,8 +86,20 @@ public:
     // On the UI thread, once the window has closed and its runs have ended: starts the
     // self-deletion asked for, if any, once.
     void WindowClosed();
+    // UI thread. Work that opens a modal window (the folder picker) runs once the frame that asks
+    // for it, and the rest of the input that drew that frame, have been handled: inside the frame it
+    // would hold the frame open while the user decides, and frames drawn meanwhile would carry the
+    // frame's click once more. The window runs it (RunAfterFrameWork).
+    void AfterFrame(std::function<void()> work);
+    // UI thread, by the window once it has handled a message outside any frame: runs the work asked
+    // for, in order. Nothing runs while such work is already running further up the stack (its
+    // modal loop dispatches the window's messages); that work's own call runs what it left. True
+    // when some work ran.
+    bool RunAfterFrameWork();
 
 private:
+    std::vector<std::function<void()>> afterFrame_;
+    bool afterFrameRunning_ = false;
     std::atomic<std::shared_ptr<IPage>> page_;
     std::atomic<std::shared_ptr<Shell::Dialog>> dialog_;
     std::atomic<std::shared_ptr<const Core::FoundInstallation>> selfDelete_;

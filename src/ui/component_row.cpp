@@ -43,7 +43,8 @@ bool Canvas::ComponentRow(Input& input, const Theme& theme, const Rect& rect, st
 
     const float left = rect.Left + 45;
     const float w = rect.Right - 120 - left;
-    const TextStyle nameStyle(BodyFamily, LabelSize, Semibold, locked ? theme.TextMuted : theme.Text);
+    // One line, cut with the ellipsis sign where it would run into the size text.
+    const TextStyle nameStyle(BodyFamily, LabelSize, Semibold, locked ? theme.TextMuted : theme.Text, false, 0, true);
     const float nh = Geometry::RoundHalfEven(Measure(name, nameStyle, Unbounded).second);
     const float nameTop = rect.Top + 12;
     DrawText(name, Rect{left, nameTop, left + w, nameTop + nh}, nameStyle);

@@ -3,11 +3,15 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
+#include <algorithm>
+#include <atomic>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "core/common/com_apartment_win32.h"
 #include "core/common/errors.h"
@@ -67,25 +71,70 @@ void WaitDispatchingMessages(HANDLE event) {
 
 namespace Detail {
 
+// Helper threads whose work is done while their apartment is still being left: leaving the
+// apartment the shell's dialog lived in took the system about two seconds under Wine, which the
+// caller, the window's UI thread, must not wait for. Each is joined by a later call once it has
+// ended, and whatever still runs when the program's statics go is joined then.
+class EndingThreads {
+public:
+    ~EndingThreads() {
+        const std::lock_guard lock(lock_);
+        for (Ending& ending : threads_) ending.Thread.join();
+    }
+
+    void Add(std::thread thread, std::shared_ptr<std::atomic<bool>> ended) {
+        const std::lock_guard lock(lock_);
+        std::erase_if(threads_, [](Ending& ending) {
+            if (!*ending.Ended) return false;
+            ending.Thread.join();  // at most the last few instructions of the thread
+            return true;
+        });
+        threads_.push_back({std::move(thread), std::move(ended)});
+    }
+
+private:
+    struct Ending {
+        std::thread Thread;
+        std::shared_ptr<std::atomic<bool>> Ended;
+    };
+    std::mutex lock_;
+    std::vector<Ending> threads_;
+};
+
+EndingThreads& Ending() {
+    static EndingThreads threads;
+    return threads;
+}
+
 bool RunInSingleThreadedApartment(const std::function<void()>& work) {
-    const UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done) return false;
+    // Shared with the helper, which signals it after the caller may have stopped waiting.
+    const auto done = std::make_shared<UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!*done) return false;
     bool ran = false;
     std::exception_ptr failure;
+    const auto ended = std::make_shared<std::atomic<bool>>(false);
     try {
-        std::thread helper([&] {
-            if (const std::optional<ComApartment> apartment = ComApartment::TryEnter(ApartmentKind::SingleThreaded)) {
-                try {
-                    work();
-                    ran = true;
-                } catch (...) {
-                    failure = std::current_exception();
+        std::thread helper([&, done, ended] {
+            {
+                const std::optional<ComApartment> apartment = ComApartment::TryEnter(ApartmentKind::SingleThreaded);
+                if (apartment) {
+                    try {
+                        work();
+                        ran = true;
+                    } catch (...) {
+                        failure = std::current_exception();
+                    }
                 }
+                // The result is complete: the caller goes on now, while the apartment is left. From
+                // here on nothing of the caller's is touched.
+                SetEvent(done->get());
             }
-            SetEvent(done.get());
+            *ended = true;
         });
-        WaitDispatchingMessages(done.get());
-        helper.join();
+        WaitDispatchingMessages(done->get());
+        // Should the wait have given up, the work still writes the caller's results.
+        WaitForSingleObject(done->get(), INFINITE);
+        Ending().Add(std::move(helper), ended);
     } catch (const std::system_error&) {
         return false;  // no thread could be started
     }

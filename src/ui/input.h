@@ -1,7 +1,8 @@
 #pragma once
 // The pointer state that the widgets read while a frame is drawn. The window writes X, Y, Wheel,
-// Down and Clicked and clears Hot before every frame; the widgets set Hot, and ClickTaken once one
-// of them has acted on the click (a frame drawn again after a lost device must not act twice). A
+// Down and Clicked and clears Hot before every frame; the widgets set Hot, and ClickTaken (or
+// WheelTaken) once one of them has acted on the click (or the wheel): a frame drawn again after a
+// lost device must not act twice. A
 // default-constructed Input is the inert input: the pointer is outside the window and nothing is
 // hovered or clicked.
 #include "rect.h"
@@ -24,6 +25,8 @@ struct Input {
 
     // A clickable area has acted on this frame's click.
     bool ClickTaken = false;
+    // A scrollable area has applied this frame's wheel notches.
+    bool WheelTaken = false;
 
     // Half-open: the left and top edges are inside, the right and bottom edges outside. NaN
     // coordinates hit nothing.
@@ -39,6 +42,14 @@ struct Input {
         if (hovered) Hot = true;
         if (hovered && Clicked) ClickTaken = true;
         return {hovered, hovered && Clicked};
+    }
+
+    // The wheel notches for a scrollable area: this frame's when the pointer is over it, else 0.
+    // Taken notches are not applied again by a frame drawn once more (after a lost device).
+    constexpr float TakeWheel(const Rect& r) noexcept {
+        if (Wheel == 0 || !Hit(r)) return 0;
+        WheelTaken = true;
+        return Wheel;
     }
 
     static constexpr Input Inert() noexcept { return Input{}; }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
 #include "page_fixture.h"
@@ -43,7 +47,23 @@ struct OptionsFixture : PageFixture {
                             Core::PayloadSummary payload = ComponentPayload())
         : PageFixture(std::move(manifest), std::move(payload)) {
         Wizard->Show(Page);
+        SettleFreeSpace();
     }
+    // The free space comes from the thread pool: the page is drawn until it shows it, and the
+    // question asked for it is forgotten.
+    void SettleFreeSpace() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            bool pending = false;
+            for (const CanvasCall& call : Draw().Of(CanvasOp::DrawText))
+                pending |= call.Text.starts_with(L"Требуется: ") && call.Text.ends_with(L"…");
+            if (!pending) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        Platform->FreeSpaceRoots.clear();
+    }
+    // What a click's frame left for after it: the folder picker.
+    void AfterTheFrame() { EXPECT_TRUE(Wizard->RunAfterFrameWork()); }
     std::shared_ptr<OptionsPage> Page = std::make_shared<OptionsPage>(*Wizard);
 
     Testing::RecordingCanvas Draw(Ui::Input input = Ui::Input::Inert()) { return Testing::DrawFrame(*Page, input); }
@@ -306,6 +326,7 @@ TEST(OptionsPage, AnUpdateShowsTheEarlierInstallationsFolder) {
     // Another folder can still be chosen.
     f.Platform->PickedFolder = L"E:\\Elsewhere";
     Testing::ClickOn(*page, BrowseButton);
+    EXPECT_TRUE(f.Wizard->RunAfterFrameWork());
     EXPECT_EQ(f.Wizard->Settings.InstallDir, L"E:\\Elsewhere");
 }
 
@@ -319,12 +340,49 @@ TEST(OptionsPage, BrowseTakesAChosenFolderAndIgnoresACancel) {
         OptionsFixture f;
         f.Platform->PickedFolder = c.Chosen;
         Testing::ClickOn(*f.Page, BrowseButton);
+        f.AfterTheFrame();
         ASSERT_EQ(f.Platform->FolderRequests.size(), 1u);
         EXPECT_EQ(f.Platform->FolderRequests[0].Title, L"Выберите каталог установки");
         EXPECT_EQ(f.Platform->FolderRequests[0].InitialPath, L"C:\\Apps\\Quill");
         EXPECT_EQ(f.Wizard->Settings.InstallDir, c.Dir);
         EXPECT_FALSE(f.Wizard->Settings.PerMachine);
     }
+}
+
+TEST(OptionsPage, ThePickerOpensOnceTheClicksFrameHasEndedAndItsAnswerAsksForAFrame) {
+    OptionsFixture f;
+    std::atomic<int> redraws = 0;
+    f.Wizard->RequestRedraw = [&] { ++redraws; };
+    f.Platform->PickedFolder = L"E:\\Tools";
+    // While the picker is open the window goes on: its frames (over "Обзор…", clicking nothing)
+    // and its messages, whose handling would run the work asked for after a frame.
+    int framesWhilePicking = 0;
+    f.Platform->WhilePicking = [&] {
+        ++framesWhilePicking;
+        f.Draw(Testing::PointerAt(820, 177));
+        EXPECT_FALSE(f.Wizard->RunAfterFrameWork()) << "a second picker from inside the first";
+    };
+    const auto clickFrame = Testing::ClickOn(*f.Page, BrowseButton);
+    EXPECT_TRUE(f.Platform->FolderRequests.empty()) << "opened inside the click's frame";
+    EXPECT_TRUE(clickFrame.TextCall(L"C:\\Apps\\Quill").has_value());
+
+    f.AfterTheFrame();
+    EXPECT_EQ(f.Platform->FolderRequests.size(), 1u);
+    EXPECT_EQ(framesWhilePicking, 1);
+    EXPECT_EQ(f.Wizard->Settings.InstallDir, L"E:\\Tools");
+    EXPECT_EQ(redraws, 1) << "the window shows the chosen folder at once";
+    EXPECT_FALSE(f.Wizard->RunAfterFrameWork()) << "nothing left to run";
+
+    // A cancelled picker changes nothing and asks for nothing (once the new folder's free space,
+    // which asks for its own frame, is on the page).
+    f.SettleFreeSpace();
+    redraws = 0;
+    f.Platform->PickedFolder.reset();
+    f.Platform->WhilePicking = nullptr;
+    Testing::ClickOn(*f.Page, BrowseButton);
+    f.AfterTheFrame();
+    EXPECT_EQ(f.Wizard->Settings.InstallDir, L"E:\\Tools");
+    EXPECT_EQ(redraws, 0);
 }
 
 TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {
@@ -335,6 +393,7 @@ TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, click);
     EXPECT_FALSE(click.Hot);
+    EXPECT_FALSE(f.Wizard->RunAfterFrameWork());
     EXPECT_TRUE(f.Platform->FolderRequests.empty());
     EXPECT_TRUE(canvas.TextCall(L"Обзор…").has_value());
 }

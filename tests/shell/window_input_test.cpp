@@ -73,17 +73,22 @@ TEST(WindowInput, WheelUnitsAreNotchesOf120) {
     for (const Case& c : cases) EXPECT_EQ(WheelNotches(c.wParam), c.notches);
 }
 
-TEST(WindowInput, TimerRunsExactlyWhileAnAnimatedPageShowsNoDialog) {
+TEST(WindowInput, TimerRunsExactlyWhileAnAnimatedPageShowsNoDialogInAWindowThatIsNotMinimised) {
     struct Case {
-        bool animated, dialog, running;
+        bool animated, dialog, minimised, running;
         TimerChange change;
     };
     const Case cases[] = {
-        {true, false, false, TimerChange::Start}, {true, false, true, TimerChange::None},
-        {true, true, true, TimerChange::Stop},    {true, true, false, TimerChange::None},
-        {false, false, true, TimerChange::Stop},  {false, false, false, TimerChange::None},
+        {true, false, false, false, TimerChange::Start}, {true, false, false, true, TimerChange::None},
+        {true, true, false, true, TimerChange::Stop},    {true, true, false, false, TimerChange::None},
+        {false, false, false, true, TimerChange::Stop},  {false, false, false, false, TimerChange::None},
+        {true, false, true, true, TimerChange::Stop},   // minimised during a copy
+        {true, false, true, false, TimerChange::None},  //
+        {false, true, true, true, TimerChange::Stop},   //
     };
-    for (const Case& c : cases) EXPECT_EQ(DecideTimer(c.animated, c.dialog, c.running), c.change);
+    for (const Case& c : cases)
+        EXPECT_EQ(DecideTimer(c.animated, c.dialog, c.minimised, c.running), c.change)
+            << c.animated << c.dialog << c.minimised << c.running;
 }
 
 // One recorded frame: the input the page saw and the caption hover.
@@ -114,8 +119,8 @@ struct PointerFixture : ::testing::Test {
 
 TEST_F(PointerFixture, PressAndReleaseOnAButtonDrawPressedThenClickThenIdle) {
     pointer.Move(800, 500, frame);
-    EXPECT_EQ(pointer.Press(800, 500, frame), PointerOutcome::None);
-    EXPECT_EQ(pointer.Release(800, 500, frame), PointerOutcome::None);
+    EXPECT_EQ(pointer.Press(800, 500, 0, frame), PointerOutcome::None);
+    EXPECT_EQ(pointer.Release(800, 500, 0, frame), PointerOutcome::None);
     EXPECT_EQ(frames, (std::vector<Seen>{{800, 500, false, false, 0},
                                          {800, 500, false, false, 0},  // where the press lands
                                          {800, 500, true, false, 0},   // pressed look
@@ -125,23 +130,23 @@ TEST_F(PointerFixture, PressAndReleaseOnAButtonDrawPressedThenClickThenIdle) {
 }
 
 TEST_F(PointerFixture, AReleaseElsewhereClicksWhatIsUnderItAndAPressOnNothingDrags) {
-    EXPECT_EQ(pointer.Press(400, 300, frame), PointerOutcome::Drag);
+    EXPECT_EQ(pointer.Press(400, 300, 0, frame), PointerOutcome::Drag);
     EXPECT_EQ(frames.size(), 1u);  // no pressed look
     EXPECT_FALSE(pointer.Input.Down);
 
     frames.clear();
-    pointer.Press(400, 300, frame);
-    EXPECT_EQ(pointer.Release(760, 510, frame), PointerOutcome::None);  // released over the button
+    pointer.Press(400, 300, 0, frame);
+    EXPECT_EQ(pointer.Release(760, 510, 0, frame), PointerOutcome::None);  // released over the button
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(frames.back(), (Seen{760, 510, false, false, 0}));
 }
 
 TEST_F(PointerFixture, ADoubleClickGivesTwoClicksTheSecondWithoutThePressedLook) {
     // The second press arrives as a double-click message, which the window leaves alone.
-    pointer.Press(800, 500, frame);
-    pointer.Release(800, 500, frame);
+    pointer.Press(800, 500, 0, frame);
+    pointer.Release(800, 500, 0, frame);
     frames.clear();
-    pointer.Release(800, 500, frame);
+    pointer.Release(800, 500, 0, frame);
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(frames, (std::vector<Seen>{{800, 500, false, true, 0}, {800, 500, false, false, 0}}));
 }
@@ -149,29 +154,29 @@ TEST_F(PointerFixture, ADoubleClickGivesTwoClicksTheSecondWithoutThePressedLook)
 TEST_F(PointerFixture, CaptionButtonsCloseOrMinimiseOnRelease) {
     pointer.Move(880, 40, frame);
     EXPECT_EQ(frames.back().hover, CloseButton);
-    EXPECT_EQ(pointer.Press(880, 40, frame), PointerOutcome::None);  // no drag from a caption button
+    EXPECT_EQ(pointer.Press(880, 40, 0, frame), PointerOutcome::None);  // no drag from a caption button
     EXPECT_TRUE(pointer.Input.Down);
     frames.clear();
-    EXPECT_EQ(pointer.Release(880, 40, frame), PointerOutcome::Close);
+    EXPECT_EQ(pointer.Release(880, 40, 0, frame), PointerOutcome::Close);
     EXPECT_TRUE(frames.empty());
 
     // Released over the minimise button after a press elsewhere: minimised, no frame, nothing held.
-    pointer.Press(800, 500, frame);
+    pointer.Press(800, 500, 0, frame);
     frames.clear();
-    EXPECT_EQ(pointer.Release(830, 40, frame), PointerOutcome::Minimize);
+    EXPECT_EQ(pointer.Release(830, 40, 0, frame), PointerOutcome::Minimize);
     EXPECT_TRUE(frames.empty());
     EXPECT_FALSE(pointer.Input.Down);
     EXPECT_EQ(clicks, 0);
 
     // A press that began elsewhere still closes over the close button.
-    pointer.Press(800, 500, frame);
-    EXPECT_EQ(pointer.Release(900, 50, frame), PointerOutcome::Close);
+    pointer.Press(800, 500, 0, frame);
+    EXPECT_EQ(pointer.Release(900, 50, 0, frame), PointerOutcome::Close);
 }
 
 TEST_F(PointerFixture, LeavingForgetsThePointerTheHoverAndAHeldButton) {
     pointer.Move(830, 40, frame);
     EXPECT_EQ(frames.back().hover, MinimizeButton);
-    pointer.Press(800, 500, frame);
+    pointer.Press(800, 500, 0, frame);
     pointer.Leave(frame);
     EXPECT_EQ(frames.back(), (Seen{-1, -1, false, false, 0}));
     EXPECT_FALSE(pointer.Input.Hot);
@@ -219,7 +224,7 @@ TEST(WindowInput, AFrameAskedForDuringAFrameIsDrawnOnceAfterIt) {
 }
 
 TEST(WindowInput, RedrawRequestsPostOnceAndAreDrawnByATimerTick) {
-    enum class Op { Request, PostFailed, WokenUp, TimerFired, Frame, AnimationOn, AnimationOff };
+    enum class Op { Request, PostFailed, WokenUp, TimerFired, Frame, AnimationOn, AnimationOff, Minimise, Restore };
     struct Step {
         Op op;
         bool result;  // Request: post; WokenUp, AnimationOff: set the request timer; TimerFired: draw
@@ -257,6 +262,31 @@ TEST(WindowInput, RedrawRequestsPostOnceAndAreDrawnByATimerTick) {
           {Op::Frame, false},
           {Op::AnimationOff, false},
           {Op::Request, true}}},
+        {"minimised: requests are remembered, not drawn, until the frame of the restore",
+         {{Op::Minimise, false},
+          {Op::Request, false},
+          {Op::Request, false},
+          {Op::TimerFired, false},
+          {Op::Restore, false},
+          {Op::Frame, false},
+          {Op::Request, true}}},
+        {"minimised while animating: the timer stops and sets no request timer",
+         {{Op::AnimationOn, false},
+          {Op::Request, false},
+          {Op::Minimise, false},
+          {Op::AnimationOff, false},
+          {Op::Request, false},
+          {Op::Restore, false},
+          {Op::Frame, false},
+          {Op::AnimationOn, false}}},
+        {"a wake-up on its way when the window is minimised sets no timer",
+         {{Op::Request, true},
+          {Op::Minimise, false},
+          {Op::WokenUp, false},
+          {Op::Request, false},
+          {Op::Restore, false},
+          {Op::Frame, false},
+          {Op::Request, true}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -285,6 +315,12 @@ TEST(WindowInput, RedrawRequestsPostOnceAndAreDrawnByATimerTick) {
                     break;
                 case Op::AnimationOff:
                     EXPECT_EQ(requests.AnimationChanged(false), step.result);
+                    break;
+                case Op::Minimise:
+                    requests.Minimised(true);
+                    break;
+                case Op::Restore:
+                    requests.Minimised(false);
                     break;
             }
         }
@@ -335,6 +371,142 @@ TEST(WindowInput, ALostDeviceIsMadeAgainAfterAPauseUntilItComesBackOrTheTriesRun
     EXPECT_LT(total, std::chrono::seconds(5)) << "the window would be reported as not responding";
 }
 
+TEST(WindowInput, ASecondClickIsWithinTheDoubleClickTimeAndRectangleOfTheFirst) {
+    const DoubleClickZone zone{500, 4, 4};
+    struct Case {
+        const char* name;
+        float x, y;
+        std::uint32_t clickMs, pressMs;
+        bool second;
+    };
+    const Case cases[] = {
+        {"the same point at once", 800, 500, 1000, 1000, true},
+        {"150 ms later", 800, 500, 1000, 1150, true},
+        {"at the double-click time", 800, 500, 1000, 1500, true},
+        {"past it", 800, 500, 1000, 1501, false},
+        {"at the rectangle's edge", 802, 498, 1000, 1100, true},
+        {"beside it", 802.5f, 500, 1000, 1100, false},
+        {"below it", 800, 502.5f, 1000, 1100, false},
+        {"across the tick count's wrap-around", 800, 500, 0xFFFFFF00u, 0x00000010u, true},
+        {"a press stamped before the click", 800, 500, 1000, 999, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsSecondClick(zone, 800, 500, c.clickMs, c.x, c.y, c.pressMs), c.second) << c.name;
+    EXPECT_TRUE(IsSecondClick({900, 10, 2}, 800, 500, 0, 804, 501, 900)) << "the system's own size and time";
+    EXPECT_FALSE(IsSecondClick({900, 10, 2}, 800, 500, 0, 800, 501.5f, 900));
+}
+
+TEST_F(PointerFixture, AButtonThatAppearsUnderThePointerTakesNoSecondClickOfADoubleClick) {
+    const DoubleClickZone zone{500, 4, 4};
+    enum class Second { None, DoubleClickMessage, Press };
+    struct Case {
+        const char* name;
+        bool viewChanged;     // the first click showed another page or dialog
+        Second second;        // how the second press arrives
+        std::uint32_t after;  // ms after the first click
+        float dx;
+        int clicks;  // of both (and of a third click 50 ms after the second)
+        int third;
+    };
+    const Case cases[] = {
+        {"a double click on a button that changes the page", true, Second::DoubleClickMessage, 120, 0, 1, 1},
+        {"two quick clicks", true, Second::Press, 300, 1, 1, 1},
+        {"a second click after the double-click time", true, Second::Press, 501, 0, 2, 1},
+        {"a second click elsewhere", true, Second::Press, 100, 3, 2, 1},
+        {"a double click that changed nothing (a check box)", false, Second::DoubleClickMessage, 120, 0, 2, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clicks = 0;
+        const std::uint32_t t0 = 70'000;
+        pointer.Press(800, 500, t0 - 80, frame);
+        pointer.Release(800, 500, t0, frame);
+        if (c.viewChanged) pointer.ClickChangedView(zone);
+        frames.clear();
+        const std::uint32_t t1 = t0 + c.after;
+        if (c.second == Second::DoubleClickMessage) {
+            pointer.SecondPress(800 + c.dx, 500, t1);
+        } else {
+            EXPECT_EQ(pointer.Press(800 + c.dx, 500, t1, frame), PointerOutcome::None);
+        }
+        pointer.Release(800 + c.dx, 500, t1 + 60, frame);
+        EXPECT_EQ(clicks, c.clicks);
+        if (c.clicks == 1) {
+            for (const Seen& seen : frames) EXPECT_FALSE(seen.clicked || seen.down) << seen;
+        }
+        // The rule is spent by the second press: a third click is a click.
+        pointer.Press(800 + c.dx, 500, t1 + 110, frame);
+        pointer.Release(800 + c.dx, 500, t1 + 150, frame);
+        EXPECT_EQ(clicks, c.clicks + c.third);
+    }
+
+    // The second half of a double click on nothing clickable starts no drag.
+    pointer.Press(400, 300, 0, frame);
+    pointer.Release(400, 300, 10, frame);
+    pointer.ClickChangedView(zone);
+    EXPECT_EQ(pointer.Press(400, 300, 100, frame), PointerOutcome::None);
+    EXPECT_FALSE(pointer.Input.Down);
+}
+
+TEST_F(PointerFixture, AFrameAskedForDuringAClickFrameDrawsNoSecondClick) {
+    // As the window draws: through the gate, and the click spent once a frame has been drawn. The
+    // click's frame runs a modal loop that asks for frames (a timer tick, a redraw request).
+    FrameGate gate;
+    bool asking = true;
+    const Pointer::Frame windowFrame = [&] {
+        gate.Draw([&] {
+            frame();
+            if (pointer.Input.Clicked && asking) {
+                asking = false;
+                for (int i = 0; i < 3; ++i) gate.Draw([&] { frame(); });
+            }
+            pointer.FrameDrawn();
+        });
+    };
+    pointer.Press(800, 500, 0, windowFrame);
+    frames.clear();
+    pointer.Release(800, 500, 10, windowFrame);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(frames, (std::vector<Seen>{{800, 500, true, true, 0},
+                                         {800, 500, true, false, 0},  // the frame asked for meanwhile
+                                         {800, 500, false, false, 0}}));
+}
+
+TEST_F(PointerFixture, AWheelNotchLostWithTheDeviceScrollsOnce) {
+    struct Case {
+        const char* name;
+        bool lostBeforeThePage;
+    };
+    const Case cases[] = {{"lost before the page", true}, {"lost at the end of the frame", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pointer.Move(600, 300, frame);
+        float scrolled = 0;
+        const auto page = [&] { scrolled += pointer.Input.TakeWheel(Ui::Rect{328, 136, 876, 468}); };
+        bool lost = false;
+        pointer.Wheel(-1, [&] {
+            DrawRecovering(
+                [&] {
+                    if (lost) {
+                        page();
+                        return false;
+                    }
+                    lost = true;
+                    if (!c.lostBeforeThePage) page();
+                    return true;
+                },
+                [&] { pointer.DeviceRecreated(); }, [](std::chrono::milliseconds) {});
+        });
+        EXPECT_EQ(scrolled, -1) << "one notch, never none nor two";
+    }
+    // Outside the area the notch is not taken: another area of the same frame may take it.
+    pointer.Input.X = 100;
+    pointer.Input.Wheel = 2;
+    pointer.Input.WheelTaken = false;
+    EXPECT_EQ(pointer.Input.TakeWheel(Ui::Rect{328, 136, 876, 468}), 0);
+    EXPECT_FALSE(pointer.Input.WheelTaken);
+}
+
 TEST_F(PointerFixture, AClickLostWithTheDeviceBeforeTheButtonTookItIsDrawnAgainWithIt) {
     struct Case {
         const char* name;
@@ -345,9 +517,9 @@ TEST_F(PointerFixture, AClickLostWithTheDeviceBeforeTheButtonTookItIsDrawnAgainW
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         clicks = 0;
-        pointer.Press(800, 500, frame);
+        pointer.Press(800, 500, 0, frame);
         bool lost = false;
-        pointer.Release(800, 500, [&] {
+        pointer.Release(800, 500, 0, [&] {
             if (!pointer.Input.Clicked) return frame();
             // The click frame: its first draw loses the device, before or after the page's button.
             DrawRecovering(

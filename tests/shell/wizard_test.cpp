@@ -302,3 +302,36 @@ TEST_F(WizardFixture, BeginInstallWithoutAProgressPageMakerIsRefused) {
 
 }  // namespace
 }  // namespace Ravenquill::Shell
+
+namespace Ravenquill::Shell {
+namespace {
+
+TEST_F(WizardFixture, WorkAfterTheFrameRunsInOrderAndNeverInsideItself) {
+    Wizard& w = Make();
+    std::vector<std::string> order;
+    EXPECT_FALSE(w.RunAfterFrameWork()) << "nothing asked for";
+    w.AfterFrame([&] {
+        order.push_back("picker");
+        // Its modal loop dispatches messages, whose handling asks again, and a frame drawn meanwhile
+        // asks for work of its own.
+        w.AfterFrame([&] { order.push_back("asked meanwhile"); });
+        EXPECT_FALSE(w.RunAfterFrameWork());
+        order.push_back("picker closed");
+    });
+    w.AfterFrame([&] { order.push_back("second"); });
+    EXPECT_TRUE(order.empty()) << "asking runs nothing";
+    EXPECT_TRUE(w.RunAfterFrameWork());
+    EXPECT_EQ(order, (std::vector<std::string>{"picker", "picker closed", "second", "asked meanwhile"}));
+    EXPECT_FALSE(w.RunAfterFrameWork());
+
+    // Work that fails leaves the rest for the next call.
+    order.clear();
+    w.AfterFrame([] { throw InvalidOperationException(L"odd"); });
+    w.AfterFrame([&] { order.push_back("after the failure"); });
+    EXPECT_THROW(w.RunAfterFrameWork(), InvalidOperationException);
+    EXPECT_TRUE(w.RunAfterFrameWork());
+    EXPECT_EQ(order, (std::vector<std::string>{"after the failure"}));
+}
+
+}  // namespace
+}  // namespace Ravenquill::Shell

@@ -36,6 +36,20 @@ inline bool SendLeftClick() {
     return SendInput(2, press, sizeof(INPUT)) == 2;
 }
 
+// Two clicks where the pointer is: at once, as one double click of the hardware, or the gap apart.
+inline bool SendLeftClicks(DWORD gapMs) {
+    if (gapMs == 0) {
+        INPUT clicks[4]{};
+        for (INPUT& click : clicks) click.type = INPUT_MOUSE;
+        clicks[0].mi.dwFlags = clicks[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        clicks[1].mi.dwFlags = clicks[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        return SendInput(4, clicks, sizeof(INPUT)) == 4;
+    }
+    if (!SendLeftClick()) return false;
+    Sleep(gapMs);
+    return SendLeftClick();
+}
+
 // A key pressed and released, for the window that has the keyboard focus.
 inline bool SendKey(WORD key) {
     INPUT keys[2]{};

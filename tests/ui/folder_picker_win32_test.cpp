@@ -214,5 +214,64 @@ TEST(FolderPickerDialog, WorkRunsInASingleThreadedApartmentWhileTheCallerWaitsDi
     EXPECT_THROW(Detail::RunInSingleThreadedApartment([] { throw std::bad_alloc(); }), std::bad_alloc);
 }
 
+// Holds the thread that leaves its apartment until the test lets it go, as the system did for
+// about two seconds under Wine after the shell's dialog had closed.
+class SlowUninitialize : public IInitializeSpy {
+public:
+    explicit SlowUninitialize(HANDLE release) : release_(release) {}
+    std::atomic<bool> Entered = false;
+    std::atomic<bool> WaitedInVain = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IInitializeSpy)) {
+            *out = static_cast<IInitializeSpy*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE PreInitialize(DWORD, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostInitialize(HRESULT result, DWORD, DWORD) override { return result; }
+    HRESULT STDMETHODCALLTYPE PreUninitialize(DWORD references) override {
+        if (references == 1) {
+            Entered = true;
+            WaitedInVain = WaitForSingleObject(release_, 20'000) != WAIT_OBJECT_0;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PostUninitialize(DWORD) override { return S_OK; }
+
+private:
+    HANDLE release_;
+};
+
+TEST(FolderPickerDialog, TheCallerHasTheResultWithoutWaitingForTheHelperToLeaveItsApartment) {
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(release, nullptr);
+    // The helper may use it after the test, should the test fail.
+    static SlowUninitialize spy(release);
+    int result = 0;
+    EXPECT_TRUE(Detail::RunInSingleThreadedApartment([&] {
+        ULARGE_INTEGER cookie{};
+        ASSERT_EQ(CoRegisterInitializeSpy(&spy, &cookie), S_OK);
+        result = 42;
+    }));
+    EXPECT_EQ(result, 42);
+    // Back here while the helper still leaves its apartment.
+    EXPECT_TRUE([&] {
+        for (int wait = 0; wait < 2000 && !spy.Entered; ++wait) Sleep(5);
+        return spy.Entered.load();
+    }()) << "the apartment was never left";
+    SetEvent(release);
+    // Later calls join the helper once it has ended.
+    EXPECT_TRUE(Detail::RunInSingleThreadedApartment([] {}));
+    Sleep(100);
+    EXPECT_TRUE(Detail::RunInSingleThreadedApartment([] {}));
+    EXPECT_FALSE(spy.WaitedInVain) << "the caller waited for the helper's apartment";
+    CloseHandle(release);
+}
+
 }  // namespace
 }  // namespace Ravenquill::Ui

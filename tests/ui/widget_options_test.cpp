@@ -250,7 +250,7 @@ TEST(ComponentRow, TextsLieInTheirColumns) {
     const auto name = canvas.TextCall(L"Ядро");
     ASSERT_TRUE(name);
     EXPECT_EQ(name->Area, (Rect{373, 112, 756, 130}));
-    EXPECT_EQ(*name->Style, TextStyle(L"Segoe UI Variable Text", 13.5f, 600, t.Text));
+    EXPECT_EQ(*name->Style, TextStyle(L"Segoe UI Variable Text", 13.5f, 600, t.Text, false, 0, true));
     const auto description = canvas.TextCall(L"Основные файлы");
     ASSERT_TRUE(description);
     EXPECT_EQ(description->Area, (Rect{373, 133, 756, 164}));

@@ -225,6 +225,32 @@ TEST_F(WidgetFixture, LockedComponentRowIgnoresThePointer) {
     EXPECT_GT(CountNear(theme.TextMuted, 25, 24, 43, 41, 40), 3);
 }
 
+// Pixels in the region that are not the colour: what is drawn over it.
+int CountNotNear(const DibTarget& dib, std::uint32_t color, int left, int top, int right, int bottom) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) count += Near(dib.Pixel(x, y), color, 24) ? 0 : 1;
+    return count;
+}
+
+TEST_F(WidgetFixture, ALongComponentNameEndsInAnEllipsisBeforeItsSizeText) {
+    // The name line is y 22 to 40; its column ends 120 px left of the row's right edge, where the
+    // size text's 100-px box begins 6 px further on. The size text is left empty here, so whatever
+    // is drawn right of the column is the name's.
+    const wchar_t name[] = L"Словари для проверки орфографии на нескольких языках";
+    for (const float right : {390.0f, 300.0f}) {
+        SCOPED_TRACE(right);
+        const Rect rect{10, 10, right, 71};
+        const int column = static_cast<int>(right) - 120;
+        Input input;
+        Draw([&] { canvas.ComponentRow(input, theme, rect, name, L"", L"", true, false); });
+        EXPECT_EQ(CountNotNear(dib, theme.Panel, column + 1, 22, static_cast<int>(right) - 10, 40), 0)
+            << "the name runs on past its column";
+        EXPECT_GT(CountNotNear(dib, theme.Panel, column - 14, 22, column, 40), 0) << "the ellipsis ends the column";
+        EXPECT_GT(CountNotNear(dib, theme.Panel, 56, 22, 100, 40), 0) << "the name begins at the column's left";
+    }
+}
+
 TEST_F(WidgetFixture, RectanglesNarrowerThanTheirTextColumnsStillDraw) {
     // The text columns start right of the box or ring: in a narrow rectangle their width is
     // negative, which the platform refuses; the frame must still draw.

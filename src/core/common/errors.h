@@ -95,7 +95,11 @@ private:
 
 }  // namespace Core
 
-// The message of any exception: Message() for ours, what() decoded as UTF-8 for the rest.
+// What a failed allocation (std::bad_alloc) reports.
+inline constexpr wchar_t OutOfMemoryMessage[] = L"Недостаточно памяти для продолжения выполнения программы.";
+
+// The message of any exception: Message() for ours, OutOfMemoryMessage for std::bad_alloc, what()
+// decoded as UTF-8 for the rest.
 std::wstring MessageOf(const std::exception& e);
 // The same for a failure caught as it was thrown: UnknownFailureMessage for one that is no
 // std::exception, nothing for none. Never throws, so that a failure always reaches its report: a

@@ -20,6 +20,9 @@ public:
     virtual bool CanSeek() const noexcept { return false; }
     // Throws NotSupportedException unless CanSeek().
     virtual void Seek(std::int64_t position);
+    // The whole content when it lies in memory for as long as the stream lives (a resource, bytes
+    // it owns), so that a reader can use it where it is instead of copying it; empty otherwise.
+    virtual std::span<const std::byte> InMemory() const noexcept { return {}; }
 
     // Fills the whole buffer or throws EndOfStreamException.
     void ReadExactly(std::span<std::byte> buffer);
@@ -38,6 +41,7 @@ public:
     std::int64_t Position() const override { return static_cast<std::int64_t>(position_); }
     bool CanSeek() const noexcept override { return true; }
     void Seek(std::int64_t position) override;
+    std::span<const std::byte> InMemory() const noexcept override { return bytes_; }
 
 private:
     std::vector<std::byte> owned_;

@@ -29,8 +29,8 @@ private:
 
 struct ReadAheadOptions {
     // Threads that decode, the reading thread included: 1 decodes each block on the reading thread
-    // when it is needed; more let other threads decode ahead (fewer when the blocks are so large
-    // that so many in flight would not fit the reader's memory bound).
+    // when it is needed; more let other threads decode ahead, at most as many as the reader's
+    // memory bound holds slots for (four besides the reading thread).
     int Threads = 1;
     // A wait for a block decoded ahead tests it every CancellationPollInterval, and so does every
     // block taken: a cancelled reading ends within one block with OperationCanceledException.

@@ -27,13 +27,22 @@ bool EndsItsEntry(std::int64_t offset, std::int32_t size, std::int64_t packageLe
 
 std::size_t LiveReadAheadThreads() { return g_liveHelpers.load(); }
 
-ReadAheadLease::~ReadAheadLease() { owner_->Release(slot_); }
+ReadAheadLease::~ReadAheadLease() {
+    if (slot_ != nullptr) owner_->Release(*slot_);
+}
 
-const std::byte* ReadAheadLease::Bytes() const { return slot_.Buffers.Decoded.get(); }
+ReadAheadLease& ReadAheadLease::operator=(ReadAheadLease&& other) noexcept {
+    if (this != &other) {
+        if (slot_ != nullptr) owner_->Release(*slot_);
+        owner_ = std::move(other.owner_);
+        slot_ = std::exchange(other.slot_, nullptr);
+    }
+    return *this;
+}
 
-std::size_t ReadAheadLease::Count() const { return slot_.Decoded; }
+std::span<const std::byte> ReadAheadLease::Bytes() const noexcept { return slot_->Bytes; }
 
-const std::exception_ptr& ReadAheadLease::Failure() const { return slot_.Failure; }
+const std::exception_ptr& ReadAheadLease::Failure() const noexcept { return slot_->Failure; }
 
 PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::SharedPackage> package,
                                    std::vector<PackedPayload::Entry> order, const ReadAheadOptions& options)
@@ -41,10 +50,8 @@ PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::Sh
       order_(std::move(order)),
       token_(options.Token),
       packageLength_(package_->Length()) {
-    // The slots are sized for the largest block that may be read, and as many as the memory bound
-    // holds; each thread beyond the reading one needs a slot of its own besides the one being read.
-    // Decoding a block takes as much again as its output for the decoder's window.
-    std::int64_t largest = 0;
+    // Each thread beyond the reading one needs a slot of its own besides the one being read; as
+    // many as the memory bound holds.
     std::size_t blocks = 0;
     for (const PackedPayload::Entry& entry : order_) {
         if (entry.Length <= 0) continue;
@@ -52,14 +59,15 @@ PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::Sh
         for (const std::int32_t size : *entry.BlockLengths) {
             ++blocks;
             if (EndsItsEntry(offset, size, packageLength_)) break;
-            largest = std::max<std::int64_t>(largest, size);
             offset += size;
         }
     }
     const auto threads = static_cast<std::size_t>(std::max(options.Threads, 1));
-    const std::size_t perSlot = 2 * PackedPayload::MaxBlockBytes + static_cast<std::size_t>(largest);
-    const std::size_t slots = std::clamp<std::size_t>(MemoryBound / perSlot, 1, threads);
+    const std::size_t slots = std::clamp<std::size_t>(MemoryBound / SlotBytes, 1, threads);
     helpers_ = std::min(slots - 1, blocks > 0 ? blocks - 1 : 0);
+    slots_.reserve(helpers_ + 1);
+    free_.reserve(helpers_ + 1);
+    inFlight_.reserve(helpers_ + 1);
     for (std::size_t i = 0; i < helpers_ + 1; ++i) {
         slots_.push_back(std::make_unique<Slot>());
         free_.push_back(slots_.back().get());
@@ -70,7 +78,6 @@ PackageReadAhead::PackageReadAhead(std::shared_ptr<const PackedPayloadSource::Sh
 
 void PackageReadAhead::Work() {
     const LiveHelper live;
-    PackedPayloadSource::BlockBuffers room;
     std::unique_lock lock(mutex_);
     for (;;) {
         // Waits test the token rather than being woken by its cancellation (see WaitFor).
@@ -79,10 +86,18 @@ void PackageReadAhead::Work() {
         if (stopped_ || token_.stop_requested()) return;
         Slot* slot = Schedule();
         lock.unlock();
-        Decode(*slot, room);
+        Decode(*slot);
         lock.lock();
         Complete(*slot);
     }
+}
+
+void PackageReadAhead::Abandon(std::exception_ptr failure) noexcept {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!abandoned_) abandoned_ = std::move(failure);
+    }
+    blockReady_.notify_all();
 }
 
 void PackageReadAhead::Started(std::size_t helpers) {
@@ -99,36 +114,38 @@ void PackageReadAhead::Stop() {
     blockReady_.notify_all();
 }
 
-std::unique_ptr<ReadAheadLease> PackageReadAhead::Take(std::size_t position, std::size_t block) {
+std::optional<ReadAheadLease> PackageReadAhead::Take(std::size_t position, std::size_t block) {
     std::unique_lock lock(mutex_);
-    if (stopped_ || position < position_) return nullptr;
+    if (stopped_ || position < position_) return std::nullopt;
     if (position > position_) SkipTo(position);
-    if (block != positionBlock_) return nullptr;
+    if (block != positionBlock_) return std::nullopt;
     for (;;) {
         ThrowIfCancellationRequested(token_);
+        // A helper that failed outside any block may have left the next one undecoded for good.
+        if (abandoned_) std::rethrow_exception(abandoned_);
         if (!inFlight_.empty() && inFlight_.front()->Position == position) {
             Slot* slot = inFlight_.front();
             if (slot->Ready) {
-                inFlight_.pop_front();
+                inFlight_.erase(inFlight_.begin());
                 ++positionBlock_;
                 ++lent_;
-                return std::make_unique<ReadAheadLease>(shared_from_this(), *slot);
+                return std::optional<ReadAheadLease>(std::in_place, shared_from_this(), *slot);
             }
         } else if (next_.Position == position && next_.Block == block) {
             // Nobody decodes it yet: a helper will, or else the reading thread, as soon as a slot
             // is free. With every slot lent to streams still open none will be: this one decodes
             // on its own.
-            if (free_.empty() && lent_ == slots_.size()) return nullptr;
+            if (free_.empty() && lent_ == slots_.size()) return std::nullopt;
             if (started_ == 0 && !free_.empty()) {
                 Slot* slot = Schedule();
                 lock.unlock();
-                Decode(*slot, readerRoom_);
+                Decode(*slot);
                 lock.lock();
                 Complete(*slot);
                 continue;
             }
         } else {
-            return nullptr;
+            return std::nullopt;
         }
         blockReady_.wait_for(lock, CancellationPollInterval);
     }
@@ -170,20 +187,14 @@ PackageReadAhead::Slot* PackageReadAhead::Schedule() {
     return slot;
 }
 
-void PackageReadAhead::Decode(Slot& slot, PackedPayloadSource::BlockBuffers& room) const {
-    // The compressed bytes are needed only while a block decodes: their room is the decoding
-    // thread's, so a slot that waits to be read holds its output alone.
-    std::swap(slot.Buffers.Compressed, room.Compressed);
-    std::swap(slot.Buffers.CompressedCapacity, room.CompressedCapacity);
+void PackageReadAhead::Decode(Slot& slot) const {
     try {
-        slot.Decoded = package_->Decode(order_[slot.Position].RelativePath, slot.Offset, slot.Size, slot.Buffers);
+        slot.Bytes = package_->Decode(order_[slot.Position].RelativePath, slot.Offset, slot.Size, slot.Decoder);
         slot.Failure = nullptr;
     } catch (...) {
-        slot.Decoded = 0;
+        slot.Bytes = {};
         slot.Failure = std::current_exception();
     }
-    std::swap(slot.Buffers.Compressed, room.Compressed);
-    std::swap(slot.Buffers.CompressedCapacity, room.CompressedCapacity);
 }
 
 void PackageReadAhead::Complete(Slot& slot) {
@@ -205,7 +216,7 @@ void PackageReadAhead::Free(Slot& slot) {
 void PackageReadAhead::SkipTo(std::size_t position) {
     while (!inFlight_.empty() && inFlight_.front()->Position < position) {
         Slot* slot = inFlight_.front();
-        inFlight_.pop_front();
+        inFlight_.erase(inFlight_.begin());
         if (slot->Ready)
             Free(*slot);
         else

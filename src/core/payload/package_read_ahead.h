@@ -1,72 +1,63 @@
 #pragma once
 // The blocks of a package's chosen entries decoded ahead of the reading thread, in their order.
-// A fixed set of slots (a 4 MiB output buffer each, made once and reused for every block; each
-// decoding thread keeps the room for a compressed block) bounds what is in flight, so memory stays the same whatever
-// the payload; the slots' count follows from the largest block to be read and the threads asked for.
+// A fixed set of slots bounds what is in flight, so memory stays the same whatever the payload:
+// each slot is a decoder whose memory (its window, into which a block decodes and from which the
+// reading thread writes it, its tables, its room for compressed bytes) is made at its first block
+// and reused for every later one. The slots' count follows from the threads asked for and what one
+// slot keeps.
 //
 // The reading thread takes the blocks of one entry after another. A block that failed to decode
 // fails only when it is taken, with the error that decoding it on the reading thread would have
-// given; what is decoded for blocks that turn out not to be needed (an entry cut short by its
-// length, or left unfinished) is dropped unseen. Without helper threads the reading thread decodes
-// each block itself when it needs it, as the reader of old.
+// given, memory that could not be had included; what is decoded for blocks that turn out not to be
+// needed (an entry cut short by its length, or left unfinished) is dropped unseen. Without helper
+// threads the reading thread decodes each block itself when it needs it, as the reader of old.
+// Scheduling a block and handing it over ask the system for no memory.
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
+#include "block_decoder.h"
 #include "packed_payload_source.h"
+#include "read_ahead_lease.h"
 
 namespace Ravenquill::Core {
 
-class PackageReadAhead;
-
-// One decoded block lent to the reading thread; its slot is free again once the lease ends.
-class ReadAheadLease {
-public:
-    struct Slot;
-    ReadAheadLease(std::shared_ptr<PackageReadAhead> owner, Slot& slot) : owner_(std::move(owner)), slot_(slot) {}
-    ~ReadAheadLease();
-    ReadAheadLease(const ReadAheadLease&) = delete;
-    ReadAheadLease& operator=(const ReadAheadLease&) = delete;
-
-    const std::byte* Bytes() const;
-    std::size_t Count() const;
-    // The failure of decoding it, if it failed.
-    const std::exception_ptr& Failure() const;
-
-private:
-    std::shared_ptr<PackageReadAhead> owner_;
-    Slot& slot_;
-};
-
 class PackageReadAhead : public std::enable_shared_from_this<PackageReadAhead> {
 public:
-    // What a reader's slots and the decoder's own window for each may take at most.
-    static constexpr std::size_t MemoryBound = 40 * 1024 * 1024;
+    // What a reader's slots keep at most, each a window of the largest block, its tables and a
+    // room for compressed bytes: five slots, so four threads decode while the reading thread
+    // writes. More gain nothing, since the writing is then what the reading waits for (measured on
+    // eight cores, natively and under Wine), and each slot's first blocks cost fresh pages.
+    static constexpr std::size_t MemoryBound = 24 * 1024 * 1024;
+    // What a slot keeps for blocks of the largest size, as they commonly are.
+    static constexpr std::size_t SlotBytes = BlockDecoder::MaxOutput + 512 * 1024;
 
     PackageReadAhead(std::shared_ptr<const PackedPayloadSource::SharedPackage> package,
                      std::vector<PackedPayload::Entry> order, const ReadAheadOptions& options);
 
     // How many threads should run Work: none when the reading thread is to decode every block.
     std::size_t Helpers() const noexcept { return helpers_; }
-    // How many do: while any runs, the reading thread leaves the decoding to them (a decoding
-    // thread keeps a window of the decoder's in memory), else it decodes each block itself.
+    // How many do: while any runs, the reading thread leaves the decoding to them, else it decodes
+    // each block itself.
     void Started(std::size_t helpers);
     // A helper thread's loop: decodes the next blocks while slots are free, until Stop or the
     // token's cancellation.
     void Work();
     // Lets the helpers end once their current block is done.
     void Stop();
+    // A helper's loop ended with this failure: the reading thread fails with it when it next waits.
+    void Abandon(std::exception_ptr failure) noexcept;
 
     // Block `block` of the order's entry `position`, decoded (waiting for it, or decoding it here
     // when no helper runs), when it is the next one this read-ahead delivers; taking a later entry drops
     // what is left of the earlier ones. None when it is not (an entry taken again, a block out of
     // turn, a read-ahead stopped): the caller decodes it on its own. Throws
     // OperationCanceledException once the token is cancelled.
-    std::unique_ptr<ReadAheadLease> Take(std::size_t position, std::size_t block);
+    std::optional<ReadAheadLease> Take(std::size_t position, std::size_t block);
     // The entry at `position` needs no more blocks: its blocks still ahead are dropped.
     void Finished(std::size_t position);
 
@@ -85,7 +76,7 @@ private:
     void Settle();
     // Hands the cursor's block to a free slot and moves the cursor on.
     Slot* Schedule();
-    void Decode(Slot& slot, PackedPayloadSource::BlockBuffers& room) const;
+    void Decode(Slot& slot) const;
     void Complete(Slot& slot);
     void Free(Slot& slot);
     void SkipTo(std::size_t position);
@@ -102,24 +93,24 @@ private:
     std::condition_variable blockReady_;  // the reading thread waits on it
     std::condition_variable workReady_;   // the helpers wait on it
     std::vector<std::unique_ptr<Slot>> slots_;
+    // Both hold at most every slot, their room made beforehand.
     std::vector<Slot*> free_;
-    std::deque<Slot*> inFlight_;  // in block order; the front is the reading thread's next block
-    std::size_t lent_ = 0;        // slots whose blocks streams are delivering
+    std::vector<Slot*> inFlight_;  // in block order; the front is the reading thread's next block
+    std::size_t lent_ = 0;         // slots whose blocks streams are delivering
     Cursor next_;
     std::size_t position_ = 0;       // the entry the reading thread is at
     std::size_t positionBlock_ = 0;  // and its next block
     bool stopped_ = false;
-    // The reading thread's room for compressed blocks, when it decodes them itself.
-    PackedPayloadSource::BlockBuffers readerRoom_;
+    std::exception_ptr abandoned_;
 };
 
 struct ReadAheadLease::Slot {
-    PackedPayloadSource::BlockBuffers Buffers;
+    BlockDecoder Decoder;
+    std::span<const std::byte> Bytes;  // what the block decoded to, in the decoder's memory
     std::size_t Position = 0;
     std::size_t Block = 0;
     std::int64_t Offset = 0;
     std::int32_t Size = 0;
-    std::size_t Decoded = 0;
     std::exception_ptr Failure;
     bool Ready = false;
     // Dropped while it was decoded: freed when the decoding ends.

@@ -1,7 +1,5 @@
 #include "packed_payload_source.h"
 
-#include <brotli/decode.h>
-
 #include <algorithm>
 #include <cstring>
 #include <system_error>
@@ -37,20 +35,33 @@ public:
             planned.push_back(entry);
         }
         readAhead_ = std::make_shared<PackageReadAhead>(package_, std::move(planned), options);
+        helpers_.reserve(readAhead_->Helpers());
         for (std::size_t i = 0; i < readAhead_->Helpers(); ++i) {
             try {
-                helpers_.emplace_back([readAhead = readAhead_.get()] { readAhead->Work(); });
+                helpers_.emplace_back([readAhead = readAhead_.get()] {
+                    // Nothing escapes a helper, which would end the process: the reading thread
+                    // gets it instead.
+                    try {
+                        readAhead->Work();
+                    } catch (...) {
+                        readAhead->Abandon(std::current_exception());
+                    }
+                });
             } catch (const std::system_error&) {
-                break;  // fewer helpers, or none: then the reading thread decodes
+                // The system starts no more threads: fewer helpers, or none, and then the reading
+                // thread decodes.
+                break;
+            } catch (...) {
+                // Out of memory: the reading fails here, on its own thread, once the helpers
+                // started so far have ended.
+                JoinHelpers();
+                throw;
             }
         }
         readAhead_->Started(helpers_.size());
     }
 
-    ~PackageEntryReader() override {
-        readAhead_->Stop();
-        for (std::thread& helper : helpers_) helper.join();
-    }
+    ~PackageEntryReader() override { JoinHelpers(); }
 
     std::unique_ptr<EntryStream> Open(const PayloadEntry& entry) override {
         const auto planned = std::find(order_.begin() + static_cast<std::ptrdiff_t>(next_), order_.end(), &entry);
@@ -65,6 +76,11 @@ public:
     }
 
 private:
+    void JoinHelpers() noexcept {
+        readAhead_->Stop();
+        for (std::thread& helper : helpers_) helper.join();
+    }
+
     std::size_t IndexOf(const PayloadEntry& entry) const {
         if (entries_.empty() || &entry < entries_.data() || &entry >= entries_.data() + entries_.size())
             throw ArgumentException(L"The entry is not one of this package's entries.");
@@ -107,36 +123,35 @@ std::unique_ptr<EntryReader> PackedPayloadSource::ReadInOrder(std::vector<const 
     return std::make_unique<PackageEntryReader>(package_, entries_, index_, std::move(order), options);
 }
 
-std::size_t PackedPayloadSource::SharedPackage::Decode(const std::wstring& path, std::int64_t offset, std::int32_t size,
-                                                       BlockBuffers& buffers) const {
-    std::size_t usize = 0;
+std::span<const std::byte> PackedPayloadSource::SharedPackage::Decode(const std::wstring& path, std::int64_t offset,
+                                                                      std::int32_t size, BlockDecoder& decoder) const {
+    std::shared_ptr<ReadStream> resident;
     {
         const std::lock_guard lock(mutex_);
         if (stream_ == nullptr) throw ObjectDisposedException(L"Cannot access a closed Stream.");
         if (size < 0) throw ArgumentException(L"Non-negative number required. (Parameter 'count')");
         // A compressed size is only as trustworthy as the package: the block must lie inside the
-        // stream before a buffer is sized for it, else a few hostile bytes could ask for 2 GiB.
+        // stream before anything is read for it.
         if (offset < 0)
             throw ArgumentException(L"An attempt was made to move the position before the beginning of the stream.");
         if (PayloadDetail::CheckedAdd(offset, size) > stream_->Length()) throw EndOfStreamException();
-
-        usize = static_cast<std::size_t>(size);
-        if (!buffers.Decoded)
-            buffers.Decoded = std::make_unique_for_overwrite<std::byte[]>(PackedPayload::MaxBlockBytes);
-        if (buffers.CompressedCapacity < usize) {
-            buffers.Compressed = std::make_unique_for_overwrite<std::byte[]>(usize);
-            buffers.CompressedCapacity = usize;
-        }
-        stream_->Seek(offset);
-        stream_->ReadExactly(std::span(buffers.Compressed.get(), usize));
+        if (!stream_->InMemory().empty()) resident = stream_;
     }
-    std::size_t decodedSize = PackedPayload::MaxBlockBytes;
-    const BrotliDecoderResult result =
-        BrotliDecoderDecompress(usize, reinterpret_cast<const std::uint8_t*>(buffers.Compressed.get()), &decodedSize,
-                                reinterpret_cast<std::uint8_t*>(buffers.Decoded.get()));
-    if (result != BROTLI_DECODER_RESULT_SUCCESS)
-        throw InvalidDataException(L"Пакет повреждён: не удалось распаковать «" + path + L"».");
-    return decodedSize;
+    const auto usize = static_cast<std::size_t>(size);
+    std::optional<std::span<const std::byte>> decoded;
+    if (resident) {
+        // Decoded where it lies (an embedded package is the program's mapped image): nothing copied.
+        decoded = decoder.Decode(resident->InMemory().subspan(static_cast<std::size_t>(offset), usize));
+    } else {
+        decoded = decoder.Decode(usize, [&](std::size_t at, std::span<std::byte> room) {
+            const std::lock_guard lock(mutex_);
+            if (stream_ == nullptr) throw ObjectDisposedException(L"Cannot access a closed Stream.");
+            stream_->Seek(offset + static_cast<std::int64_t>(at));
+            stream_->ReadExactly(room);
+        });
+    }
+    if (!decoded) throw InvalidDataException(L"Пакет повреждён: не удалось распаковать «" + path + L"».");
+    return *decoded;
 }
 
 std::int64_t PackedPayloadSource::SharedPackage::Length() const {
@@ -155,16 +170,19 @@ void PackedPayloadSource::SharedPackage::Dispose() {
     spare_ = {};
 }
 
-PackedPayloadSource::BlockBuffers PackedPayloadSource::SharedPackage::TakeSpare() {
-    const std::lock_guard lock(mutex_);
-    return std::exchange(spare_, {});
+std::unique_ptr<BlockDecoder> PackedPayloadSource::SharedPackage::TakeSpare() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (spare_) return std::move(spare_);
+    }
+    return std::make_unique<BlockDecoder>();
 }
 
-void PackedPayloadSource::SharedPackage::KeepSpare(BlockBuffers& buffers) {
+void PackedPayloadSource::SharedPackage::KeepSpare(std::unique_ptr<BlockDecoder>& decoder) {
     const std::lock_guard lock(mutex_);
-    // Only a live source keeps buffers, and of two it keeps the pair with the larger block room.
-    if (stream_ == nullptr || !buffers.Decoded) return;
-    if (!spare_.Decoded || spare_.CompressedCapacity <= buffers.CompressedCapacity) spare_ = std::move(buffers);
+    // Only a live source keeps a decoder, and of two it keeps the one that kept more memory.
+    if (stream_ == nullptr || !decoder) return;
+    if (!spare_ || spare_->KeptBytes() <= decoder->KeptBytes()) spare_ = std::move(decoder);
 }
 
 PackedPayloadSource::BlockStream::BlockStream(std::shared_ptr<SharedPackage> package, PackedPayload::Entry entry,
@@ -181,7 +199,7 @@ PackedPayloadSource::BlockStream::BlockStream(std::shared_ptr<SharedPackage> pac
 PackedPayloadSource::BlockStream::~BlockStream() {
     lease_.reset();
     LeaveReadAhead();
-    package_->KeepSpare(buffers_);
+    package_->KeepSpare(decoder_);
 }
 
 void PackedPayloadSource::BlockStream::LeaveReadAhead() {
@@ -218,12 +236,12 @@ bool PackedPayloadSource::BlockStream::LoadNextBlock() {
     lease_.reset();  // the block used up goes back to the read-ahead first
     ThrowIfCancellationRequested(token_);
 
+    std::span<const std::byte> block;
     if (readAhead_) {
-        if (std::unique_ptr<ReadAheadLease> lease = readAhead_->Take(order_, blockIndex_)) {
+        if (std::optional<ReadAheadLease> lease = readAhead_->Take(order_, blockIndex_)) {
             if (package_->Disposed()) throw ObjectDisposedException(L"Cannot access a closed Stream.");
             if (lease->Failure()) std::rethrow_exception(lease->Failure());
-            block_ = lease->Bytes();
-            decodedCount_ = lease->Count();
+            block = lease->Bytes();
             lease_ = std::move(lease);
         } else {
             // Not what the read-ahead delivers next (an entry opened again, streams read by
@@ -232,10 +250,11 @@ bool PackedPayloadSource::BlockStream::LoadNextBlock() {
         }
     }
     if (!lease_) {
-        if (!buffers_.Decoded) buffers_ = package_->TakeSpare();
-        decodedCount_ = package_->Decode(entry_.RelativePath, nextOffset_, size, buffers_);
-        block_ = buffers_.Decoded.get();
+        if (!decoder_) decoder_ = package_->TakeSpare();
+        block = package_->Decode(entry_.RelativePath, nextOffset_, size, *decoder_);
     }
+    block_ = block.data();
+    decodedCount_ = block.size();
     nextOffset_ += size;
     ++blockIndex_;
     readPosition_ = 0;

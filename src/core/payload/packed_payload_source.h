@@ -5,16 +5,16 @@
 // stream is read by one thread at a time.
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "block_decoder.h"
 #include "packed_payload.h"
 #include "payload_source.h"
+#include "read_ahead_lease.h"
 
 namespace Ravenquill::Core {
-
-class PackageReadAhead;
-class ReadAheadLease;
 
 class PackedPayloadSource final : public PayloadSource {
 public:
@@ -32,39 +32,33 @@ public:
     std::unique_ptr<EntryReader> ReadInOrder(std::vector<const PayloadEntry*> order,
                                              const ReadAheadOptions& options) const override;
 
-    // The buffers a block is decoded with: 4 MiB of output and room for the largest block met.
-    struct BlockBuffers {
-        std::unique_ptr<std::byte[]> Decoded;
-        std::unique_ptr<std::byte[]> Compressed;
-        std::size_t CompressedCapacity = 0;
-    };
-
     // The package stream as its block streams and readers share it; it outlives the source only as
     // a closed shell.
     class SharedPackage {
     public:
         explicit SharedPackage(std::unique_ptr<ReadStream> stream) : stream_(std::move(stream)) {}
 
-        // Reads the block of `size` bytes at `offset` and decodes it into the buffers (made or
-        // grown as needed) with one call of the one-shot decoder; answers the bytes it decoded to.
-        // A block that does not decode completely into 4 MiB fails with the package's message
-        // naming the path; the reading layer's faults fail with its own errors.
-        std::size_t Decode(const std::wstring& path, std::int64_t offset, std::int32_t size,
-                           BlockBuffers& buffers) const;
+        // Decodes the block of `size` bytes at `offset` with the decoder, reading it in pieces under
+        // the package's lock, or straight from memory when the package lies there; answers the
+        // decoded bytes, which the decoder holds until its next block. A block that does not decode
+        // completely into 4 MiB fails with the package's message naming the path; the reading
+        // layer's faults fail with its own errors, memory that cannot be had with std::bad_alloc.
+        std::span<const std::byte> Decode(const std::wstring& path, std::int64_t offset, std::int32_t size,
+                                          BlockDecoder& decoder) const;
         std::int64_t Length() const;
         bool Disposed() const;
         void Dispose();
 
-        // The buffers of the last block stream that ended, taken over by the next one: fresh
-        // buffers for every stream would have the system supply (and zero) new pages for every
-        // block decoded, which costs as much as decoding itself when entries are read one by one.
-        BlockBuffers TakeSpare();
-        void KeepSpare(BlockBuffers& buffers);
+        // The decoder of the last block stream that ended, taken over by the next one, so that the
+        // memory of decoding is the system's only once however many entries are read one by one.
+        std::unique_ptr<BlockDecoder> TakeSpare();
+        void KeepSpare(std::unique_ptr<BlockDecoder>& decoder);
 
     private:
         mutable std::mutex mutex_;
-        std::unique_ptr<ReadStream> stream_;  // null once the source is disposed
-        BlockBuffers spare_;
+        // Null once the source is disposed; a decode from memory holds it meanwhile.
+        std::shared_ptr<ReadStream> stream_;
+        std::unique_ptr<BlockDecoder> spare_;
     };
 
     // The forward-only stream over one file's blocks, decoding one block at a time on demand, or
@@ -74,7 +68,7 @@ public:
         // A stream of a reader tests the reader's token before every block it loads.
         BlockStream(std::shared_ptr<SharedPackage> package, PackedPayload::Entry entry, CancellationToken token = {},
                     std::shared_ptr<PackageReadAhead> readAhead = nullptr, std::size_t order = 0);
-        // Hands its buffers to the source for the next stream.
+        // Hands its decoder to the source for the next stream.
         ~BlockStream() override;
         BlockStream(const BlockStream&) = delete;
         BlockStream& operator=(const BlockStream&) = delete;
@@ -93,10 +87,10 @@ public:
         std::shared_ptr<SharedPackage> package_;
         PackedPayload::Entry entry_;
         CancellationToken token_;
-        BlockBuffers buffers_;
+        std::unique_ptr<BlockDecoder> decoder_;  // its own, made at the first block it decodes itself
         std::shared_ptr<PackageReadAhead> readAhead_;
         std::size_t order_;
-        std::unique_ptr<ReadAheadLease> lease_;  // the read-ahead's block being delivered, if it is one
+        std::optional<ReadAheadLease> lease_;  // the read-ahead's block being delivered, if it is one
         const std::byte* block_ = nullptr;
         std::int64_t nextOffset_;
         std::int64_t remaining_;

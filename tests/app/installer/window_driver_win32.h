@@ -263,6 +263,10 @@ public:
     }
     // The pointer moves to the window's logical point and clicks there.
     bool RealClick(int x, int y) const { return RealMoveTo(x, y) && Ravenquill::Testing::SendLeftClick(); }
+    // Two clicks there: a double click when the gap is 0, else two clicks the gap apart.
+    bool RealClicks(int x, int y, std::chrono::milliseconds gap) const {
+        return RealMoveTo(x, y) && Ravenquill::Testing::SendLeftClicks(static_cast<DWORD>(gap.count()));
+    }
     // A key pressed and released in the foreground window; the installer's window is brought to
     // the foreground first unless another window of the program is to have the key.
     bool RealKey(WORD key, bool toInstallerWindow = true) const {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -102,6 +103,12 @@ protected:
         fs::remove(sandbox_.DesktopLink(), ignored);
         fs::remove_all(sandbox_.StartMenuFolder(), ignored);
         ForgetEntries();
+    }
+
+    // From the welcome page to the options page with a real click on "Настроить".
+    static bool ToOptionsPage(const LiveInstaller& installer) {
+        return installer.WaitForStep(1, Accent()) && installer.RealClick(SecondaryX, FooterY) &&
+               installer.WaitForStep(3, Accent());
     }
 
     // The tests that look at the screen need the virtual display's framebuffer file.
@@ -254,6 +261,73 @@ TEST_F(WizardWindowTest, AProductIdTooLongForTheUninstallKeyStillOpensTheWizard)
     ASSERT_NE(installer.FindWindow(), nullptr) << "no wizard";
     installer.Close();
     EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+}
+
+// A double click on a button whose page change puts another button under the pointer ("Отмена"
+// of the progress page where "Установить" or "Удалить" was) clicks only the first. Gap 0 is one
+// double click; the others are two clicks that far apart, still within the double-click time.
+struct TwoClicks {
+    const char* Name;
+    std::chrono::milliseconds Gap;
+};
+constexpr TwoClicks DoubleClicks[] = {
+    {"a double click", std::chrono::milliseconds(0)},
+    {"two clicks 150 ms apart", std::chrono::milliseconds(150)},
+    {"two clicks 300 ms apart", std::chrono::milliseconds(300)},
+};
+
+TEST_F(WizardWindowTest, ADoubleClickOnInstallInstallsFromTheWelcomeAndTheOptionsPage) {
+    REQUIRE_SCREEN();
+    struct Case {
+        TwoClicks Clicks;
+        bool FromOptions;
+    };
+    const Case cases[] = {
+        {DoubleClicks[0], false},
+        {DoubleClicks[1], false},
+        {DoubleClicks[2], false},
+        {DoubleClicks[0], true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Clicks.Name) + (c.FromOptions ? " on the options page" : " on the welcome page"));
+        LiveInstaller installer(Setup(), Arguments());
+        ASSERT_NE(installer.FindWindow(), nullptr);
+        if (c.FromOptions)
+            ASSERT_TRUE(ToOptionsPage(installer));
+        else
+            ASSERT_TRUE(installer.WaitForStep(1, Accent()));
+        ASSERT_TRUE(installer.RealClicks(PrimaryX, FooterY, c.Clicks.Gap));  // "Установить"
+        ASSERT_TRUE(installer.WaitForStep(5, Accent())) << "the result page";
+        EXPECT_TRUE(fs::exists(Target() / ".ravenquill" / "record.json")) << "the installation was cancelled";
+        EXPECT_TRUE(fs::exists(Target() / "app" / "core.txt"));
+        EXPECT_TRUE(sandbox_.Snapshot().Entry.has_value());
+        ASSERT_TRUE(installer.RealClick(PrimaryX, FooterY));  // "Готово"
+        EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
+
+        if (fs::exists(Target() / "uninstall.exe")) {
+            const Finished removed = RunProgram(Target() / "uninstall.exe", {L"--uninstall", L"--silent"});
+            EXPECT_EQ(removed.ExitCode, 0u) << removed.Err;
+            EXPECT_TRUE(WaitFor([&] { return !fs::exists(Target()); }));
+        }
+    }
+}
+
+TEST_F(WizardWindowTest, ADoubleClickOnRemoveRemovesTheInstallation) {
+    REQUIRE_SCREEN();
+    const Finished installed = RunProgram(Setup(), {L"/S", L"--dir=" + Target().wstring(), L"--per-user"});
+    ASSERT_EQ(installed.ExitCode, 0u) << installed.Err;
+    LiveInstaller installer(Setup(), {L"--uninstall"});
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
+    ASSERT_TRUE(installer.RealClicks(PrimaryX, FooterY, DoubleClicks[0].Gap));  // "Удалить"
+    ASSERT_TRUE(WaitFor([&] { return !sandbox_.Snapshot().Entry; })) << "the removal was cancelled";
+    // The last step: the result page of the removal, its badge in the accent colour (cancelled: warning).
+    ASSERT_TRUE(installer.WaitForBand(BadgeColumnX, Accent(), 40)) << "not the removed page";
+    EXPECT_FALSE(fs::exists(Target() / "app" / "core.txt"));
+    EXPECT_FALSE(fs::exists(Target() / "docs" / "guide.txt"));
+    EXPECT_FALSE(fs::exists(Target() / ".ravenquill" / "record.json"));
+    ASSERT_TRUE(installer.RealClick(PrimaryX, FooterY));  // "Готово"
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0));
 }
 
 TEST_F(WizardWindowTest, ClosingRightAfterInstallEndsWithZeroAndLeavesNoHalfInstallation) {
@@ -468,9 +542,7 @@ TEST_F(WizardWindowTest, ThePickerIsModalToTheWindowWhichStaysResponsiveAndIgnor
     REQUIRE_SCREEN();
     LiveInstaller installer(Setup(), Arguments());
     ASSERT_NE(installer.FindWindow(), nullptr);
-    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
-    ASSERT_TRUE(installer.RealClick(SecondaryX, FooterY));  // "Настроить"
-    ASSERT_TRUE(installer.WaitForStep(3, Accent())) << "the options page";
+    ASSERT_TRUE(ToOptionsPage(installer));
     ASSERT_TRUE(installer.RealClick(BrowseX, BrowseY));  // "Обзор…"
     DWORD processId = 0;
     GetWindowThreadProcessId(installer.Window(), &processId);
@@ -514,6 +586,68 @@ TEST_F(WizardWindowTest, ThePickerIsModalToTheWindowWhichStaysResponsiveAndIgnor
 
     installer.Close();
     EXPECT_EQ(installer.WaitForExit(), std::optional<DWORD>(0));
+}
+
+// The documentation row's check box on the options page: (342, 436)-(361, 455), filled with the
+// accent colour while it is ticked (the pointer kept off it, which would show the hover colour).
+// Its column x 344 passes left of the check mark.
+bool DocumentationTicked(const LiveInstaller& installer) {
+    const Screen screen = Screen::Capture();
+    RECT b{};
+    GetWindowRect(installer.Window(), &b);
+    int run = 0;
+    for (int y = 420; y < 468; ++y) {
+        run = Near(screen.At(b.left + 344, b.top + y), Accent(), 12) ? run + 1 : 0;
+        if (run >= 15) return true;
+    }
+    return false;
+}
+
+TEST_F(WizardWindowTest, ClicksRightAfterThePickerClosesTakeEffect) {
+    REQUIRE_SCREEN();
+    LiveInstaller installer(Setup(), Arguments());
+    ASSERT_NE(installer.FindWindow(), nullptr);
+    ASSERT_TRUE(ToOptionsPage(installer));
+    ASSERT_TRUE(installer.RealMoveTo(600, 90));  // off every control
+    ASSERT_TRUE(WaitFor([&] { return DocumentationTicked(installer); }, std::chrono::seconds(5)));
+    DWORD processId = 0;
+    GetWindowThreadProcessId(installer.Window(), &processId);
+
+    // Opens the picker with "Обзор…", closes it with Escape, and returns once it has gone.
+    const auto pickAndCancel = [&] {
+        if (!installer.RealClick(BrowseX, BrowseY)) return false;
+        const HWND picker = WaitForPicker(processId);
+        if (picker == nullptr) return false;
+        SetForegroundWindow(picker);
+        if (!installer.RealKey(VK_ESCAPE, false)) return false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (IsWindow(picker) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return !IsWindow(picker);
+    };
+
+    bool ticked = true;
+    for (const int afterMs : {300, 600, 1200}) {
+        SCOPED_TRACE(afterMs);
+        ASSERT_TRUE(pickAndCancel()) << "the picker did not open and close";
+        std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+        ASSERT_TRUE(installer.RealClick(DocumentationRowX, DocumentationRowY));
+        const auto clicked = std::chrono::steady_clock::now();
+        ASSERT_TRUE(installer.RealMoveTo(600, 90));
+        ticked = !ticked;
+        EXPECT_TRUE(WaitFor([&] { return DocumentationTicked(installer) == ticked; }, std::chrono::seconds(5)))
+            << "the click on the component row was lost";
+        std::printf("  a click %d ms after the picker closed took effect on screen within %lld ms\n", afterMs,
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - clicked)
+                                               .count()));
+    }
+
+    // The caption's close button, 1.2 s after the picker closed.
+    ASSERT_TRUE(pickAndCancel());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    ASSERT_TRUE(installer.RealClick(CloseX, CloseY));
+    EXPECT_EQ(installer.WaitForExit(std::chrono::seconds(15)), std::optional<DWORD>(0)) << "the click was lost";
 }
 
 // 20,000 files of 100 bytes under "app" beside the test payload, made once for the tests below:

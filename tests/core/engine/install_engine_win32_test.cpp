@@ -16,11 +16,13 @@
 #include "core/engine/support/shell_link_reader_win32.h"
 #include "install_test_support.h"
 #include "package_writer.h"
+#include "support/allocation_failure.h"
 
 namespace Ravenquill::Core {
 namespace {
 
 using namespace Testing;
+using Ravenquill::Testing::ScopedAllocationFailure;
 
 std::string TestName() { return testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
@@ -817,6 +819,38 @@ TEST_F(InstallEngineTest, ADamagedBlockInTheMiddleOfAnEntryFailsTheRunWhenItIsRe
     EXPECT_TRUE(journal.Logged(L"Ошибка: Пакет повреждён: не удалось распаковать «app\\large.dat»."));
     EXPECT_EQ(sandbox_.Snapshot(), before);
     EXPECT_EQ(LiveReadAheadThreads(), 0u);
+}
+
+// Memory that cannot be had on a decoding thread (its slot's first window) fails that block: the run
+// rolls back when the block is reached, over a fresh folder and over an earlier installation alike.
+TEST_F(InstallEngineTest, MemoryThatCannotBeHadOnADecodingThreadRollsTheRunBack) {
+    if (DefaultReadAheadThreads() < 2) GTEST_SKIP() << "one core: every block is decoded on the run's thread";
+    fs::remove_all(sandbox_.Payload());
+    const auto contents = WriteBlockPackage(sandbox_.Setup() / "payload.rqpk",
+                                            {{"first.txt", 300000}, {"app\\large.dat", 5 * (1 << 20) + 77}});
+    for (const bool update : {false, true}) {
+        SCOPED_TRACE(update ? "over an earlier installation" : "into a fresh folder");
+        if (update) InstallEngine().Install(FullOptions());
+        const MachineState before = sandbox_.Snapshot();
+        InstallEngine engine;
+        Journal journal;
+        journal.Attach(engine);
+        {
+            // A window is at least half a block; only the decoding threads' allocations count.
+            const ScopedAllocationFailure failure({1, 1 << 19, true});
+            try {
+                engine.Install(FullOptions());
+                ADD_FAILURE() << "installed without the memory";
+            } catch (const InstallFailedException& e) {
+                EXPECT_EQ(e.Message(), OutOfMemoryMessage);
+            }
+            EXPECT_TRUE(failure.Failed());
+        }
+        EXPECT_TRUE(journal.Logged(std::wstring(L"Ошибка: ") + OutOfMemoryMessage));
+        EXPECT_EQ(sandbox_.Snapshot(), before);
+        EXPECT_EQ(LiveReadAheadThreads(), 0u);
+    }
+    for (const auto& [path, content] : contents) EXPECT_TRUE(ReadText(sandbox_.Target() / path) == content) << path;
 }
 
 // Stopped between two pieces of a file of six blocks, while the blocks after it are decoded ahead.

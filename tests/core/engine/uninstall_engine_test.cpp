@@ -207,6 +207,49 @@ TEST_F(UninstallEngineTest, PathStepIsSkippedOnInputOutputAndEndsTheRunOnASecuri
     EXPECT_TRUE(CallsStartingWith(L"remove-machine-path").empty());
 }
 
+// The record lies in a folder its user can write; the hive whose entry lists the folder decides
+// whose entry and PATH the run removes.
+TEST_F(UninstallEngineTest, TheScopeRemovedIsTheHiveWhoseEntryNamesTheFolder) {
+    const std::wstring elsewhere = Path::Combine(Root, L"Other");
+    struct Case {
+        bool recorded;
+        std::optional<std::wstring> machineEntry;
+        std::optional<std::wstring> userEntry;
+        bool removesMachine;
+    } const cases[] = {
+        {true, InstallDir, std::nullopt, true},    // as recorded
+        {false, std::nullopt, InstallDir, false},  // as recorded
+        {true, std::nullopt, InstallDir, false},   // an edited record claims the machine
+        {true, elsewhere, InstallDir, false},      // ... while the machine's entry is another folder's
+        {false, InstallDir, std::nullopt, true},   // a record that understates its scope
+        {true, InstallDir, InstallDir, true},      // both list it: the record picks
+        {false, InstallDir, InstallDir, false},
+        {true, std::nullopt, std::nullopt, true},  // no entry lists it: the record decides
+        {false, elsewhere, std::nullopt, false},
+        {true, std::nullopt, InstallDir + Path::Separator, false},  // the same folder, spelt with a separator
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "recorded " << c.recorded << ", machine "
+                                        << (c.machineEntry ? Text::ToUtf8(*c.machineEntry) : "-") << ", user "
+                                        << (c.userEntry ? Text::ToUtf8(*c.userEntry) : "-"));
+        system_->Calls.clear();
+        system_->LocationInHive.clear();
+        if (c.machineEntry) system_->LocationInHive[true] = *c.machineEntry;
+        if (c.userEntry) system_->LocationInHive[false] = *c.userEntry;
+        record_.PerMachine = c.recorded;
+        record_.PathEntryAdded = true;
+
+        engine_.Uninstall(record_, true);
+
+        const std::wstring scope = c.removesMachine ? L"machine" : L"user";
+        const std::wstring other = c.removesMachine ? L"user" : L"machine";
+        EXPECT_TRUE(Called(L"delete-" + scope + L"-entry RqFakeApp"));
+        EXPECT_TRUE(Called(L"remove-" + scope + L"-path " + InstallDir));
+        EXPECT_FALSE(Called(L"delete-" + other + L"-entry RqFakeApp"));
+        EXPECT_TRUE(CallsStartingWith(L"remove-" + other + L"-path").empty());
+    }
+}
+
 TEST_F(UninstallEngineTest, AnInstallDirectoryThatIsNotAFullPathFailsBeforeAnythingIsRemoved) {
     std::vector<std::wstring> dirs = {L"", L"   ", L"App", L"..\\App", L".\\App"};
     if (Windows) dirs.insert(dirs.end(), {L"C:App", L"\\App", L"C:"});

@@ -264,6 +264,9 @@ public:
     std::optional<std::wstring> FindInstalledLocation(const std::wstring& id) override {
         return machine_->FindInstalledLocation(id);
     }
+    std::optional<std::wstring> InstalledLocationIn(const std::wstring& id, bool m) override {
+        return machine_->InstalledLocationIn(id, m);
+    }
     std::optional<std::wstring> RoamingAppData() override { return machine_->RoamingAppData(); }
     void Wait(std::chrono::nanoseconds d, const CancellationToken& t) override { machine_->Wait(d, t); }
 

@@ -3,17 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
+#include <new>
 #include <typeinfo>
 
 #include "core/common/errors.h"
 #include "core/payload/packed_payload_source.h"
 #include "payload_test_support.h"
+#include "support/allocation_failure.h"
 
 namespace Ravenquill::Core {
 namespace {
 
 using namespace Testing;
+using Ravenquill::Testing::AllocationChoice;
+using Ravenquill::Testing::ScopedAllocationFailure;
 
 constexpr int ManyThreads = 8;
 
@@ -349,6 +354,124 @@ TEST(PackageReadAhead, EntriesOpenedOutOfTurnGetTheirOwnBytes) {
         }
         EXPECT_EQ(gotC, c);
         EXPECT_EQ(gotB, b);
+    }
+}
+
+// Reading the order through a reader while one allocation of the process fails: how many entries
+// were read to their end (their bytes in `bytes`) and what the reading failed with, if anything.
+// While the allocations are counted nothing is allocated here but by the reader and its threads.
+struct Outcome {
+    std::size_t Finished = 0;
+    std::exception_ptr Failure;
+    std::size_t Counted = 0;
+};
+
+Outcome ReadWhileAllocationFails(const PayloadSource& source, const std::vector<const PayloadEntry*>& order,
+                                 const ReadAheadOptions& options, AllocationChoice choice,
+                                 std::vector<std::vector<std::byte>>& bytes) {
+    bytes.resize(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        bytes[i].clear();
+        bytes[i].reserve(static_cast<std::size_t>(order[i]->Length));
+    }
+    Outcome outcome;
+    const ScopedAllocationFailure failure(choice);
+    try {
+        const auto reader = source.ReadInOrder(order, options);
+        for (; outcome.Finished < order.size(); ++outcome.Finished) {
+            std::vector<std::byte>& into = bytes[outcome.Finished];
+            const auto stream = reader->Open(*order[outcome.Finished]);
+            for (std::span<const std::byte> p; !(p = stream->ReadSpan(1 << 20)).empty();)
+                into.insert(into.end(), p.begin(), p.end());
+        }
+    } catch (...) {
+        outcome.Failure = std::current_exception();
+    }
+    outcome.Counted = failure.Counted();
+    return outcome;
+}
+
+// A package read from a file rather than from memory: its blocks are read in pieces.
+std::unique_ptr<PackedPayloadSource> FileSourceOf(std::vector<std::byte> bytes) {
+    auto log = std::make_shared<std::vector<std::pair<std::int64_t, std::size_t>>>();
+    return std::make_unique<PackedPayloadSource>(std::make_unique<RecordingStream>(std::move(bytes), log));
+}
+
+TEST(PackageReadAhead, AnAllocationThatFailsAnywhereFailsTheReadingOnTheReadingThread) {
+    const std::vector<std::byte> package =
+        HandMade({Packed("first.bin", RandomBytes(9 * 4096 + 17, 71)), Packed("small.txt", Text(900, 72)),
+                  Packed("text.txt", Text(14 * 4096, 73)), Packed("last.bin", RandomBytes(5000, 74))});
+    for (const bool inMemory : {true, false}) {
+        SCOPED_TRACE(inMemory ? "package in memory" : "package read from a file");
+        const auto source = inMemory ? SourceOf(package) : FileSourceOf(package);
+        const auto order = All(*source);
+        std::vector<std::vector<std::byte>> reference;
+        for (const PayloadEntry* entry : order) reference.push_back(entry->Open()->ReadToEnd());
+        // Decoded on the reading thread, ahead on many (the scheduling of blocks, the start of
+        // each thread, each slot's first blocks), and with the small entries on the reading thread.
+        for (const auto& [threads, least] :
+             {std::pair{1, 0}, std::pair{ManyThreads, 0}, std::pair{ManyThreads, 8000}}) {
+            SCOPED_TRACE(std::to_string(threads) + " threads, entries below " + std::to_string(least) +
+                         " bytes on the reading thread");
+            const ReadAheadOptions options = Ahead(threads, {}, least);
+            std::vector<std::vector<std::byte>> bytes;
+            const Outcome counting = ReadWhileAllocationFails(*source, order, options, {}, bytes);
+            ASSERT_FALSE(counting.Failure);
+            ASSERT_GT(counting.Counted, 0u);
+            for (std::size_t failAt = 1; failAt <= counting.Counted; ++failAt) {
+                const Outcome outcome = ReadWhileAllocationFails(*source, order, options, {failAt}, bytes);
+                EXPECT_EQ(LiveReadAheadThreads(), 0u) << "allocation " << failAt;
+                for (std::size_t i = 0; i < outcome.Finished; ++i)
+                    EXPECT_TRUE(bytes[i] == reference[i]) << "allocation " << failAt << ", entry " << i;
+                if (!outcome.Failure) {
+                    // The allocation was not needed this time (threads take their turns differently)
+                    // or was for a block no entry needed.
+                    EXPECT_EQ(outcome.Finished, order.size()) << "allocation " << failAt;
+                    continue;
+                }
+                // What failed is memory, not the package.
+                try {
+                    std::rethrow_exception(outcome.Failure);
+                } catch (const std::bad_alloc&) {
+                } catch (const Exception& e) {
+                    ADD_FAILURE() << "allocation " << failAt << ": " << Describe(e);
+                }
+            }
+        }
+    }
+}
+
+TEST(PackageReadAhead, DecodingAsksForBlockSizedMemoryOnlyUntilEveryDecoderHasItsOwn) {
+    // Forty blocks of 64 KiB in two entries: each decoder's window is as large as a block.
+    constexpr std::size_t Block = 64 * 1024;
+    std::vector<HandFile> files;
+    for (int f = 0; f < 2; ++f) {
+        const std::vector<std::byte> content = Text(20 * Block, 81 + f);
+        HandFile file{"large" + std::to_string(f), static_cast<std::int64_t>(content.size()), {}};
+        for (std::size_t at = 0; at < content.size(); at += Block)
+            file.Blocks.push_back(Tools::CompressBlock(std::span(content).subspan(at, Block), 5));
+        files.push_back(std::move(file));
+    }
+    const std::vector<std::byte> package = HandMade(files);
+    const AllocationChoice blockSized{0, Block / 2};
+    for (const bool inMemory : {true, false}) {
+        SCOPED_TRACE(inMemory ? "package in memory" : "package read from a file");
+        const auto source = inMemory ? SourceOf(package) : FileSourceOf(package);
+        const auto order = All(*source);
+        std::vector<std::vector<std::byte>> bytes;
+        for (const int threads : {1, ManyThreads}) {
+            const Outcome outcome = ReadWhileAllocationFails(*source, order, Ahead(threads), blockSized, bytes);
+            ASSERT_FALSE(outcome.Failure);
+            // A window as large as the block may be written over before the block ends: each slot
+            // also keeps a block's room to gather it in.
+            EXPECT_LE(outcome.Counted, 2u * static_cast<std::size_t>(threads)) << threads << " threads";
+        }
+        // Each entry's own stream, one after another, again and again: one decoder for all of them.
+        std::vector<std::byte> into(20 * Block);
+        const ScopedAllocationFailure counting(blockSized);
+        for (int round = 0; round < 3; ++round)
+            for (const PayloadEntry* entry : order) entry->Open()->ReadExactly(into);
+        EXPECT_LE(counting.Counted(), 2u) << "the window, and the block gathered from it";
     }
 }
 

@@ -82,6 +82,8 @@ public:
     void Execute(bool keepUserData);
 
 private:
+    bool ScopeOfThisInstallation();
+    bool EntryNamesThisFolder(bool machine);
     void RemoveShortcuts();
     void RemoveStartMenuFolder();
     void RemoveFiles();
@@ -105,7 +107,7 @@ private:
     void RunNeedingRights(Action&& action, const std::wstring& label, const wchar_t* noRights) {
         TryBestEffort(action, IsBestEffortFailure, [&](const std::exception& failure) {
             const bool accessDenied = dynamic_cast<const UnauthorizedAccessException*>(&failure) != nullptr;
-            if (accessDenied && record_.PerMachine)
+            if (accessDenied && perMachine_)
                 throw UnauthorizedAccessException(std::wstring(noRights) + L" " + MessageOf(failure));
             Skip(label, MessageOf(failure));
         });
@@ -133,6 +135,8 @@ private:
     const InstallRecord& record_;
     CancellationToken token_;
     std::wstring installDir_;
+    // The scope whose entry and PATH this run removes: the hive that lists this folder.
+    bool perMachine_ = false;
     std::unordered_map<std::wstring, bool> linkedFolders_;
 };
 
@@ -145,6 +149,7 @@ void UninstallEngine::Run::Execute(bool keepUserData) {
         throw InvalidDataException(BadInstallDir);
     }
     installDir_ = std::wstring(Path::TrimEndingSeparators(Path::GetFullPath(record_.InstallDir)));
+    perMachine_ = ScopeOfThisInstallation();
     engine_.Report(0.02, L"Подготовка", record_.InstallDir);
 
     engine_.Report(0.10, L"Удаление ярлыков");
@@ -232,9 +237,31 @@ void UninstallEngine::Run::RemoveDirectories() {
     }
 }
 
+// The record is a file in the installation's own folder, which its user can edit: a per-user
+// installation whose record claims the machine's scope would otherwise remove the machine's entry of
+// the product and the folder from the machine's PATH. The hive whose entry names this folder is the
+// installation's scope; the record decides only where no entry names it.
+bool UninstallEngine::Run::ScopeOfThisInstallation() {
+    if (!UninstallRegistry::IsEntryName(record_.ProductId)) return record_.PerMachine;
+    if (EntryNamesThisFolder(record_.PerMachine)) return record_.PerMachine;
+    if (EntryNamesThisFolder(!record_.PerMachine)) return !record_.PerMachine;
+    return record_.PerMachine;
+}
+
+bool UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
+    const std::optional<std::wstring> location = system_.InstalledLocationIn(record_.ProductId, machine);
+    if (!location || Text::IsNullOrWhiteSpace(*location) || !UninstallRules::IsFullyQualified(*location)) return false;
+    try {
+        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(*location), installDir_)) return true;
+    } catch (const ArgumentException&) {
+        return false;
+    }
+    return system_.IsSameDirectory(*location, installDir_);
+}
+
 void UninstallEngine::Run::RemovePathEntry() {
     if (!record_.PathEntryAdded) return;
-    if (TryRun([&] { system_.RemovePathEntry(record_.InstallDir, record_.PerMachine); }, L"запись в PATH")) {
+    if (TryRun([&] { system_.RemovePathEntry(record_.InstallDir, perMachine_); }, L"запись в PATH")) {
         engine_.WriteLog(L"Каталог удалён из PATH");
     }
 }
@@ -246,11 +273,10 @@ void UninstallEngine::Run::RemoveUninstallEntry() {
         Skip(label, NoProductId);
         return;
     }
-    RunNeedingRights([&] { system_.DeleteUninstallEntry(record_.ProductId, record_.PerMachine); }, label,
-                     NoRightsForEntry);
+    RunNeedingRights([&] { system_.DeleteUninstallEntry(record_.ProductId, perMachine_); }, label, NoRightsForEntry);
     // The removal is silent about a key it could not open for writing; without the rights to remove
     // a per-machine entry it is still listed, and the run has not done its work.
-    if (record_.PerMachine && system_.UninstallEntryExists(record_.ProductId, true)) {
+    if (perMachine_ && system_.UninstallEntryExists(record_.ProductId, true)) {
         throw UnauthorizedAccessException(NoRightsForEntry);
     }
 }

@@ -36,6 +36,8 @@ public:
     virtual bool UninstallEntryExists(const std::wstring& productId, bool machine) = 0;
     // The install location of a registered installation of the product.
     virtual std::optional<std::wstring> FindInstalledLocation(const std::wstring& productId) = 0;
+    // The install location that the product's entry in one hive names, if that hive has one.
+    virtual std::optional<std::wstring> InstalledLocationIn(const std::wstring& productId, bool machine) = 0;
 
     // The current user's roaming application-data folder; none when the system has none.
     virtual std::optional<std::wstring> RoamingAppData() = 0;

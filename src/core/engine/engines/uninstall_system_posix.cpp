@@ -19,6 +19,7 @@ public:
     void DeleteUninstallEntry(const std::wstring&, bool) override { Unsupported(); }
     bool UninstallEntryExists(const std::wstring&, bool) override { return false; }
     std::optional<std::wstring> FindInstalledLocation(const std::wstring&) override { return std::nullopt; }
+    std::optional<std::wstring> InstalledLocationIn(const std::wstring&, bool) override { return std::nullopt; }
     std::optional<std::wstring> RoamingAppData() override { return std::nullopt; }
     void Wait(std::chrono::nanoseconds duration, const CancellationToken& token) override { Delay(duration, token); }
 };

@@ -59,6 +59,11 @@ public:
         return std::nullopt;
     }
 
+    std::optional<std::wstring> InstalledLocationIn(const std::wstring& productId, bool machine) override {
+        if (auto entry = UninstallRegistry::FindInHive(productId, machine)) return entry->InstallLocation;
+        return std::nullopt;
+    }
+
     std::optional<std::wstring> RoamingAppData() override {
         return FileSystem::KnownFolderPath(FileSystem::KnownFolder::RoamingAppData);
     }

@@ -26,6 +26,8 @@ public:
     std::map<std::wstring, std::function<void()>> Before;
     std::optional<std::wstring> Roaming;
     std::optional<std::wstring> RegisteredLocation;
+    // The folder each hive's entry names (true: the machine's), where it has one.
+    std::map<bool, std::wstring> LocationInHive;
     // Whether the uninstall entry is still there after DeleteUninstallEntry.
     bool EntryRemains = false;
     std::vector<std::chrono::nanoseconds> Waits;
@@ -48,6 +50,10 @@ public:
     }
     bool UninstallEntryExists(const std::wstring&, bool) override { return EntryRemains; }
     std::optional<std::wstring> FindInstalledLocation(const std::wstring&) override { return RegisteredLocation; }
+    std::optional<std::wstring> InstalledLocationIn(const std::wstring&, bool machine) override {
+        if (auto found = LocationInHive.find(machine); found != LocationInHive.end()) return found->second;
+        return std::nullopt;
+    }
     std::optional<std::wstring> RoamingAppData() override { return Roaming; }
     void Wait(std::chrono::nanoseconds duration, const CancellationToken& token) override {
         Waits.push_back(duration);

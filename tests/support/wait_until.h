@@ -1,0 +1,19 @@
+#pragma once
+// Polls a condition that another thread makes true, for the tests that wait on one.
+#include <chrono>
+#include <thread>
+
+namespace Ravenquill::Testing {
+
+// True once the condition holds; false when it still does not after the timeout.
+template <class Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+}  // namespace Ravenquill::Testing
