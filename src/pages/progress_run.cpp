@@ -123,7 +123,7 @@ bool ProgressRun::AskAndClose(std::wstring title, std::wstring message, std::vec
         for (const Core::LockingProcess& process : processes) dialog->Items.push_back(process.DisplayName());
         if (!Ask(dialog)) return false;
         reporter_.OnClosingPrograms();
-        processes = engines_.Close(std::move(processes), token_);
+        processes = engines_.CloseProcesses(std::move(processes), token_);
         title = L"Не удалось закрыть";
         message = L"Эти приложения всё ещё работают. Закройте их вручную и повторите.";
     }

@@ -173,8 +173,8 @@ public:
         return OnFindProcesses(directory);
     }
 
-    std::vector<Core::LockingProcess> Close(std::vector<Core::LockingProcess> processes,
-                                            CancellationToken token) override {
+    std::vector<Core::LockingProcess> CloseProcesses(std::vector<Core::LockingProcess> processes,
+                                                     CancellationToken token) override {
         {
             std::lock_guard lock(mutex_);
             calls_.Closed.push_back(processes);

@@ -47,9 +47,9 @@ public:
     std::vector<Core::LockingProcess> FindProcessesInDirectory(const std::wstring& directory) override {
         return machine_->FindProcessesInDirectory(directory);
     }
-    std::vector<Core::LockingProcess> Close(std::vector<Core::LockingProcess> processes,
-                                            CancellationToken token) override {
-        return machine_->Close(std::move(processes), std::move(token));
+    std::vector<Core::LockingProcess> CloseProcesses(std::vector<Core::LockingProcess> processes,
+                                                     CancellationToken token) override {
+        return machine_->CloseProcesses(std::move(processes), std::move(token));
     }
 
 private:

@@ -74,7 +74,8 @@ public:
         return FileLockService::FindProcessesInDirectory(directory);
     }
 
-    std::vector<LockingProcess> Close(std::vector<LockingProcess> processes, CancellationToken token) override {
+    std::vector<LockingProcess> CloseProcesses(std::vector<LockingProcess> processes,
+                                               CancellationToken token) override {
         return FileLockService::CloseAsync(std::move(processes), std::move(token)).get();
     }
 

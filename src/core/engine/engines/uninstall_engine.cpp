@@ -96,12 +96,12 @@ private:
     // Runs one removal step: a failure a best-effort step absorbs is logged as a skipped step and
     // answers false; anything else ends the run.
     template <class Action>
-    bool TryRun(Action&& action, const std::wstring& label) {
+    bool RunOrSkip(Action&& action, const std::wstring& label) {
         return TryBestEffort(action, IsBestEffortFailure,
                              [&](const std::exception& failure) { Skip(label, MessageOf(failure)); });
     }
 
-    // As TryRun, but lack of access ends the run with the message: a per-machine installation whose
+    // As RunOrSkip, but lack of access ends the run with the message: a per-machine installation whose
     // entry or record stayed is not removed, and must not be reported as if it were.
     template <class Action>
     void RunNeedingRights(Action&& action, const std::wstring& label, const wchar_t* noRights) {
@@ -184,7 +184,7 @@ void UninstallEngine::Run::RemoveShortcuts() {
             Skip(label, NotAShortcut);
             continue;
         }
-        TryRun([&] { system_.DeleteFileIfExists(shortcut); }, label);
+        RunOrSkip([&] { system_.DeleteFileIfExists(shortcut); }, label);
     }
 }
 
@@ -196,7 +196,7 @@ void UninstallEngine::Run::RemoveStartMenuFolder() {
         Skip(label, NotAFullPath);
         return;
     }
-    TryRun([&] { system_.DeleteDirectoryIfEmpty(folder); }, label);
+    RunOrSkip([&] { system_.DeleteDirectoryIfEmpty(folder); }, label);
 }
 
 void UninstallEngine::Run::RemoveFiles() {
@@ -213,7 +213,7 @@ void UninstallEngine::Run::RemoveFiles() {
         } else if (PassesThroughLink(*full)) {
             Skip(relative, ThroughLink);
         } else {
-            TryRun([&] { DeleteRecordedFile(*full); }, relative);
+            RunOrSkip([&] { DeleteRecordedFile(*full); }, relative);
         }
         ++done;
         if (done % 16 == 0 || done == total) {
@@ -232,7 +232,7 @@ void UninstallEngine::Run::RemoveDirectories() {
         } else if (PassesThroughLink(*full)) {
             Skip(relative, ThroughLink);
         } else {
-            TryRun([&] { system_.DeleteDirectoryIfEmpty(*full); }, relative);
+            RunOrSkip([&] { system_.DeleteDirectoryIfEmpty(*full); }, relative);
         }
     }
 }
@@ -261,7 +261,7 @@ bool UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
 
 void UninstallEngine::Run::RemovePathEntry() {
     if (!record_.PathEntryAdded) return;
-    if (TryRun([&] { system_.RemovePathEntry(record_.InstallDir, perMachine_); }, L"запись в PATH")) {
+    if (RunOrSkip([&] { system_.RemovePathEntry(record_.InstallDir, perMachine_); }, L"запись в PATH")) {
         engine_.WriteLog(L"Каталог удалён из PATH");
     }
 }
@@ -306,7 +306,7 @@ void UninstallEngine::Run::RemoveUserData() {
         Skip(label, ThroughLink);
         return;
     }
-    TryRun([&] { system_.DeleteTree(folder); }, label);
+    RunOrSkip([&] { system_.DeleteTree(folder); }, label);
 }
 
 bool UninstallEngine::Run::PassesThroughLink(const std::wstring& fullPath) {
