@@ -180,10 +180,17 @@ std::wstring OptionsPage::GetFreeSpaceText() const {
 
 void OptionsPage::Browse() {
     // The picker is modal and waits for the user: opened inside this frame, it would hold the frame
-    // open, and the frames drawn meanwhile would carry this click again. The wizard outlives the
-    // picker; the page need not.
+    // open, and the frames drawn meanwhile would carry this click again. A second click that comes
+    // before the picker has disabled the window (a double click) opens no second picker. The
+    // wizard outlives the picker; the page need not.
+    if (*picking_) return;
+    *picking_ = true;
     Shell::Wizard& wizard = Wizard;
-    wizard.AfterFrame([&wizard] {
+    wizard.AfterFrame([&wizard, picking = picking_] {
+        const struct Done {
+            bool& picking;
+            ~Done() { picking = false; }
+        } done{*picking};
         const std::optional<std::wstring> chosen =
             wizard.Platform->PickFolder(L"Выберите каталог установки", wizard.Settings.InstallDir);
         if (!chosen || chosen->empty()) return;

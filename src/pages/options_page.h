@@ -3,6 +3,7 @@
 // required and free, scope, components, shortcuts and PATH. Edits the wizard's settings in place;
 // the settings area scrolls with the wheel inside a clipped viewport.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "free_space.h"
@@ -51,6 +52,8 @@ public:
 
 private:
     FreeSpaceProbe freeSpace_;
+    // The picker has been asked for and has not returned yet (UI thread only).
+    std::shared_ptr<bool> picking_ = std::make_shared<bool>(false);
 
     float DrawSettings(Ui::Canvas& canvas, Ui::Input& input, float top);
     void DrawFooter(Ui::Canvas& canvas, Ui::Input& input, const Ui::Rect& content);
