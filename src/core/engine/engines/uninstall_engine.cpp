@@ -362,13 +362,4 @@ void UninstallEngine::ScheduleSelfDelete(const FoundInstallation& found) {
     ScheduleSelfDelete(found.InstallDir, found.Record.ParentDirectories);
 }
 
-void UninstallEngine::Report(double fraction, std::wstring status, std::optional<std::wstring> detail) {
-    if (!Progress.HasSubscribers()) return;
-    Progress.Raise(*this, InstallProgress(std::clamp(fraction, 0.0, 1.0), std::move(status), std::move(detail)));
-}
-
-void UninstallEngine::WriteLog(const std::wstring& line) {
-    if (Log.HasSubscribers()) Log.Raise(*this, line);
-}
-
 }  // namespace Ravenquill::Core
