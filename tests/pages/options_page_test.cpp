@@ -8,8 +8,8 @@
 
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
-#include "page_fixture.h"
 #include "pages/welcome_page.h"
+#include "support/page_fixture.h"
 
 namespace Ravenquill::Pages {
 namespace {
@@ -239,7 +239,7 @@ TEST(OptionsPage, ContentScrolledOutOfTheViewportTakesNoClicks) {
     OptionsFixture f;
     // With 40 px scrolled, the desktop check box (530..551) lies under "Установить" (488..524).
     f.Page->Scroll = 40;
-    Ui::Input click = Testing::PointerAt(800, 500, true);
+    Ui::Input click = Testing::ClickAt(800, 500);
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, click);
     EXPECT_TRUE(f.Wizard->Settings.DesktopShortcut);
@@ -391,7 +391,7 @@ TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {
     Core::InstallManifest manifest = ComponentManifest();
     manifest.AllowChangeDirectory = false;
     OptionsFixture f(manifest);
-    Ui::Input click = Testing::PointerAt(800, 170, true);
+    Ui::Input click = Testing::ClickAt(800, 170);
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, click);
     EXPECT_FALSE(click.Hot);
@@ -402,7 +402,7 @@ TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {
 
 TEST(OptionsPage, DirectoryBoxOutlineFollowsThePointerButIsNotClickable) {
     OptionsFixture f;
-    Ui::Input over = Testing::PointerAt(400, 170, true);
+    Ui::Input over = Testing::ClickAt(400, 170);
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, over);
     EXPECT_FALSE(over.Hot);
