@@ -55,25 +55,6 @@ ExternalProject_Add(rq_host_tools
   EXCLUDE_FROM_ALL ON
   USES_TERMINAL_BUILD ON)
 
-# Links a program of the product for size: optimised as a whole (RQ_LINK_FOR_SIZE, which
-# rq_link_time_optimisation reads), unused sections dropped, then no symbols. The linker here keeps
-# the unwind tables of every function and with them the function itself, so dropping unused
-# sections removes little of our code: the whole-program optimisation is what leaves out what
-# nothing calls, and inlines across files.
-function(rq_link_for_size target)
-  get_target_property(name ${target} OUTPUT_NAME)
-  if(NOT name)
-    set(name ${target})
-  endif()
-  set_target_properties(${target} PROPERTIES RQ_LINK_FOR_SIZE ON)
-  rq_link_time_optimisation(${target})
-  # Sections start on page boundaries in the file as they do in memory, so that the loader can map
-  # the image rather than read it: an installer carries its package in the image, and Wine reads
-  # an image of a smaller file alignment whole before the program starts (70 ms for 64 MB here).
-  target_link_options(${target} PRIVATE -static -municode -Wl,--gc-sections -s -Wl,--file-alignment,4096
-    "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${name}.map")
-endfunction()
-
 function(ravenquill_watch_folders out_var list_file)
   set(files "")
   foreach(folder ${ARGN})

@@ -5,6 +5,8 @@
 # rq_test(NAME SOURCES ... [WIN32 ...] [POSIX ...] [DEPS ...] [WINDOWS_ONLY] [LABELS ...])
 #   One GoogleTest executable, registered as one ctest test (under Wine for Windows).
 
+include(${CMAKE_CURRENT_LIST_DIR}/LinkPolicy.cmake)
+
 set(RQ_WARNINGS -Wall -Wextra -Werror -Wno-missing-field-initializers)
 
 # rq_common_options(TARGET [PRODUCT])
@@ -24,44 +26,25 @@ function(rq_common_options target)
   endif()
 endfunction()
 
-# rq_link_time_optimisation(TARGET [PRODUCT])
-#   The one place that decides link-time optimisation (Windows build). The product's code (PRODUCT)
-#   carries the compiler's intermediate form beside the machine code; a program whose
-#   RQ_LINK_FOR_SIZE property is on (rq_link_for_size) is optimised as a whole from it at its link,
-#   in one partition (GCC 12 for this target stops with an internal error when it splits the
-#   program into several), while every other program (tests, tools) links the machine code.
-function(rq_link_time_optimisation target)
-  cmake_parse_arguments(A "PRODUCT" "" "" ${ARGN})
-  # Also called for installers that another project makes, where this project's variables are not
-  # in scope.
-  if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    return()
-  endif()
-  if(A_PRODUCT)
-    target_compile_options(${target} PRIVATE -flto -ffat-lto-objects)
-  endif()
-  set(whole "$<BOOL:$<TARGET_PROPERTY:RQ_LINK_FOR_SIZE>>")
-  target_link_options(${target} PRIVATE "$<IF:${whole},-flto,-fno-lto>" "$<${whole}:-flto-partition=one>")
-endfunction()
-
-# rq_pick_sources(OUT)
-#   Sets OUT to the files of a target that this build compiles, from the A_SOURCES, A_WIN32 and
-#   A_POSIX lists its caller parsed: SOURCES in both builds, WIN32 for Windows only, POSIX natively
-#   only. A target marked A_WINDOWS_ONLY gets none natively. A target with no file for this build is
-#   left out of it.
+# rq_pick_sources(OUT [SOURCES ...] [WIN32 ...] [POSIX ...] [WINDOWS_ONLY <bool>])
+#   Sets OUT to the files of a target that this build compiles: SOURCES in both builds, WIN32 for
+#   Windows only, POSIX natively only; none natively for a target that is WINDOWS_ONLY. A target
+#   with no file for this build is left out of it.
 function(rq_pick_sources out)
+  cmake_parse_arguments(P "" "WINDOWS_ONLY" "SOURCES;WIN32;POSIX" ${ARGN})
   set(sources)
   if(RQ_WINDOWS)
-    set(sources ${A_SOURCES} ${A_WIN32})
-  elseif(NOT A_WINDOWS_ONLY)
-    set(sources ${A_SOURCES} ${A_POSIX})
+    set(sources ${P_SOURCES} ${P_WIN32})
+  elseif(NOT P_WINDOWS_ONLY)
+    set(sources ${P_SOURCES} ${P_POSIX})
   endif()
   set(${out} ${sources} PARENT_SCOPE)
 endfunction()
 
 function(rq_library name)
   cmake_parse_arguments(A "WINDOWS_ONLY" "" "SOURCES;WIN32;POSIX;DEPS" ${ARGN})
-  rq_pick_sources(sources)
+  rq_pick_sources(sources SOURCES ${A_SOURCES} WIN32 ${A_WIN32} POSIX ${A_POSIX}
+    WINDOWS_ONLY ${A_WINDOWS_ONLY})
   if(NOT sources)
     return()
   endif()
@@ -73,7 +56,8 @@ endfunction()
 
 function(rq_test name)
   cmake_parse_arguments(A "WINDOWS_ONLY" "" "SOURCES;WIN32;POSIX;DEPS;LABELS" ${ARGN})
-  rq_pick_sources(sources)
+  rq_pick_sources(sources SOURCES ${A_SOURCES} WIN32 ${A_WIN32} POSIX ${A_POSIX}
+    WINDOWS_ONLY ${A_WINDOWS_ONLY})
   if(NOT sources)
     return()
   endif()
@@ -81,9 +65,7 @@ function(rq_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${A_DEPS} rq_test_main rq::gtest)
   rq_common_options(${name})
-  if(RQ_WINDOWS)
-    target_link_options(${name} PRIVATE -static)
-  endif()
+  rq_link_program(${name})
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" ENVIRONMENT "RQ_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()
@@ -91,7 +73,8 @@ endfunction()
 # A program of the product or of the build tooling.
 function(rq_executable name)
   cmake_parse_arguments(A "WINDOWS_ONLY;GUI" "" "SOURCES;WIN32;POSIX;DEPS" ${ARGN})
-  rq_pick_sources(sources)
+  rq_pick_sources(sources SOURCES ${A_SOURCES} WIN32 ${A_WIN32} POSIX ${A_POSIX}
+    WINDOWS_ONLY ${A_WINDOWS_ONLY})
   if(NOT sources)
     return()
   endif()
@@ -99,12 +82,11 @@ function(rq_executable name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   rq_common_options(${name} PRODUCT)
-  if(RQ_WINDOWS)
-    target_link_options(${name} PRIVATE -static -municode)
-    if(A_GUI)
-      target_link_options(${name} PRIVATE -mwindows)
-    endif()
+  set(gui)
+  if(A_GUI)
+    set(gui GUI)
   endif()
+  rq_link_program(${name} WIDE_ENTRY ${gui})
 endfunction()
 
 # rq_split_by_platform(PREFIX ENDING FILE...)

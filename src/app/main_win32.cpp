@@ -14,7 +14,6 @@
 #include "core/common/com_apartment_win32.h"
 #include "core/common/command_line_win32.h"
 #include "core/common/errors.h"
-#include "core/common/text.h"
 
 namespace {
 
@@ -35,24 +34,8 @@ void RestrictDllSearchToSystemDirectory() noexcept {
     SetDllDirectoryW(L"");
 }
 
-std::wstring FailureMessage(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const Exception& e) {
-        return e.Message();
-    } catch (const std::exception& e) {
-        return Text::FromUtf8(e.what());
-    } catch (...) {
-        return L"непредвиденная ошибка.";
-    }
-}
-
 void ReportFailure(const std::exception_ptr& failure) noexcept {
-    std::wstring message;
-    try {
-        message = FailureMessage(failure);
-    } catch (...) {
-    }
+    const std::wstring message = MessageOf(failure);
     WriteStandardErrorLine(L"Ошибка: " + message);
     if (failureNeedsWindow) MessageBoxW(nullptr, message.c_str(), L"Ошибка", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
@@ -63,7 +46,7 @@ void ReportFailure(const std::exception_ptr& failure) noexcept {
     if (const std::exception_ptr failure = std::current_exception())
         ReportFailure(failure);
     else
-        WriteStandardErrorLine(L"Ошибка: непредвиденная ошибка.");
+        WriteStandardErrorLine(L"Ошибка: " + std::wstring(UnknownFailureMessage));
     Program::EndProcess(1);
 }
 

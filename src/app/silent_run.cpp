@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/common/async.h"
+#include "core/common/best_effort.h"
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
 #include "core/engine/engines/install_rules.h"
@@ -41,13 +42,8 @@ private:
 
 std::unique_ptr<LogWriter> OpenLog(const Core::InstallManifest& manifest, LogSource& logSource) {
     std::unique_ptr<LogWriter> writer;
-    try {
-        writer = logSource.OpenLog(LogFileName(manifest));
-    } catch (const IOException&) {
-        return nullptr;
-    } catch (const UnauthorizedAccessException&) {
-        return nullptr;
-    }
+    // A log that cannot be opened leaves the run without one.
+    if (!TryBestEffort([&] { writer = logSource.OpenLog(LogFileName(manifest)); })) return nullptr;
     const std::wstring header = HeaderLine(logSource.Now());
     // The header is a write like any other.
     try {
@@ -73,8 +69,8 @@ int Install(const std::shared_ptr<const Core::InstallManifest>& manifest, const 
     Core::InstallEngine::ThrowIfProductIdUnusable(*manifest);
     const Core::PayloadSummary summary = engines.LoadPayloadSummary(*manifest);
     // An update goes where the earlier installation is, unless the command line says otherwise.
-    const Shell::Settings settings =
-        Shell::Settings::FromOptions(manifest, options, summary, engines.FindEarlierInstallations(manifest->ProductId));
+    const Shell::Settings settings = Shell::Settings::FromOptions(
+        manifest, options, summary, engines.FindEarlierInstallations(manifest->ProductId), engines.IsAdministrator());
     if (Shell::MustRelaunchElevated(settings, options, engines)) {
         session.Log(L"Требуются права администратора — перезапуск с повышением прав");
         // The elevated copy appends its own lines to the same log; nothing is written here meanwhile.

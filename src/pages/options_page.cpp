@@ -4,7 +4,6 @@
 
 #include "core/common/text.h"
 #include "core/engine/engines/install_engine.h"
-#include "core/engine/platform/elevation.h"
 #include "page_layout.h"
 #include "pages.h"
 #include "shell/chrome.h"
@@ -113,7 +112,7 @@ float OptionsPage::DrawSettings(Ui::Canvas& canvas, Ui::Input& input, float y) {
                          L"Без прав администратора", !settings.PerMachine))
         settings.SetPerMachine(false);
     const wchar_t* machineNote =
-        Core::Elevation::IsAdministrator() ? L"Права администратора не требуются" : L"Потребуется подтверждение";
+        settings.Administrator ? L"Права администратора не требуются" : L"Потребуется подтверждение";
     if (canvas.RadioCard(input, Theme, {c.Left + cardW + CardGap, y, c.Left + 2 * cardW + CardGap, y + CardHeight},
                          L"Для всех пользователей", machineNote, settings.PerMachine))
         settings.SetPerMachine(true);

@@ -79,36 +79,34 @@ std::wstring PercentText(double percent) { return FormatDecimals(std::round(perc
 
 std::shared_ptr<ProgressPage> ProgressPage::Create(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines,
                                                    std::optional<Core::FoundInstallation> uninstallTarget) {
-    return std::make_shared<ProgressPage>(Passkey{}, wizard, std::move(engines), true, std::move(uninstallTarget));
+    return std::make_shared<ProgressPage>(Passkey{}, wizard, ProgressRun::Create(wizard, std::move(engines)),
+                                          std::move(uninstallTarget));
 }
 
 std::shared_ptr<ProgressPage> ProgressPage::CreatePreview(Shell::Wizard& wizard) {
-    return std::make_shared<ProgressPage>(Passkey{}, wizard, nullptr, false, std::nullopt);
+    return std::make_shared<ProgressPage>(
+        Passkey{}, wizard, ProgressRun::Preview(wizard, L"Копирование файлов", L"resources\\app.asar", 46),
+        std::nullopt);
 }
 
-ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines, bool live,
+ProgressPage::ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<ProgressRun> run,
                            std::optional<Core::FoundInstallation> uninstallTarget)
-    : wizard_(wizard),
-      theme_(wizard.Theme),
-      uninstall_(uninstallTarget.has_value()),
-      worker_(wizard, std::move(engines), std::move(uninstallTarget)) {
-    if (!live) worker_.Preset(L"Копирование файлов", L"resources\\app.asar", 46);
-}
+    : wizard_(wizard), theme_(wizard.Theme), uninstallTarget_(std::move(uninstallTarget)), run_(std::move(run)) {}
 
 int ProgressPage::Step() const { return static_cast<int>(wizard_.State->Steps()->size()) - 1; }
 
 void ProgressPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
-    if (!worker_.Started()) worker_.Start(shared_from_this());
-    const Snapshot snapshot = worker_.TakeSnapshot();
+    if (!run_->Started()) run_->Start(ProgressRun::Request::Of(wizard_, uninstallTarget_));
+    const Snapshot snapshot = run_->TakeSnapshot();
     const Rect c = Shell::Chrome::ContentRect;
     const float w = c.Right - c.Left;
     const std::wstring& product = wizard_.Manifest->ProductName;
 
-    const std::wstring title = uninstall_              ? L"Удаляем " + product
+    const std::wstring title = uninstallTarget_        ? L"Удаляем " + product
                                : wizard_.HasExisting() ? L"Обновляем " + product
                                                        : L"Устанавливаем " + product;
-    const wchar_t* subtitle = uninstall_ ? L"Удаляем файлы, ярлыки и записи в системе."
-                                         : L"Это займёт меньше минуты. Не выключайте компьютер.";
+    const wchar_t* subtitle = uninstallTarget_ ? L"Удаляем файлы, ярлыки и записи в системе."
+                                               : L"Это займёт меньше минуты. Не выключайте компьютер.";
     const TextStyle titleStyle = TitleStyle(theme_);
     const TextStyle subtitleStyle = Layout::BodyStyle(theme_);
     const float titleH = MeasureRounded(canvas, title, titleStyle, w - HeadingIndent).second;
@@ -158,8 +156,8 @@ void ProgressPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     const float cancelW =
         Layout::SecondaryButtonWidth(MeasureRounded(canvas, CancelLabel, widgets.LabelStyle(), Unbounded).first);
     if (widgets.SecondaryButton({c.Right - cancelW, footerTop, c.Right, footerTop + Layout::FooterHeight}, CancelLabel,
-                                !worker_.Cancelling()))
-        worker_.Cancel();
+                                !run_->Cancelling()))
+        run_->Cancel();
 }
 
 void ProgressPage::DrawSpinner(Ui::Canvas& canvas, const Rect& r) const {

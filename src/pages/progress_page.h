@@ -1,10 +1,10 @@
 #pragma once
 // The wizard page that runs an installation or a removal inside the window: a spinner, the heading,
 // the status with its percentage, the bar, the current item, the journal of the last log lines with
-// its link, and "Отмена". On its first frame it starts its run (ProgressWorker, beside it), which
-// keeps the page alive until it has shown the result page; one run per page however often it is
-// drawn. The page only draws: what it shows is the worker's snapshot, copied once per frame; the
-// journal toggle belongs to the UI thread.
+// its link, and "Отмена". On its first frame it starts its run (ProgressRun) with what the run
+// needs of the wizard, read then; one run per page however often it is drawn. The page only draws:
+// what it shows is the run's snapshot, copied once per frame; the journal toggle belongs to the UI
+// thread.
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -12,7 +12,7 @@
 
 #include "core/engine/engines/engine_services.h"
 #include "core/model/install_record.h"
-#include "progress_worker.h"
+#include "progress_run.h"
 #include "shell/page.h"
 #include "shell/wizard.h"
 #include "ui/canvas.h"
@@ -22,7 +22,7 @@
 
 namespace Ravenquill::Pages {
 
-class ProgressPage final : public Shell::IPage, public std::enable_shared_from_this<ProgressPage> {
+class ProgressPage final : public Shell::IPage {
     struct Passkey {};
 
 public:
@@ -32,7 +32,7 @@ public:
     // The screenshot mode's page: 46 % into copying "resources\app.asar"; it never runs.
     static std::shared_ptr<ProgressPage> CreatePreview(Shell::Wizard& wizard);
 
-    ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines, bool live,
+    ProgressPage(Passkey, Shell::Wizard& wizard, std::shared_ptr<ProgressRun> run,
                  std::optional<Core::FoundInstallation> uninstallTarget);
 
     // The step rail's "Установка" or "Удаление": the step before the last.
@@ -40,10 +40,10 @@ public:
     bool Animated() const override { return true; }
     void Draw(Ui::Canvas& canvas, Ui::Input& input) override;
 
-    using Snapshot = ProgressWorker::Snapshot;
-    Snapshot TakeSnapshot() const { return worker_.TakeSnapshot(); }
-    bool Started() const noexcept { return worker_.Started(); }
-    bool Cancelling() const noexcept { return worker_.Cancelling(); }
+    using Snapshot = ProgressRun::Snapshot;
+    Snapshot TakeSnapshot() const { return run_->TakeSnapshot(); }
+    bool Started() const noexcept { return run_->Started(); }
+    bool Cancelling() const noexcept { return run_->Cancelling(); }
     bool ShowLog() const noexcept { return showLog_; }
 
 private:
@@ -52,9 +52,9 @@ private:
 
     Shell::Wizard& wizard_;
     const Ui::Theme theme_;
-    const bool uninstall_;
+    const std::optional<Core::FoundInstallation> uninstallTarget_;
     const std::chrono::steady_clock::time_point clock_ = std::chrono::steady_clock::now();
-    ProgressWorker worker_;
+    const std::shared_ptr<ProgressRun> run_;
     bool showLog_ = false;
 };
 

@@ -1,14 +1,19 @@
 #pragma once
-// The progress page's run, on its worker thread: it drives the install or uninstall engine through
-// the engine seam, relays progress and log lines to its page, asks the user through the wizard's
-// dialogs (programs running from the target, locked files), closes programs, and routes the end of
-// the run to a result. The dialogs' buttons run on the UI thread and only complete the answer the
-// worker waits for; the worker itself never runs on the UI thread.
+// One run of the progress page, whole: what it does (a request read on the UI thread when it
+// starts), its life on a thread-pool task, which holds it until it has shown its result page,
+// what the page shows of it (a snapshot copied once per frame) and the questions it asks through
+// the wizard's dialogs (programs running from the target, locked files). The engines are reached
+// through the engine seam; the dialogs' buttons run on the UI thread and only complete the answer
+// the run waits for, so the run's own code never runs there. Whatever the run fails with ends on
+// the failed result page, at the task's boundary.
+//
+// Threads: the snapshot is written by the run (and the engines' events) under the lock and copied
+// on the UI thread; starting belongs to the UI thread; cancelling may come from either.
 #include <atomic>
-#include <exception>
-#include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -16,8 +21,8 @@
 #include "core/model/file_lock_info.h"
 #include "core/model/install_options.h"
 #include "core/model/install_progress.h"
-#include "core/model/install_record.h"
 #include "core/model/locking_process.h"
+#include "run_journal.h"
 #include "shell/dialog.h"
 #include "shell/live_runs.h"
 #include "shell/page.h"
@@ -25,65 +30,55 @@
 
 namespace Ravenquill::Pages {
 
-// How a run ended, before it becomes a result page.
-enum class RunResult { Installed, Uninstalled, InstallCancelled, UninstallCancelled, Failed };
+class ProgressRun final : public std::enable_shared_from_this<ProgressRun> {
+    struct Passkey {};
 
-struct RunOutcome {
-    RunResult Result = RunResult::Failed;
-    // Installed: the engine's record; Uninstalled: the removed installation's record.
-    std::optional<Core::InstallRecord> Record;
-    // Failed: the failure's message.
-    std::wstring Message;
-
-    static RunOutcome Failed(std::wstring message) { return {RunResult::Failed, std::nullopt, std::move(message)}; }
-};
-
-// The result page of an outcome.
-std::shared_ptr<Shell::IPage> MakeResultPage(Shell::Wizard& wizard, RunOutcome outcome);
-
-// The failure's message; an empty one when not even that can be copied. Never throws, so a run's
-// failure always becomes an outcome.
-std::wstring FailureMessageOf(const std::exception_ptr& failure) noexcept;
-
-// What the run tells its page; called on the worker's (or the engine's) thread.
-class RunReporter {
 public:
-    virtual void OnProgress(const Core::InstallProgress& progress) = 0;
-    virtual void OnLog(const std::wstring& line) = 0;
-    // The user agreed to close programs: the status says so until the next progress report.
-    virtual void OnClosingPrograms() = 0;
+    // What a run does, read from the wizard on the UI thread when it starts.
+    struct Request {
+        // The removal of this installation; none: an installation with Install.
+        std::optional<Core::FoundInstallation> Uninstall;
+        Core::InstallOptions Install;
+        bool KeepUserData = false;
 
-protected:
-    ~RunReporter() = default;
-};
+        // The wizard's settings, or the removal of the target with the uninstall page's choice.
+        static Request Of(const Shell::Wizard& wizard, const std::optional<Core::FoundInstallation>& uninstallTarget);
+    };
 
-// The answer to one question, given once by whichever comes first: one of the dialog's buttons or
-// the closing window. Later attempts do nothing.
-class DialogAnswer {
-public:
-    // Closes the dialog, then completes the answer; nothing when the answer was already given. The
-    // dialog is closed first so that the woken worker's next question is never closed with it.
-    void Give(Shell::Wizard& wizard, bool value);
-    // Blocks the worker until the answer is given.
-    bool Wait();
+    // The state a frame draws.
+    struct Snapshot {
+        std::wstring Status;
+        std::wstring Detail;  // "" when the engine gave none
+        double Percent = 0;
+        std::vector<std::wstring> Lines;
+    };
+
+    static std::shared_ptr<ProgressRun> Create(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines);
+    // A state that never runs (the screenshot mode's page): shown as given, and never started.
+    static std::shared_ptr<ProgressRun> Preview(Shell::Wizard& wizard, std::wstring status, std::wstring detail,
+                                                double percent);
+    ProgressRun(Passkey, Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines);
+
+    // On the UI thread, once however often it is called: registers the run with the wizard's live
+    // runs and starts it on the thread pool. A run that cannot start ends at once on the failed
+    // result page.
+    void Start(Request request);
+    // "Отмена": once, however often it is pressed; before the start it cancels the run to come.
+    void Cancel();
+
+    Snapshot TakeSnapshot() const;
+    bool Started() const noexcept { return started_; }
+    bool Cancelling() const noexcept { return cancelling_; }
 
 private:
-    std::atomic<bool> claimed_ = false;
-    std::promise<bool> promise_;
-    std::future<bool> future_ = promise_.get_future();
-};
-
-class ProgressRun {
-public:
-    ProgressRun(Shell::Wizard& wizard, Core::EngineServices& engines, RunReporter& reporter,
-                Shell::LiveRuns::Entry& live);
-
-    // The install run: programs running from the target first, then the engine. Never throws.
-    RunOutcome Install(const Core::InstallOptions& options);
-    // The uninstall run: programs running from the installation first, then the engine; once it
-    // has succeeded, the self-deletion of what is left (the running uninstaller, the folder) waits
-    // for the window to close. Never throws.
-    RunOutcome Uninstall(const Core::FoundInstallation& target, bool keepUserData);
+    // The task: the run in its COM apartment up to its result page, then the end of the live run.
+    void Work(const Request& request) noexcept;
+    // The failed page for a failure (the page stays when not even that can be shown); then the live
+    // run ends. Last: a window that waits for its runs before the process ends waits for this.
+    void End(const std::exception_ptr& failure) noexcept;
+    // The result page of the run, which asks first about programs running from the target.
+    std::shared_ptr<Shell::IPage> Install(const Core::InstallOptions& options);
+    std::shared_ptr<Shell::IPage> Uninstall(const Core::FoundInstallation& target, bool keepUserData);
 
     // True when nothing runs from the directory, or the user had every such program closed.
     bool EnsureNothingRunsFrom(const std::wstring& directory, const std::wstring& message);
@@ -95,14 +90,28 @@ public:
     // cancelled asks nothing and ends as cancelled.
     bool Ask(const std::shared_ptr<Shell::Dialog>& dialog);
 
-private:
     Core::EngineEvents Events();
+    void OnProgress(const Core::InstallProgress& progress);
+    void OnLog(const std::wstring& line);
+    // The status says so until the next progress report.
+    void SetStatus(std::wstring status);
 
     Shell::Wizard& wizard_;
-    Core::EngineServices& engines_;
-    RunReporter& reporter_;
-    Shell::LiveRuns::Entry& live_;
-    CancellationToken token_;
+    const std::shared_ptr<Core::EngineServices> engines_;
+    std::stop_source cancel_;
+    // The wizard's registry, held so that the run's last act (which may let a closing window end
+    // the process) never reaches through a wizard that is already gone.
+    const std::shared_ptr<Shell::LiveRuns> runs_;
+    std::shared_ptr<Shell::LiveRuns::Entry> live_;
+
+    mutable std::mutex sync_;
+    std::wstring status_ = L"Подготовка…";
+    std::optional<std::wstring> detail_;
+    double percent_ = 0;
+    RunJournal journal_;
+
+    bool started_ = false;
+    std::atomic<bool> cancelling_ = false;
 };
 
 }  // namespace Ravenquill::Pages

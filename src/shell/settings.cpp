@@ -6,7 +6,6 @@
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "core/engine/engines/install_engine.h"
-#include "core/engine/platform/elevation.h"
 
 namespace Ravenquill::Shell {
 namespace {
@@ -54,7 +53,7 @@ std::wstring ComponentChoice::SizeText() const {
 
 Settings::Settings(std::shared_ptr<const Core::InstallManifest> manifest) : Manifest(std::move(manifest)) {}
 
-bool Settings::NeedsElevation() const { return PerMachine && !Core::Elevation::IsAdministrator(); }
+bool Settings::NeedsElevation() const { return PerMachine && !Administrator; }
 
 std::vector<std::wstring> Settings::SelectedComponentIds() const {
     std::vector<std::wstring> ids;
@@ -65,16 +64,17 @@ std::vector<std::wstring> Settings::SelectedComponentIds() const {
 
 Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
                                const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,
-                               const Core::EarlierInstallations& earlier) {
+                               const Core::EarlierInstallations& earlier, bool administrator) {
     const Core::InstallManifest& m = *manifest;
     Settings settings(std::move(manifest));
     settings.Earlier = earlier;
+    settings.Administrator = administrator;
     if (options.PerMachine)
         settings.PerMachine = *options.PerMachine;
     else if (earlier.PerMachine || earlier.PerUser)
         settings.PerMachine = earlier.PerMachine.has_value();
     else
-        settings.PerMachine = m.PreferPerMachine && Core::Elevation::IsAdministrator();
+        settings.PerMachine = m.PreferPerMachine && administrator;
     settings.InstallDir = options.InstallDir ? *options.InstallDir : settings.ScopeDirectory(settings.PerMachine);
 
     // What the installation being updated was made with, where its record can be trusted.

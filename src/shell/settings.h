@@ -1,7 +1,7 @@
 #pragma once
 // The user's choices for one installation: built from the manifest, the command line and the
 // payload's sizes, edited by the options and finish pages, and turned into the engine's options when
-// a run starts. Pure: the administrator test is Core::Elevation::IsAdministrator, which tests replace.
+// a run starts. Pure: whether the process runs with administrator rights is given when they are made.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -42,6 +42,8 @@ public:
     // The product's installations found when the settings were made, one per scope: each scope's
     // folder is its installation's, so that an update replaces it instead of leaving it behind.
     Core::EarlierInstallations Earlier;
+    // Whether this process runs with administrator rights (EngineServices::IsAdministrator).
+    bool Administrator = false;
 
     // Per-machine scope without administrator rights (only the options page's note reads it, and
     // the start of an installation, which then relaunches elevated).
@@ -52,10 +54,11 @@ public:
     // command line's, else that of the installation found (the machine's first), else the
     // manifest's; the directory is the command line's, else the installation's in that scope, else
     // the scope's default. Into the installation's own folder, the choices its record holds
-    // (components, shortcuts, PATH) are the defaults wherever the command line names none.
+    // (components, shortcuts, PATH) are the defaults wherever the command line names none. Without
+    // either, per-machine is the manifest's preference where the process has administrator rights.
     static Settings FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
                                 const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,
-                                const Core::EarlierInstallations& earlier = {});
+                                const Core::EarlierInstallations& earlier, bool administrator);
     // The folder a scope starts from: its installation's, else its default.
     std::wstring ScopeDirectory(bool perMachine) const;
     // Switches the scope; a directory nobody chose (still the old scope's folder) follows it.

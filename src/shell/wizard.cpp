@@ -18,8 +18,8 @@ Wizard::Wizard(std::shared_ptr<const Core::InstallManifest> manifest, Core::Comm
       Platform(std::move(platform)),
       Payload(Engines->LoadPayloadSummary(*Manifest)),
       Existing(Engines->FindInstalled(Manifest->ProductId)),
-      Settings(
-          Settings::FromOptions(Manifest, Options, Payload, Engines->FindEarlierInstallations(Manifest->ProductId))) {}
+      Settings(Settings::FromOptions(Manifest, Options, Payload, Engines->FindEarlierInstallations(Manifest->ProductId),
+                                     Engines->IsAdministrator())) {}
 
 std::shared_ptr<IPage> Wizard::CurrentPage() const { return page_.load(); }
 

@@ -3,30 +3,17 @@
 #include <limits>
 #include <string>
 
-#include "core/common/system_text_win32.h"
-#include "core/common/unique_handle.h"
+#include "core/common/system_library_win32.h"
 #include "core/common/win32_error.h"
 
 namespace Ravenquill::Interop {
 
 namespace {
 
-UniqueHModule LoadFromSystemDirectory(const wchar_t* dll) {
-    UniqueHModule module = LoadSystemLibrary(dll);
-    if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
-    // Windows 7 without its 2011 loader update refuses the search flags; the full path into the
-    // system directory is the platform's fallback and just as safe from a planted DLL.
-    std::wstring path = SystemDirectory();
-    path += L'\\';
-    path += dll;
-    module.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    return module;
-}
-
 // The DLL stays loaded for the life of the process: its factories and every object made from
 // them must outlive any owner we could give the module handle.
 void* SystemProcedure(const wchar_t* dll, const char* name) {
-    UniqueHModule module = LoadFromSystemDirectory(dll);
+    UniqueHModule module = LoadSystemLibrary(dll);
     if (!module) ThrowLastWin32Error(dll);
     FARPROC procedure = GetProcAddress(module.get(), name);
     if (procedure == nullptr) ThrowLastWin32Error(dll);

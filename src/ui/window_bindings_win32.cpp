@@ -1,6 +1,6 @@
 #include "ui/window_bindings_win32.h"
 
-#include "core/common/unique_handle.h"
+#include "core/common/system_library_win32.h"
 #include "ui/gdi_win32.h"
 
 namespace Ravenquill::Interop::Win32 {

@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "app/program.h"
+#include "app/silent_run.h"
 #include "core/common/system_text_win32.h"
 #include "core/engine/install_test_support.h"
-#include "core/engine/platform/elevation.h"
 #include "core/engine/support/uninstall_timeout_support.h"
+#include "support/machine_without_rights_win32.h"
 
 namespace Ravenquill::Program {
 namespace {
@@ -44,6 +45,19 @@ std::vector<std::string> Lines(const std::string& log) {
         start = end + 2;
     }
     return lines;
+}
+
+// The program with its real manifest and silent mode, run as a user without administrator rights.
+int MainWithoutRights(const Args& arguments) {
+    Testing::MachineWithoutRights machine;
+    const Modes modes{
+        .LoadManifest = [] { return Core::InstallManifest::Load(); },
+        .RunSilent =
+            [&machine](ManifestPtr manifest, const Core::CommandLineOptions& options) {
+                return SilentRun::Run(manifest, options, machine, *SilentRun::LogSource::System());
+            },
+    };
+    return Main(arguments, modes);
 }
 
 bool IsHeader(const std::string& line) {
@@ -167,10 +181,7 @@ TEST_F(SilentProgramTest, DamagedSidePackageFailsWithTheReadersMessageAndLeavesN
 TEST_F(SilentProgramTest, DeclinedRelaunchOfAPerMachineInstallWithoutRights) {
     // The fake setup program is no program: the shell cannot start it, as if consent were refused.
     const MachineState before = sandbox_.Snapshot();
-    {
-        Core::Elevation::ScopedAdministratorTest notAdministrator([] { return false; });
-        EXPECT_EQ(Main(Args{L"/S", DirArgument(), L"--per-machine"}), 1);
-    }
+    EXPECT_EQ(MainWithoutRights(Args{L"/S", DirArgument(), L"--per-machine"}), 1);
     EXPECT_EQ(sandbox_.Snapshot(), before);
     const std::vector<std::string> lines = Lines(Log());
     ASSERT_EQ(lines.size(), 3u);
@@ -183,11 +194,8 @@ TEST_F(SilentProgramTest, ElevatedCopyAppendsItsLinesAfterTheWaitingRun) {
     // The setup program is the program itself, so the relaunch really runs an elevated copy.
     fs::copy_file(fs::path(ModuleFileName()).parent_path() / "rq_test_silent_program.exe",
                   sandbox_.Setup() / "setup.exe", fs::copy_options::overwrite_existing);
-    {
-        // Per-machine without rights into a folder the user can write: still an elevated run.
-        Core::Elevation::ScopedAdministratorTest notAdministrator([] { return false; });
-        EXPECT_EQ(Main(Args{L"/S", DirArgument(), L"--per-machine", L"--no-shortcuts"}), 0);
-    }
+    // Per-machine without rights into a folder the user can write: still an elevated run.
+    EXPECT_EQ(MainWithoutRights(Args{L"/S", DirArgument(), L"--per-machine", L"--no-shortcuts"}), 0);
     EXPECT_EQ(ReadText(sandbox_.Target() / "app.exe"), "app");
     EXPECT_TRUE(MachineEntryExists(sandbox_.Manifest().ProductId));
 

@@ -10,7 +10,6 @@
 
 #include "core/common/errors.h"
 #include "core/common/text.h"
-#include "core/engine/platform/elevation.h"
 #include "support/fake_engines.h"
 
 namespace Ravenquill::SilentRun {
@@ -109,7 +108,7 @@ std::shared_ptr<const InstallManifest> Manifest() {
 
 int RunWith(FakeMachine& machine, std::initializer_list<std::wstring> arguments, bool administrator = false,
             std::shared_ptr<const InstallManifest> manifest = Manifest()) {
-    Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
+    machine.engines.Administrator = administrator;
     return SilentRun::Run(manifest, CommandLineOptions::Parse(std::vector<std::wstring>(arguments)), machine.engines,
                           machine);
 }
@@ -282,7 +281,7 @@ TEST(SilentRunInstall, ElevationOutcomes) {
         FakeMachine machine;
         machine.engines.TargetNeedsElevation = c.probeRefuses;
         machine.elevatedExitCode = c.elevatedExitCode;
-        Core::Elevation::ScopedAdministratorTest rights([&c] { return c.administrator; });
+        machine.engines.Administrator = c.administrator;
         const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine.engines, machine);
         EXPECT_EQ(code, c.exitCode) << c.label;
         EXPECT_EQ(machine.journal, c.journal) << c.label << "\n" << Narrow(machine.journal);
@@ -307,7 +306,6 @@ TEST(SilentRunInstall, RelaunchKeepsPathOffAgainstTheManifestsDefault) {
     FakeMachine machine;
     machine.engines.TargetNeedsElevation = true;
     machine.elevatedExitCode = 0;
-    Core::Elevation::ScopedAdministratorTest rights([] { return false; });
     SilentRun::Run(manifest, CommandLineOptions::Parse(Lines{L"/S", L"--no-add-to-path"}), machine.engines, machine);
     ASSERT_EQ(machine.engines.Relaunches.size(), 1u);
     EXPECT_EQ(machine.engines.Relaunches[0].back(), L"--no-add-to-path");
@@ -482,7 +480,6 @@ TEST(SilentRunUninstall, Outcomes) {
         machine.uninstallRun = c.run;
         // An uninstall never asks for elevation, however the machine would answer.
         machine.engines.TargetNeedsElevation = true;
-        Core::Elevation::ScopedAdministratorTest rights([] { return false; });
         const int code = SilentRun::Run(Manifest(), CommandLineOptions::Parse(c.arguments), machine.engines, machine);
         EXPECT_EQ(code, c.exitCode) << c.label;
         Lines expected{OpenLine, Header};
@@ -495,7 +492,6 @@ TEST(SilentRunUninstall, Outcomes) {
 
 TEST(SilentRunUninstall, SearchesTheCommandLinesDirectory) {
     FakeMachine machine;
-    Core::Elevation::ScopedAdministratorTest rights([] { return false; });
     EXPECT_EQ(SilentRun::Run(Manifest(), CommandLineOptions::Parse(Lines{L"/S", L"/U", L"/D=E:\\Quill"}),
                              machine.engines, machine),
               0);

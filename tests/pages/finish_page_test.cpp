@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
-#include "page_fixture.h"
 #include "pages/pages.h"
 #include "pages/welcome_page.h"
+#include "support/page_fixture.h"
 
 namespace Ravenquill::Pages {
 namespace {

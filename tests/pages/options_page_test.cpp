@@ -8,9 +8,8 @@
 
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
-#include "core/engine/platform/elevation.h"
-#include "page_fixture.h"
 #include "pages/welcome_page.h"
+#include "support/page_fixture.h"
 
 namespace Ravenquill::Pages {
 namespace {
@@ -65,7 +64,6 @@ struct OptionsFixture : PageFixture {
     }
     // What a click's frame left for after it: the folder picker.
     void AfterTheFrame() { EXPECT_TRUE(Wizard->RunAfterFrameWork()); }
-    Core::Elevation::ScopedAdministratorTest rights{[] { return false; }};
     std::shared_ptr<OptionsPage> Page = std::make_shared<OptionsPage>(*Wizard);
 
     Testing::RecordingCanvas Draw(Ui::Input input = Ui::Input::Inert()) { return Testing::DrawFrame(*Page, input); }
@@ -241,7 +239,7 @@ TEST(OptionsPage, ContentScrolledOutOfTheViewportTakesNoClicks) {
     OptionsFixture f;
     // With 40 px scrolled, the desktop check box (530..551) lies under "Установить" (488..524).
     f.Page->Scroll = 40;
-    Ui::Input click = Testing::PointerAt(800, 500, true);
+    Ui::Input click = Testing::ClickAt(800, 500);
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, click);
     EXPECT_TRUE(f.Wizard->Settings.DesktopShortcut);
@@ -319,7 +317,6 @@ TEST(OptionsPage, FreeSpaceOfTheDirectorysDriveOrADash) {
 }
 
 TEST(OptionsPage, AnUpdateShowsTheEarlierInstallationsFolder) {
-    Core::Elevation::ScopedAdministratorTest rights{[] { return false; }};
     PageFixture f(Testing::PageManifest(), Testing::PayloadOf(2048, 3),
                   Core::UninstallRegistry::InstalledEntry{L"C:\\RQCustom\\Place", L"1.0", false});
     auto page = std::make_shared<OptionsPage>(*f.Wizard);
@@ -394,7 +391,7 @@ TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {
     Core::InstallManifest manifest = ComponentManifest();
     manifest.AllowChangeDirectory = false;
     OptionsFixture f(manifest);
-    Ui::Input click = Testing::PointerAt(800, 170, true);
+    Ui::Input click = Testing::ClickAt(800, 170);
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, click);
     EXPECT_FALSE(click.Hot);
@@ -405,7 +402,7 @@ TEST(OptionsPage, BrowseIsDrawnButInertWhenTheDirectoryIsFixed) {
 
 TEST(OptionsPage, DirectoryBoxOutlineFollowsThePointerButIsNotClickable) {
     OptionsFixture f;
-    Ui::Input over = Testing::PointerAt(400, 170, true);
+    Ui::Input over = Testing::ClickAt(400, 170);
     Testing::RecordingCanvas canvas;
     f.Page->Draw(canvas, over);
     EXPECT_FALSE(over.Hot);
@@ -434,7 +431,7 @@ TEST(OptionsPage, ScopeCardsSwitchTheScopeAndTheAdministratorNote) {
     EXPECT_FALSE(f.Wizard->Settings.PerMachine);
     EXPECT_EQ(f.Draw().TextCall(note), std::nullopt);
 
-    Core::Elevation::ScopedAdministratorTest admin([] { return true; });
+    f.Wizard->Settings.Administrator = true;
     f.Wizard->Settings.PerMachine = true;
     const auto asAdmin = f.Draw();
     EXPECT_TRUE(asAdmin.TextCall(L"Права администратора не требуются").has_value());

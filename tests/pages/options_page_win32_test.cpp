@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "core/common/errors.h"
-#include "page_fixture.h"
 #include "pages/options_page.h"
 #include "shell/shell_platform.h"
+#include "support/page_fixture.h"
 
 namespace Ravenquill::Pages {
 namespace {

@@ -10,6 +10,7 @@
 #include "pages/pages.h"
 #include "shell/support/fake_shell_platform.h"
 #include "shell/wizard.h"
+#include "support/pointer_input.h"
 #include "ui/canvas_recorder.h"
 
 namespace Ravenquill::Pages {
@@ -123,11 +124,7 @@ TEST_F(ProgressPageRunTest, CancellingEndsOnTheCancelledPageAndLeavesNothingBehi
         const auto end = std::chrono::steady_clock::now() + 30s;
         while (!fs::exists(record) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(2ms);
         ASSERT_TRUE(fs::exists(record));
-        Ui::Input click;
-        click.X = 800;
-        click.Y = 500;
-        click.Clicked = true;
-        TextsOf(page, click);
+        TextsOf(page, Testing::ClickAt(800, 500));
     });
     ASSERT_TRUE(result);
     EXPECT_TRUE(Holds(TextsOf(*result), L"Установка отменена"));
@@ -141,11 +138,7 @@ TEST_F(ProgressPageRunTest, TheUninstallPageRemovesTheInstallationItFound) {
         earlier.Install(sandbox_.Options());
     }
     auto confirm = MakeUninstallPage(*wizard_);
-    Ui::Input remove;
-    remove.X = 800;
-    remove.Y = 500;
-    remove.Clicked = true;
-    TextsOf(*confirm, remove);
+    TextsOf(*confirm, Testing::ClickAt(800, 500));
     auto progress = wizard_->CurrentPage();
     ASSERT_NE(progress, confirm) << "«Удалить» shows the progress page";
     TextsOf(*progress);

@@ -1,5 +1,6 @@
-// The progress page's run against fake engines: how each end of a run is routed, the questions it
-// asks through the wizard's dialogs, and how answers, closing and cancellation reach the worker.
+// The progress page's run against fake engines: the result page each end of a run shows, the
+// questions it asks through the wizard's dialogs, and how answers, closing and cancellation reach
+// the run.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <thread>
 
 #include "core/common/errors.h"
+#include "pages/finish_page.h"
 #include "pages/progress_run.h"
 #include "support/page_fixture.h"
 
@@ -18,26 +20,6 @@ using namespace Testing;
 using Core::FileLockInfo;
 using Core::FileLockResolution;
 using Core::LockingProcess;
-
-class RecordingReporter final : public RunReporter {
-public:
-    void OnProgress(const Core::InstallProgress& progress) override { Add(L"progress " + progress.Status()); }
-    void OnLog(const std::wstring& line) override { Add(L"log " + line); }
-    void OnClosingPrograms() override { Add(L"closing"); }
-
-    std::vector<std::wstring> Events() const {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-
-private:
-    void Add(std::wstring event) {
-        std::lock_guard lock(mutex_);
-        events_.push_back(std::move(event));
-    }
-    mutable std::mutex mutex_;
-    std::vector<std::wstring> events_;
-};
 
 Core::InstallRecord TargetRecord() {
     Core::InstallRecord record;
@@ -52,92 +34,119 @@ Core::FoundInstallation Target() { return {TargetRecord(), L"C:\\Apps\\Quillpad"
 
 std::vector<LockingProcess> TwoPrograms() { return {{101, L"quillpad", true}, {202, L"helper", true}}; }
 
-class ProgressRunTest : public PageFixture {
-protected:
-    ~ProgressRunTest() override { runs_.Finish(live_); }
+// How a run ended, as its result page tells.
+enum class Ended { Installed, Uninstalled, InstallCancelled, UninstallCancelled, Failed };
 
-    // Runs the install (or the removal of the record) on a worker of its own, as the page does.
-    std::future<RunOutcome> StartInstall() {
-        return std::async(std::launch::async, [this] {
-            worker_ = std::this_thread::get_id();
-            Core::InstallOptions options;
-            options.InstallDir = L"C:\\Apps\\Quillpad";
-            return run_.Install(options);
-        });
-    }
-    std::future<RunOutcome> StartUninstall(bool keepUserData = false) {
-        return std::async(std::launch::async, [this, keepUserData] {
-            worker_ = std::this_thread::get_id();
-            return run_.Uninstall(Target(), keepUserData);
-        });
-    }
-
-    // A run's end, or a failure after a timeout.
-    static RunOutcome End(std::future<RunOutcome>& run) {
-        EXPECT_EQ(run.wait_for(10s), std::future_status::ready) << "the run did not end";
-        return run.get();
-    }
-
-    Shell::LiveRuns runs_;
-    std::shared_ptr<Shell::LiveRuns::Entry> live_ = runs_.Start();
-    RecordingReporter reporter_;
-    ProgressRun run_{*wizard_, *engines_, reporter_, *live_};
-    std::atomic<std::thread::id> worker_;
+struct Result {
+    Ended How = Ended::Failed;
+    std::wstring Title;
+    std::wstring Message;
+    std::optional<Core::InstallRecord> Record;
 };
 
-TEST_F(ProgressRunTest, EachEndOfARunIsRoutedToItsResult) {
+class ProgressRunTest : public RunFixture {
+protected:
+    // Starts the install (or the removal of the target) as the page does, on the thread pool.
+    void StartInstall() {
+        ProgressRun::Request request;
+        request.Install.InstallDir = L"C:\\Apps\\Quillpad";
+        run_->Start(std::move(request));
+    }
+    void StartUninstall(bool keepUserData = false) {
+        ProgressRun::Request request;
+        request.Uninstall = Target();
+        request.KeepUserData = keepUserData;
+        run_->Start(std::move(request));
+    }
+
+    // The run's end as the result page it showed tells it, or a failure after a timeout.
+    Result End() {
+        EXPECT_TRUE(wizard_->Runs->WaitForAll(10s)) << "the run did not end";
+        const auto page = std::dynamic_pointer_cast<FinishPage>(wizard_->CurrentPage());
+        if (!page) {
+            ADD_FAILURE() << "no result page";
+            return {};
+        }
+        Result result{Ended::Failed, page->Title, page->Message, page->Record};
+        switch (page->Kind) {
+            case FinishKind::Installed:
+                result.How = Ended::Installed;
+                break;
+            case FinishKind::Uninstalled:
+                result.How = Ended::Uninstalled;
+                break;
+            case FinishKind::Cancelled:
+                result.How = page->Title == L"Удаление отменено" ? Ended::UninstallCancelled : Ended::InstallCancelled;
+                break;
+            case FinishKind::Failed:
+                break;
+        }
+        return result;
+    }
+
+    std::shared_ptr<ProgressRun> run_ = ProgressRun::Create(*wizard_, engines_);
+};
+
+TEST_F(ProgressRunTest, EachEndOfARunEndsOnItsResultPage) {
     struct Case {
         const char* name;
         bool uninstall;
         std::function<void()> engineEnd;  // throws, or returns for success
-        RunResult expected;
+        Ended expected;
+        std::wstring title;
         std::wstring message;
     };
+    const std::wstring failed = L"Не удалось завершить операцию";
     const Case cases[] = {
-        {"installed", false, [] {}, RunResult::Installed, L""},
-        {"uninstalled", true, [] {}, RunResult::Uninstalled, L""},
-        {"install cancelled", false, [] { throw OperationCanceledException(); }, RunResult::InstallCancelled, L""},
-        {"uninstall cancelled", true, [] { throw OperationCanceledException(); }, RunResult::UninstallCancelled, L""},
-        {"own failure", false, [] { throw Core::InstallFailedException(L"Файл «a.dll» занят."); }, RunResult::Failed,
-         L"Файл «a.dll» занят."},
-        {"platform failure", false, [] { throw IOException(L"Диск заполнен."); }, RunResult::Failed, L"Диск заполнен."},
-        {"removal failure", true, [] { throw InvalidDataException(L"Запись повреждена."); }, RunResult::Failed,
+        {"installed", false, [] {}, Ended::Installed, L"Quillpad установлен", L""},
+        {"uninstalled", true, [] {}, Ended::Uninstalled, L"Quillpad удалён", L""},
+        {"install cancelled", false, [] { throw OperationCanceledException(); }, Ended::InstallCancelled,
+         L"Установка отменена", L""},
+        {"uninstall cancelled", true, [] { throw OperationCanceledException(); }, Ended::UninstallCancelled,
+         L"Удаление отменено", L""},
+        {"own failure", false, [] { throw Core::InstallFailedException(L"Файл «a.dll» занят."); }, Ended::Failed,
+         failed, L"Файл «a.dll» занят."},
+        {"platform failure", false, [] { throw IOException(L"Диск заполнен."); }, Ended::Failed, failed,
+         L"Диск заполнен."},
+        {"removal failure", true, [] { throw InvalidDataException(L"Запись повреждена."); }, Ended::Failed, failed,
          L"Запись повреждена."},
-        {"foreign failure", false, [] { throw std::runtime_error("out of handles"); }, RunResult::Failed,
+        {"foreign failure", false, [] { throw std::runtime_error("out of handles"); }, Ended::Failed, failed,
          L"out of handles"},
+        {"no failure of ours", false, [] { throw 42; }, Ended::Failed, failed, UnknownFailureMessage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         engines_->OnInstall = [&](const Core::InstallOptions& options, auto&, auto&, auto) {
             c.engineEnd();
             Core::InstallRecord record;
+            record.ProductName = L"Quillpad";
             record.InstallDir = options.InstallDir;
             record.Version = L"3.1.0";
             return record;
         };
         engines_->OnUninstall = [&](auto&, bool, auto&, auto) { c.engineEnd(); };
         const std::size_t selfDeletesBefore = engines_->Recorded().SelfDeletes.size();
-        auto run = c.uninstall ? StartUninstall() : StartInstall();
-        const RunOutcome outcome = End(run);
-        EXPECT_EQ(outcome.Result, c.expected);
-        EXPECT_EQ(outcome.Message, c.message);
+        run_ = ProgressRun::Create(*wizard_, engines_);
+        c.uninstall ? StartUninstall() : StartInstall();
+        const Result result = End();
+        EXPECT_EQ(result.How, c.expected);
+        EXPECT_EQ(result.Title, c.title);
+        if (!c.message.empty()) {
+            EXPECT_EQ(result.Message, c.message);
+        }
         // Only a removal that succeeded leaves its uninstaller and folder to the self-deletion,
         // which starts when the window has closed, as this process then ends.
         EXPECT_EQ(engines_->Recorded().SelfDeletes.size(), selfDeletesBefore);
         wizard_->WindowClosed();
         wizard_->WindowClosed();
         const std::vector<std::wstring> selfDeletes = engines_->Recorded().SelfDeletes;
-        EXPECT_EQ(selfDeletes.size() - selfDeletesBefore, c.expected == RunResult::Uninstalled ? 1u : 0u);
-        if (c.expected == RunResult::Uninstalled) {
+        EXPECT_EQ(selfDeletes.size() - selfDeletesBefore, c.expected == Ended::Uninstalled ? 1u : 0u);
+        if (c.expected == Ended::Uninstalled) {
             EXPECT_EQ(selfDeletes.back(), L"C:\\Apps\\Quillpad");
         }
-        if (c.expected == RunResult::Installed) {
-            ASSERT_TRUE(outcome.Record);
-            EXPECT_EQ(outcome.Record->Version, L"3.1.0");
-        }
-        if (c.expected == RunResult::Uninstalled) {
-            ASSERT_TRUE(outcome.Record);
-            EXPECT_EQ(outcome.Record->InstallDir, L"C:\\Apps\\Quillpad");
+        if (c.expected == Ended::Installed) {
+            ASSERT_TRUE(result.Record);
+            EXPECT_EQ(result.Record->Version, L"3.1.0");
         }
     }
 }
@@ -146,10 +155,10 @@ TEST_F(ProgressRunTest, AFailureBeforeTheEngineRunsEndsAsFailedToo) {
     engines_->OnFindProcesses = [](const std::wstring&) -> std::vector<LockingProcess> {
         throw UnauthorizedAccessException(L"Отказано в доступе.");
     };
-    auto run = StartInstall();
-    const RunOutcome outcome = End(run);
-    EXPECT_EQ(outcome.Result, RunResult::Failed);
-    EXPECT_EQ(outcome.Message, L"Отказано в доступе.");
+    StartInstall();
+    const Result result = End();
+    EXPECT_EQ(result.How, Ended::Failed);
+    EXPECT_EQ(result.Message, L"Отказано в доступе.");
     EXPECT_EQ(engines_->Recorded().Installs, 0);
 }
 
@@ -157,18 +166,19 @@ TEST_F(ProgressRunTest, RefusingToCloseTheRunningProgramsCancelsBeforeAnythingIs
     struct Case {
         bool uninstall;
         std::wstring message;
-        RunResult expected;
+        Ended expected;
     };
     const Case cases[] = {
         {false, L"Установка не может заменить файлы, пока приложение работает. Закройте его, чтобы продолжить.",
-         RunResult::InstallCancelled},
+         Ended::InstallCancelled},
         {true, L"Удаление не может завершиться, пока приложение работает. Закройте его, чтобы продолжить.",
-         RunResult::UninstallCancelled},
+         Ended::UninstallCancelled},
     };
     engines_->OnFindProcesses = [](const std::wstring&) { return TwoPrograms(); };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.uninstall ? "uninstall" : "install");
-        auto run = c.uninstall ? StartUninstall() : StartInstall();
+        run_ = ProgressRun::Create(*wizard_, engines_);
+        c.uninstall ? StartUninstall() : StartInstall();
         const auto dialog = NextDialog();
         ASSERT_TRUE(dialog);
         EXPECT_EQ(dialog->Title, L"Quillpad сейчас запущен");
@@ -179,7 +189,7 @@ TEST_F(ProgressRunTest, RefusingToCloseTheRunningProgramsCancelsBeforeAnythingIs
                   (std::vector<std::wstring>{TwoPrograms()[0].DisplayName(), TwoPrograms()[1].DisplayName()}));
         dialog->OnSecondary();
         EXPECT_EQ(wizard_->Dialog(), nullptr);
-        EXPECT_EQ(End(run).Result, c.expected);
+        EXPECT_EQ(End().How, c.expected);
     }
     const auto calls = engines_->Recorded();
     EXPECT_EQ(calls.SearchedDirectories, (std::vector<std::wstring>(2, L"C:\\Apps\\Quillpad")));
@@ -189,12 +199,13 @@ TEST_F(ProgressRunTest, RefusingToCloseTheRunningProgramsCancelsBeforeAnythingIs
 
 TEST_F(ProgressRunTest, SurvivorsAreOfferedAgainUntilNoneIsLeftAndTheWorkerDoesTheClosing) {
     engines_->OnFindProcesses = [](const std::wstring&) { return TwoPrograms(); };
-    int closings = 0;
-    engines_->OnClose = [&](const std::vector<LockingProcess>& processes, auto) {
+    std::wstring statusWhileClosing;
+    engines_->OnClose = [&, closings = 0](const std::vector<LockingProcess>& processes, auto) mutable {
+        statusWhileClosing = run_->TakeSnapshot().Status;
         // The first attempt leaves the helper running; the second closes it.
         return ++closings == 1 ? std::vector<LockingProcess>{processes[1]} : std::vector<LockingProcess>{};
     };
-    auto run = StartUninstall(true);
+    StartUninstall(true);
     const auto first = NextDialog();
     ASSERT_TRUE(first);
     first->OnPrimary();
@@ -208,19 +219,18 @@ TEST_F(ProgressRunTest, SurvivorsAreOfferedAgainUntilNoneIsLeftAndTheWorkerDoesT
     first->OnSecondary();
     EXPECT_EQ(wizard_->Dialog(), second);
     second->OnPrimary();
-    EXPECT_EQ(End(run).Result, RunResult::Uninstalled);
+    EXPECT_EQ(End().How, Ended::Uninstalled);
 
     const auto calls = engines_->Recorded();
     ASSERT_EQ(calls.Closed.size(), 2u);
     EXPECT_EQ(calls.Closed[0], TwoPrograms());
     EXPECT_EQ(calls.Closed[1], std::vector<LockingProcess>{TwoPrograms()[1]});
     for (const auto& thread : calls.CloseThreads) {
-        EXPECT_EQ(thread, worker_.load()) << "an answer must not run the worker's continuation";
+        EXPECT_EQ(thread, calls.EngineThread) << "an answer must not run the run's continuation";
         EXPECT_NE(thread, std::this_thread::get_id());
     }
     EXPECT_EQ(calls.KeepUserData, true);
-    const auto events = reporter_.Events();
-    EXPECT_EQ(std::count(events.begin(), events.end(), L"closing"), 2);
+    EXPECT_EQ(statusWhileClosing, L"Закрываем приложения…");
 }
 
 TEST_F(ProgressRunTest, ALockedFileIsAskedAboutAsItsHoldersAreKnownOrNot) {
@@ -237,7 +247,7 @@ TEST_F(ProgressRunTest, ALockedFileIsAskedAboutAsItsHoldersAreKnownOrNot) {
             throw Core::InstallFailedException(L"Файл «readme.txt» занят другим приложением.");
         return Core::InstallRecord{.InstallDir = options.InstallDir};
     };
-    auto run = StartInstall();
+    StartInstall();
 
     const auto held = NextDialog();
     ASSERT_TRUE(held);
@@ -262,11 +272,11 @@ TEST_F(ProgressRunTest, ALockedFileIsAskedAboutAsItsHoldersAreKnownOrNot) {
     ASSERT_TRUE(again);
     again->OnSecondary();
 
-    const RunOutcome outcome = End(run);
+    const Result result = End();
     EXPECT_EQ(answers, (std::vector<FileLockResolution>{FileLockResolution::Retry, FileLockResolution::Retry,
                                                         FileLockResolution::Abort}));
-    EXPECT_EQ(outcome.Result, RunResult::Failed);
-    EXPECT_EQ(outcome.Message, L"Файл «readme.txt» занят другим приложением.");
+    EXPECT_EQ(result.How, Ended::Failed);
+    EXPECT_EQ(result.Message, L"Файл «readme.txt» занят другим приложением.");
     EXPECT_EQ(engines_->Recorded().Closed, std::vector<std::vector<LockingProcess>>{*holders});
 }
 
@@ -278,31 +288,31 @@ TEST_F(ProgressRunTest, ACancellationWhileProgramsAreBeingClosedEndsTheRunAsCanc
         BlockUntilCancelled(token);
         return std::vector<LockingProcess>{};
     };
-    auto run = StartInstall();
+    StartInstall();
     const auto dialog = NextDialog();
     ASSERT_TRUE(dialog);
     dialog->OnPrimary();
     ASSERT_TRUE(WaitUntil([&] { return closing.load(); }));
-    live_->Cancellation.request_stop();
-    EXPECT_EQ(End(run).Result, RunResult::InstallCancelled);
+    run_->Cancel();
+    EXPECT_EQ(End().How, Ended::InstallCancelled);
     EXPECT_EQ(engines_->Recorded().Installs, 0);
 }
 
 TEST_F(ProgressRunTest, ARunAlreadyCancelledAsksNothing) {
     engines_->OnFindProcesses = [](const std::wstring&) { return TwoPrograms(); };
-    live_->Cancellation.request_stop();
-    auto run = StartInstall();
-    EXPECT_EQ(End(run).Result, RunResult::InstallCancelled);
+    run_->Cancel();
+    StartInstall();
+    EXPECT_EQ(End().How, Ended::InstallCancelled);
     EXPECT_EQ(wizard_->Dialog(), nullptr);
 }
 
 TEST_F(ProgressRunTest, AClosingWindowAnswersTheOpenQuestionNo) {
     // Running programs: refused, so the run ends as cancelled; a locked file: given up.
     engines_->OnFindProcesses = [](const std::wstring&) { return TwoPrograms(); };
-    auto refused = StartInstall();
+    StartInstall();
     ASSERT_TRUE(NextDialog());
-    runs_.CancelAll();
-    EXPECT_EQ(End(refused).Result, RunResult::InstallCancelled);
+    wizard_->Runs->CancelAll();
+    EXPECT_EQ(End().How, Ended::InstallCancelled);
     EXPECT_EQ(wizard_->Dialog(), nullptr) << "the answer closes its dialog";
 }
 
@@ -313,10 +323,10 @@ TEST_F(ProgressRunTest, AClosingWindowGivesUpALockedFile) {
         answer = locked(FileLockInfo(L"C:\\Apps\\Quillpad\\readme.txt", nullptr));
         throw Core::InstallFailedException(L"Файл «readme.txt» занят другим приложением.");
     };
-    auto run = StartInstall();
+    StartInstall();
     ASSERT_TRUE(NextDialog());
-    runs_.CancelAll();
-    EXPECT_EQ(End(run).Result, RunResult::Failed);
+    wizard_->Runs->CancelAll();
+    EXPECT_EQ(End().How, Ended::Failed);
     EXPECT_EQ(answer, FileLockResolution::Abort);
 }
 

@@ -36,15 +36,7 @@ Core::FoundInstallation Found() {
 const Ui::Rect RemoveButton{744, 488, 876, 524};
 const Ui::Rect CancelButton{620, 488, 732, 524};
 
-Ui::Input ClickAt(const Ui::Rect& r) {
-    Ui::Input input;
-    input.X = r.Left + 5;
-    input.Y = r.Top + 5;
-    input.Clicked = true;
-    return input;
-}
-
-class UninstallPageTest : public PageFixture {
+class UninstallPageTest : public RunFixture {
 protected:
     RecordingCanvas Draw(Shell::IPage& page, Ui::Input input = {}) {
         RecordingCanvas canvas;

@@ -4,8 +4,8 @@
 
 #include "core/common/errors.h"
 #include "core/engine/engines/install_engine.h"
-#include "page_fixture.h"
 #include "pages/options_page.h"
+#include "support/page_fixture.h"
 
 namespace Ravenquill::Pages {
 namespace {
@@ -199,7 +199,7 @@ TEST(WelcomePage, WithoutPayloadInstallIsDisabledAndConfigureStillWorks) {
     PageFixture f(Testing::PageManifest(), Core::PayloadSummary{});
     auto page = std::make_shared<WelcomePage>(*f.Wizard);
     f.Wizard->Show(page);
-    Ui::Input input = Testing::PointerAt(800, 500, true);
+    Ui::Input input = Testing::ClickAt(800, 500);
     Testing::RecordingCanvas canvas;
     page->Draw(canvas, input);
     EXPECT_EQ(f.Wizard->CurrentPage(), page);
@@ -248,7 +248,7 @@ TEST(WelcomePage, BlankOrMissingWebsiteDrawsNoLink) {
         manifest.Website = website;
         PageFixture f(manifest);
         WelcomePage page(*f.Wizard);
-        Ui::Input input = Testing::PointerAt(330, 500, true);
+        Ui::Input input = Testing::ClickAt(330, 500);
         Testing::RecordingCanvas canvas;
         page.Draw(canvas, input);
         EXPECT_FALSE(input.Hot);

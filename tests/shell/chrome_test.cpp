@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/pointer_input.h"
 #include "ui/canvas_recorder.h"
 #include "ui/icons.h"
 
@@ -441,10 +442,7 @@ TEST_F(DialogFixture, AClickRunsTheActionOfTheButtonUnderThePointer) {
     for (const Case& c : cases) {
         primary = secondary = 0;
         canvas.Clear();
-        input = Ui::Input{};
-        input.X = c.x;
-        input.Y = c.y;
-        input.Clicked = c.clicked;
+        input = Testing::PointerAt(c.x, c.y, {.Clicked = c.clicked});
         Chrome::DrawDialog(canvas, input, Dark, dialog);
         EXPECT_EQ(primary, c.primary) << c.x << "," << c.y;
         EXPECT_EQ(secondary, c.secondary) << c.x << "," << c.y;

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "core/engine/platform/elevation.h"
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
 #include "support/fake_engines.h"
+#include "support/pointer_input.h"
 #include "ui/canvas_recorder.h"
 
 namespace Ravenquill::Shell {
@@ -18,7 +18,6 @@ using Testing::FakePage;
 using Testing::RecordingCanvas;
 
 struct FrameFixture : ::testing::Test {
-    Core::Elevation::ScopedAdministratorTest rights{[] { return false; }};
     std::shared_ptr<ShellState> state = [] {
         auto s = std::make_shared<ShellState>();
         s->SetSteps({{1, L"Начало"}, {2, L"Готово"}});
@@ -45,17 +44,12 @@ struct FrameFixture : ::testing::Test {
             if (c.Op == CanvasOp::FillRect && c.Area == Chrome::CardRect && c.Color == wizard.Theme.Scrim) return true;
         return false;
     }
-    void PointAt(float x, float y, bool clicked) {
-        input.X = x;
-        input.Y = y;
-        input.Clicked = clicked;
-    }
 };
 
 TEST_F(FrameFixture, WithoutADialogThePageGetsTheRealInput) {
     auto page = std::make_shared<FakePage>();
     wizard.Show(page);
-    PointAt(400, 200, true);
+    input = Testing::ClickAt(400, 200);
     input.Hot = true;  // left from the last frame: a frame starts with nothing hot
     DrawFrame(canvas, chrome, wizard, input);
     ASSERT_EQ(page->Inputs.size(), 1u);
@@ -73,7 +67,7 @@ TEST_F(FrameFixture, UnderADialogThePageIsInertAndTheDialogTakesTheClick) {
     canvas.Measurer = [](std::wstring_view text, const Ui::TextStyle& style, float) {
         return std::pair<float, float>{10.0f * static_cast<float>(text.size()), style.Wrap ? 40.0f : 20.0f};
     };
-    PointAt(600, 340, true);
+    input = Testing::ClickAt(600, 340);
     DrawFrame(canvas, chrome, wizard, input);
     ASSERT_EQ(page->Inputs.size(), 1u);
     const Ui::Input& seen = page->Inputs[0];
@@ -125,7 +119,7 @@ TEST_F(FrameFixture, ADialogClosedByItsOwnButtonIsDrawnToTheEndOfItsFrame) {
     canvas.Measurer = [](std::wstring_view text, const Ui::TextStyle& style, float) {
         return std::pair<float, float>{10.0f * static_cast<float>(text.size()), style.Wrap ? 40.0f : 20.0f};
     };
-    PointAt(600, 340, true);
+    input = Testing::ClickAt(600, 340);
     DrawFrame(canvas, chrome, wizard, input);
     EXPECT_EQ(wizard.Dialog(), nullptr);
     EXPECT_TRUE(canvas.TextCall(L"Нет"));  // the secondary button after the primary's action

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/common/number_format.h"
-#include "core/engine/platform/elevation.h"
 
 namespace Ravenquill::Shell {
 namespace {
@@ -42,8 +41,8 @@ CommandLineOptions Parse(std::initializer_list<std::wstring> arguments) {
 
 Settings Build(const InstallManifest& manifest, const CommandLineOptions& options, bool administrator,
                const PayloadSummary& summary = {}) {
-    Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
-    return Settings::FromOptions(std::make_shared<const InstallManifest>(manifest), options, summary);
+    return Settings::FromOptions(std::make_shared<const InstallManifest>(manifest), options, summary, {},
+                                 administrator);
 }
 
 TEST(Settings, ConstructorStartsEmptyAndFalse) {
@@ -193,8 +192,8 @@ Core::EarlierInstallations Found(bool user, bool machine) {
 
 Settings BuildOver(const InstallManifest& manifest, const CommandLineOptions& options,
                    const Core::EarlierInstallations& found, bool administrator = false) {
-    Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
-    return Settings::FromOptions(std::make_shared<const InstallManifest>(manifest), options, PayloadSummary{}, found);
+    return Settings::FromOptions(std::make_shared<const InstallManifest>(manifest), options, PayloadSummary{}, found,
+                                 administrator);
 }
 
 TEST(Settings, TheFolderIsTheInstallationOfTheScopeBeingInstalled) {
@@ -412,7 +411,7 @@ TEST(Settings, NeedsElevationIsPerMachineWithoutRights) {
     Settings settings(std::make_shared<const InstallManifest>());
     for (const bool perMachine : {false, true}) {
         for (const bool administrator : {false, true}) {
-            Core::Elevation::ScopedAdministratorTest rights([administrator] { return administrator; });
+            settings.Administrator = administrator;
             settings.PerMachine = perMachine;
             EXPECT_EQ(settings.NeedsElevation(), perMachine && !administrator) << perMachine << administrator;
         }

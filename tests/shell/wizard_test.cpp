@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/common/errors.h"
-#include "core/engine/platform/elevation.h"
 #include "shell/support/fake_page.h"
 #include "shell/support/fake_shell_platform.h"
 #include "support/fake_engines.h"
@@ -34,8 +33,7 @@ InstallManifest PlainManifest() {
 }
 
 struct WizardFixture : ::testing::Test {
-    // The test platform always runs elevated; most cases need a user without administrator rights.
-    Core::Elevation::ScopedAdministratorTest rights{[this] { return administrator; }};
+    // Given to the engines when the wizard is made.
     bool administrator = false;
     std::shared_ptr<FakeEngines> engines = std::make_shared<FakeEngines>();
     std::shared_ptr<FakeShellPlatform> platform = std::make_shared<FakeShellPlatform>();
@@ -46,6 +44,7 @@ struct WizardFixture : ::testing::Test {
     int progressPagesMade = 0;
 
     Wizard& Make(std::vector<std::wstring> arguments = {}) {
+        engines->Administrator = administrator;
         auto state = std::make_shared<ShellState>();
         state->SetSteps({{1, L"Начало"}, {2, L"Параметры"}, {3, L"Установка"}, {4, L"Готово"}});
         wizard =
@@ -233,7 +232,7 @@ TEST_F(WizardFixture, PathTurnedOffAgainstTheManifestsDefaultStaysOffAfterTheRel
         EXPECT_EQ(std::count(args.begin(), args.end(), L"--no-add-to-path"), c.noAddSwitch ? 1 : 0);
         // The elevated copy reads the same choice back.
         const Settings back =
-            Settings::FromOptions(w.Manifest, CommandLineOptions::Parse(args), Core::PayloadSummary{});
+            Settings::FromOptions(w.Manifest, CommandLineOptions::Parse(args), Core::PayloadSummary{}, {}, true);
         EXPECT_EQ(back.AddToPath, c.chosen);
     }
 }

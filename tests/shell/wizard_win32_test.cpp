@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "core/engine/engines/engine_services.h"
-#include "core/engine/platform/elevation.h"
 #include "core/engine/platform/uninstall_registry.h"
 #include "core/model/install_record.h"
 #include "shell/shell_platform.h"
@@ -47,7 +46,6 @@ TEST(WizardWin32, TheHiveOfTheEntryDecidesTheScopeAndOnlyARecordThatAgreesGivesT
     EXPECT_EQ(found->DisplayVersion, L"1.0");
     EXPECT_TRUE(found->PerMachine);
 
-    Core::Elevation::ScopedAdministratorTest rights([] { return true; });
     auto manifest = std::make_shared<Core::InstallManifest>();
     manifest->ProductId = ProductId;
     manifest->ProductName = L"Rq Shell Platform";

@@ -1,7 +1,7 @@
 #pragma once
 // The engines and the machine around them for native tests of the wizard, its pages and the silent
-// run: each answer and each run does what the test sets (by default: no earlier installation, a
-// folder that can be written, a relaunch that starts a copy ending with 0, an installation that
+// run: each answer and each run does what the test sets (by default: no earlier installation, no
+// administrator rights, a folder that can be written, a relaunch that starts a copy ending with 0, an installation that
 // succeeds at once, a removal that completes, no program running), and every question is written
 // down. The lookups, the probe and the relaunch are asked on the UI thread (the wizard's) and read
 // there; the runs, which a worker makes, are recorded under a lock with the thread they ran on.
@@ -42,6 +42,7 @@ public:
     // The installations an update replaces; unset: the one of Installed's hive, without a record.
     std::optional<Core::EarlierInstallations> Earlier;
     std::optional<Core::FoundInstallation> Found;
+    bool Administrator = false;         // the test platform runs elevated; most tests need a user
     bool TargetNeedsElevation = false;  // the write probe's answer
     bool RelaunchStarts = true;         // false: the consent prompt was declined
     std::uint32_t ElevatedExitCode = 0;
@@ -120,6 +121,8 @@ public:
         return Found;
     }
 
+    bool IsAdministrator() override { return Administrator; }
+
     bool RequiresElevation(const std::wstring& installDir) override {
         ElevationProbes.push_back(installDir);
         return TargetNeedsElevation;
@@ -170,8 +173,8 @@ public:
         return OnFindProcesses(directory);
     }
 
-    std::vector<Core::LockingProcess> Close(std::vector<Core::LockingProcess> processes,
-                                            CancellationToken token) override {
+    std::vector<Core::LockingProcess> CloseProcesses(std::vector<Core::LockingProcess> processes,
+                                                     CancellationToken token) override {
         {
             std::lock_guard lock(mutex_);
             calls_.Closed.push_back(processes);

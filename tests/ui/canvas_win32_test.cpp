@@ -12,6 +12,7 @@
 
 #include "core/common/errors.h"
 #include "core/common/number_format.h"
+#include "support/pointer_input.h"
 #include "ui/dib_target_win32.h"
 #include "ui/widgets.h"
 
@@ -344,10 +345,7 @@ TEST_F(CanvasFixture, EmptySwappedAndNaNRectanglesNeverFailTheFrame) {
     const float radii[] = {0, -3, nan, 1e30f};
     const std::vector<std::uint8_t> pixels(4 * 2 * 2, 0xFF);
     const Theme theme = Theme::Dark();
-    Input input;
-    input.X = 20;
-    input.Y = 20;
-    input.Clicked = true;
+    Input input = Testing::ClickAt(20, 20);
     for (const Rect& r : rects) {
         for (const float radius : radii) {
             SCOPED_TRACE(::testing::Message()

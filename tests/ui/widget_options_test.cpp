@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "support/pointer_input.h"
 #include "ui/canvas.h"
 #include "ui/canvas_recorder.h"
 
@@ -13,17 +14,10 @@ namespace {
 
 using Testing::CanvasCall;
 using Testing::CanvasOp;
+using Testing::PointerAt;
 using Testing::RecordingCanvas;
 
 constexpr wchar_t CheckMark[] = L"M 0,4.2 L 3.4,7.6 L 9.4,1.2";
-
-Input PointerAt(float x, float y, bool clicked = false) {
-    Input input;
-    input.X = x;
-    input.Y = y;
-    input.Clicked = clicked;
-    return input;
-}
 
 // The calls whose rectangle is exactly this one.
 std::vector<CanvasCall> At(const RecordingCanvas& canvas, CanvasOp op, const Rect& area) {
@@ -64,7 +58,7 @@ TEST(Checkbox, DrawsBoxMarkAndLabelForEachState) {
     for (const Case& c : cases) {
         RecordingCanvas canvas;
         // The label at the far right is still part of the hit area.
-        Input input = c.Over ? PointerAt(399, 210, c.Clicked) : PointerAt(50, 210, c.Clicked);
+        Input input = c.Over ? PointerAt(399, 210, {.Clicked = c.Clicked}) : PointerAt(50, 210, {.Clicked = c.Clicked});
         EXPECT_EQ(canvas.Checkbox(input, t, rect, L"Создать ярлык", c.Checked, c.Enabled), c.Result) << c.Name;
         EXPECT_EQ(input.Hot, c.Hot) << c.Name;
         EXPECT_EQ(ColorAt(canvas, CanvasOp::FillRoundedRect, box), c.Fill) << c.Name;
@@ -108,7 +102,8 @@ TEST(RadioCard, SelectionAndHoverPickFillOutlineAndRing) {
     for (const Case& c : cases) {
         for (bool clicked : {false, true}) {
             RecordingCanvas canvas;
-            Input input = c.Over ? PointerAt(870, 221, clicked) : PointerAt(870, 222, clicked);
+            Input input =
+                c.Over ? PointerAt(870, 221, {.Clicked = clicked}) : PointerAt(870, 222, {.Clicked = clicked});
             EXPECT_EQ(canvas.RadioCard(input, t, rect, L"Для текущего пользователя", L"Без прав", c.Selected),
                       c.Over && clicked)
                 << c.Name;
@@ -199,7 +194,8 @@ TEST(ComponentRow, LockAndCheckPickTheBoxLook) {
     for (const Case& c : cases) {
         for (bool clicked : {false, true}) {
             RecordingCanvas canvas;
-            Input input = c.Over ? PointerAt(800, 150, clicked) : PointerAt(800, 161, clicked);
+            Input input =
+                c.Over ? PointerAt(800, 150, {.Clicked = clicked}) : PointerAt(800, 161, {.Clicked = clicked});
             EXPECT_EQ(canvas.ComponentRow(input, t, rect, L"Ядро", L"Основные файлы", L"12,5 МБ", c.Checked, c.Locked),
                       c.Hot && clicked)
                 << c.Name;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "support/pointer_input.h"
 #include "ui/canvas_recorder.h"
 
 namespace Ravenquill::Ui {
@@ -26,12 +27,8 @@ struct Pointer {
 };
 
 Input MakeInput(const Pointer& p) {
-    Input input;
-    input.X = p.Over ? Inside[0] : Outside[0];
-    input.Y = p.Over ? Inside[1] : Outside[1];
-    input.Down = p.Down;
-    input.Clicked = p.Clicked;
-    return input;
+    return Testing::PointerAt(p.Over ? Inside[0] : Outside[0], p.Over ? Inside[1] : Outside[1],
+                              {.Down = p.Down, .Clicked = p.Clicked});
 }
 
 // The label is the last call, and the one DrawText of the frame.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "support/pointer_input.h"
 #include "ui/canvas_win32.h"
 #include "ui/dib_target_win32.h"
 #include "ui/widgets.h"
@@ -13,8 +14,10 @@ namespace Ravenquill::Ui {
 namespace {
 
 using Interop::ComPtr;
+using Testing::ClickAt;
 using Testing::DibTarget;
 using Testing::Near;
+using Testing::PointerAt;
 namespace Graphics = Interop::Graphics;
 
 constexpr std::uint32_t Black = 0xFF000000;
@@ -67,15 +70,6 @@ struct WidgetFixture : ::testing::Test {
     }
 };
 
-Input PointerAt(float x, float y, bool down = false, bool clicked = false) {
-    Input input;
-    input.X = x;
-    input.Y = y;
-    input.Down = down;
-    input.Clicked = clicked;
-    return input;
-}
-
 TEST_F(WidgetFixture, PrimaryButtonFillsAndLabelsEachState) {
     const Rect rect{20, 20, 152, 56};
     struct Case {
@@ -87,9 +81,9 @@ TEST_F(WidgetFixture, PrimaryButtonFillsAndLabelsEachState) {
     const Case cases[] = {
         {"idle", true, PointerAt(10, 10), theme.Accent, theme.OnAccent},
         {"hovered", true, PointerAt(100, 40), theme.AccentHover, theme.OnAccent},
-        {"pressed", true, PointerAt(100, 40, true), theme.AccentPressed, theme.OnAccent},
-        {"pressed and dragged off", true, PointerAt(200, 40, true), theme.Accent, theme.OnAccent},
-        {"disabled", false, PointerAt(100, 40, true), theme.Hover, theme.TextMuted},
+        {"pressed", true, PointerAt(100, 40, {.Down = true}), theme.AccentPressed, theme.OnAccent},
+        {"pressed and dragged off", true, PointerAt(200, 40, {.Down = true}), theme.Accent, theme.OnAccent},
+        {"disabled", false, PointerAt(100, 40, {.Down = true}), theme.Hover, theme.TextMuted},
     };
     for (const Case& c : cases) {
         Input input = c.Pointer;
@@ -118,7 +112,8 @@ TEST_F(WidgetFixture, SecondaryAndTextButtonsShowTheirFrames) {
     const Case cases[] = {
         {"secondary idle", true, true, PointerAt(-1, -1), theme.Control, theme.StrongBorder, theme.Text},
         {"secondary hovered", true, true, PointerAt(60, 30), theme.Hover, theme.StrongBorder, theme.Text},
-        {"secondary pressed", true, true, PointerAt(60, 30, true), theme.Panel, theme.StrongBorder, theme.Text},
+        {"secondary pressed", true, true, PointerAt(60, 30, {.Down = true}), theme.Panel, theme.StrongBorder,
+         theme.Text},
         {"secondary disabled, hovered", true, false, PointerAt(60, 30), theme.Control, theme.StrongBorder, theme.Text},
         {"text idle", false, true, PointerAt(-1, -1), Black, std::nullopt, theme.TextSecondary},
         {"text hovered", false, true, PointerAt(60, 30), theme.Hover, std::nullopt, theme.Text},
@@ -211,7 +206,7 @@ TEST_F(WidgetFixture, RadioCardMovesItsTitleUpForATwoLineDescription) {
 
 TEST_F(WidgetFixture, LockedComponentRowIgnoresThePointer) {
     const Rect rect{10, 10, 390, 71};  // box (24, 23)-(43, 42)
-    Input input = PointerAt(30, 30, false, true);
+    Input input = ClickAt(30, 30);
     bool clicked = true;
     Draw([&] { clicked = canvas.ComponentRow(input, theme, rect, L"Ядро", L"Основные файлы", L"12 МБ", true, true); });
     EXPECT_FALSE(clicked);
@@ -289,7 +284,7 @@ TEST_F(WidgetFixture, ClicksReachOnlyTheWidgetUnderThePointer) {
         {-1, -1, ""},
     };
     for (const Case& c : cases) {
-        Input input = PointerAt(c.X, c.Y, false, true);
+        Input input = ClickAt(c.X, c.Y);
         std::string clicked;
         Draw([&] {
             Widgets widgets{theme, canvas, input};

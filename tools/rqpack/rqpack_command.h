@@ -2,7 +2,7 @@
 // The rqpack command line, separate from main so that tests run it in-process:
 //   rqpack pack <folder> <out.rqpk> [--block-size N] [--quality Q] [--threads T]
 //   rqpack list <payload>
-//   rqpack extract <payload> <folder>
+//   rqpack extract <payload> <folder> [--threads T]
 //   rqpack check [--manifest <installer.json>] [--payload <payload>] [--logo <png>]
 // A payload is a folder, a ".zip" file, or otherwise a package. Exit codes: 0 done, 1 failed
 // (the message on the error writer; for check, any error found), 2 usage.

@@ -15,14 +15,18 @@ std::wstring MessageOf(const std::exception& e) {
     return Text::FromUtf8(e.what());
 }
 
-std::wstring MessageOf(const std::exception_ptr& e) {
-    if (!e) return {};
+std::wstring MessageOf(const std::exception_ptr& failure) noexcept {
+    if (!failure) return {};
     try {
-        std::rethrow_exception(e);
-    } catch (const std::exception& ex) {
-        return MessageOf(ex);
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& e) {
+            return MessageOf(e);
+        } catch (...) {
+            return UnknownFailureMessage;
+        }
     } catch (...) {
-        return L"Unknown error.";
+        return {};
     }
 }
 

@@ -34,11 +34,11 @@ public:
     explicit EndOfStreamException(std::wstring message) : IOException(std::move(message), 38) {}
 };
 
-#define RAVENQUILL_IO_KIND(Name)                                                 \
-    class Name : public IOException {                                            \
-    public:                                                                      \
-        explicit Name(std::wstring message, std::uint32_t errorCode = 0)         \
-            : IOException(std::move(message), errorCode) {}                      \
+#define RAVENQUILL_IO_KIND(Name)                                         \
+    class Name : public IOException {                                    \
+    public:                                                              \
+        explicit Name(std::wstring message, std::uint32_t errorCode = 0) \
+            : IOException(std::move(message), errorCode) {}              \
     };
 RAVENQUILL_IO_KIND(FileNotFoundException)
 RAVENQUILL_IO_KIND(DirectoryNotFoundException)
@@ -46,10 +46,10 @@ RAVENQUILL_IO_KIND(PathTooLongException)
 RAVENQUILL_IO_KIND(SharingViolationException)
 #undef RAVENQUILL_IO_KIND
 
-#define RAVENQUILL_KIND(Name, Base)                                              \
-    class Name : public Base {                                                   \
-    public:                                                                      \
-        explicit Name(std::wstring message) : Base(std::move(message)) {}        \
+#define RAVENQUILL_KIND(Name, Base)                                       \
+    class Name : public Base {                                            \
+    public:                                                               \
+        explicit Name(std::wstring message) : Base(std::move(message)) {} \
     };
 // Access denied is deliberately not an input/output kind: callers that swallow I/O errors must
 // still see it unless they name it too.
@@ -101,6 +101,12 @@ inline constexpr wchar_t OutOfMemoryMessage[] = L"Недостаточно па�
 // The message of any exception: Message() for ours, OutOfMemoryMessage for std::bad_alloc, what()
 // decoded as UTF-8 for the rest.
 std::wstring MessageOf(const std::exception& e);
-std::wstring MessageOf(const std::exception_ptr& e);
+// The same for a failure caught as it was thrown: UnknownFailureMessage for one that is no
+// std::exception, nothing for none. Never throws, so that a failure always reaches its report: a
+// message that cannot even be copied is empty.
+std::wstring MessageOf(const std::exception_ptr& failure) noexcept;
+
+// The message of a failure that says nothing of itself.
+inline constexpr wchar_t UnknownFailureMessage[] = L"Непредвиденная ошибка.";
 
 }  // namespace Ravenquill

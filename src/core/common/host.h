@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "scoped_override.h"
+
 namespace Ravenquill {
 
 class HostEnvironment {
@@ -22,20 +24,16 @@ const HostEnvironment& Host();
 // Directory of Host().ExecutablePath().
 std::wstring ExecutableDirectory();
 
-// Installs a replacement host for its lifetime (tests only; not thread-safe).
-class ScopedHost {
-public:
-    explicit ScopedHost(const HostEnvironment& replacement);
-    ~ScopedHost();
-    ScopedHost(const ScopedHost&) = delete;
-    ScopedHost& operator=(const ScopedHost&) = delete;
-
-private:
-    const HostEnvironment* previous_;
-};
-
 namespace Detail {
 const HostEnvironment& PlatformHost();
-}
+// The replacement in force, none for the platform's own host.
+const HostEnvironment*& ReplacedHost() noexcept;
+}  // namespace Detail
+
+// Installs a replacement host for its lifetime (tests only).
+class ScopedHost : ScopedOverride<const HostEnvironment*> {
+public:
+    explicit ScopedHost(const HostEnvironment& replacement) : ScopedOverride(Detail::ReplacedHost(), &replacement) {}
+};
 
 }  // namespace Ravenquill

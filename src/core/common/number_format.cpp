@@ -11,7 +11,6 @@
 
 namespace Ravenquill {
 namespace {
-const NumberFormat* g_override = nullptr;
 
 std::wstring Localise(std::string_view ascii, const NumberFormat& format) {
     std::wstring out;
@@ -67,17 +66,16 @@ std::wstring FormatShortest(Float value, int precision, const NumberFormat& form
 
 }  // namespace
 
+std::optional<NumberFormat>& Detail::ReplacedNumberFormat() noexcept {
+    static std::optional<NumberFormat> replaced;
+    return replaced;
+}
+
 const NumberFormat& CurrentNumberFormat() {
-    if (g_override != nullptr) return *g_override;
+    if (const std::optional<NumberFormat>& replaced = Detail::ReplacedNumberFormat()) return *replaced;
     static const NumberFormat platform = Detail::PlatformNumberFormat();
     return platform;
 }
-
-ScopedNumberFormat::ScopedNumberFormat(NumberFormat format) : format_(std::move(format)), previous_(g_override) {
-    g_override = &format_;
-}
-
-ScopedNumberFormat::~ScopedNumberFormat() { g_override = previous_; }
 
 std::wstring FormatDouble(double value, const NumberFormat& format) { return FormatShortest(value, 15, format); }
 

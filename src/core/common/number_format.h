@@ -1,7 +1,11 @@
 #pragma once
 // Numbers shown to users follow the user's number format: read once from the platform on Windows,
 // "." in the native build; tests inject one with ScopedNumberFormat.
+#include <optional>
 #include <string>
+#include <utility>
+
+#include "scoped_override.h"
 
 namespace Ravenquill {
 
@@ -12,16 +16,16 @@ struct NumberFormat {
 
 const NumberFormat& CurrentNumberFormat();
 
-class ScopedNumberFormat {
-public:
-    explicit ScopedNumberFormat(NumberFormat format);
-    ~ScopedNumberFormat();
-    ScopedNumberFormat(const ScopedNumberFormat&) = delete;
-    ScopedNumberFormat& operator=(const ScopedNumberFormat&) = delete;
+namespace Detail {
+// The replacement in force, none for the platform's format.
+std::optional<NumberFormat>& ReplacedNumberFormat() noexcept;
+}  // namespace Detail
 
-private:
-    NumberFormat format_;
-    const NumberFormat* previous_;
+// Installs a number format for its lifetime (tests only).
+class ScopedNumberFormat : ScopedOverride<std::optional<NumberFormat>> {
+public:
+    explicit ScopedNumberFormat(NumberFormat format)
+        : ScopedOverride(Detail::ReplacedNumberFormat(), std::move(format)) {}
 };
 
 // The shortest text that reads back to the same double, in the general form of the platform's

@@ -2,6 +2,7 @@
 // The registry's hives and string values as the engines read them. Windows builds only.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace Ravenquill {
@@ -15,10 +16,9 @@ struct RegistryString {
     DWORD Kind = REG_SZ;
 };
 
-// Reads a text value of the key into `value`, its trailing terminators dropped, asking again when
-// it grew between asking for its size and reading it. The registry's status: ERROR_SUCCESS,
-// ERROR_FILE_NOT_FOUND for a missing value, ERROR_UNSUPPORTED_TYPE for a value that holds no
-// text, or the failure of the read.
-[[nodiscard]] LSTATUS ReadRegistryString(HKEY key, const wchar_t* name, RegistryString& value);
+// A text value of the key, its trailing terminators dropped, asked for again when it grew between
+// asking for its size and reading it. Nothing for a missing value or one that holds no text; any
+// other failure of the read is the exception for the registry's code (ThrowIfRegistryFailed).
+std::optional<RegistryString> ReadRegistryString(HKEY key, const wchar_t* name);
 
 }  // namespace Ravenquill

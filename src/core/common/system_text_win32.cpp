@@ -40,6 +40,14 @@ std::wstring TempPath() {
     return *path;
 }
 
+std::optional<std::wstring> LongPathName(const std::wstring& path) {
+    return GrowingText(
+        [&](wchar_t* buffer, std::size_t capacity) -> BufferCallResult {
+            return LengthOrFailure(GetLongPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity)));
+        },
+        path.size() + 1);
+}
+
 std::optional<std::wstring> ExpandEnvironmentText(std::wstring_view text) {
     const std::wstring source(text);
     return GrowingText(

@@ -8,37 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "growing_text.h"
+
 namespace Ravenquill {
-
-// What one call into the buffer gave: the length it wrote (less than the capacity) when the text
-// fits, else the capacity it needs (the capacity itself for a text cut short, which doubles it);
-// nothing when it failed, the last error left as the call set it.
-using BufferCallResult = std::optional<std::size_t>;
-
-// The one ask-for-size, allocate, call-again loop: the text that call(buffer, capacity) writes,
-// asked for with a buffer that grows until the text fits. Nothing when the call fails or would
-// need more than maxCapacity units.
-template <class Call>
-std::optional<std::wstring> GrowingText(Call call, std::size_t capacity = MAX_PATH,
-                                        std::size_t maxCapacity = std::wstring().max_size()) {
-    std::wstring text(capacity, L'\0');
-    for (;;) {
-        const BufferCallResult result = call(text.data(), text.size());
-        if (!result) return std::nullopt;
-        if (*result < text.size()) {
-            text.resize(*result);
-            return text;
-        }
-        const std::size_t next = *result > text.size() ? *result : text.size() * 2;
-        if (next > maxCapacity) return std::nullopt;
-        text.resize(next);
-    }
-}
-
-// The result of a call that returns 0 for a failure and otherwise the length or the size needed.
-inline BufferCallResult LengthOrFailure(std::size_t length) {
-    return length == 0 ? std::nullopt : BufferCallResult(length);
-}
 
 // The system directory ("C:\Windows\system32"); the last error as an exception when it fails.
 std::wstring SystemDirectory();
@@ -48,6 +20,9 @@ std::wstring ModuleFileName();
 std::wstring FullPathName(const std::wstring& path);
 // GetTempPathW: the folder for temporary files, with its trailing separator.
 std::wstring TempPath();
+// GetLongPathNameW: the path with every short (8.3) component in its long form; nothing when the
+// path cannot be read (a missing file among others).
+std::optional<std::wstring> LongPathName(const std::wstring& path);
 // The text with its %variables% expanded; nothing when the platform refuses (a result past its
 // limit).
 std::optional<std::wstring> ExpandEnvironmentText(std::wstring_view text);

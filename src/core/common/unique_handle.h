@@ -66,11 +66,18 @@ struct FindHandleTraits {
     static void Close(Handle h) noexcept { FindClose(h); }
 };
 
+struct SidTraits {  // a SID that AllocateAndInitializeSid made
+    using Handle = PSID;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { FreeSid(h); }
+};
+
 using UniqueFileHandle = UniqueAny<HandleTraits>;
 using UniqueHandle = UniqueAny<NullHandleTraits>;
 using UniqueHKey = UniqueAny<HKeyTraits>;
 using UniqueHModule = UniqueAny<HModuleTraits>;
 using UniqueFindHandle = UniqueAny<FindHandleTraits>;
+using UniqueSid = UniqueAny<SidTraits>;
 
 // A string that a system call allocated with CoTaskMemAlloc and the caller frees (a known folder's
 // path, a shell item's name).
@@ -86,10 +93,5 @@ struct LocalFreer {
 };
 template <class T>
 using UniqueLocalMemory = std::unique_ptr<T, LocalFreer>;
-
-// Loads a DLL from the system directory only, so a DLL planted beside the executable is never used.
-inline UniqueHModule LoadSystemLibrary(const wchar_t* name) noexcept {
-    return UniqueHModule(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-}
 
 }  // namespace Ravenquill

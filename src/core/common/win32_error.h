@@ -26,6 +26,7 @@ inline void ThrowLastWin32ErrorIf(bool failed, std::wstring_view subject = {}) {
 // The same for a process, thread or shell call, whose failures are no input/output failures: the
 // named codes give their kinds as above, every other code a PlatformException.
 std::exception_ptr Win32ProcessError(std::uint32_t code, std::wstring_view subject = {});
+[[noreturn]] void ThrowWin32ProcessError(std::uint32_t code, std::wstring_view subject = {});
 [[noreturn]] void ThrowLastWin32ProcessError(std::wstring_view subject = {});
 
 inline void ThrowLastWin32ProcessErrorIf(bool failed, std::wstring_view subject = {}) {

@@ -95,8 +95,10 @@ void ThrowWin32Error(std::uint32_t code, std::wstring_view subject) {
 
 void ThrowLastWin32Error(std::wstring_view subject) { ThrowWin32Error(GetLastError(), subject); }
 
-void ThrowLastWin32ProcessError(std::wstring_view subject) {
-    std::rethrow_exception(Win32ProcessError(GetLastError(), subject));
+void ThrowWin32ProcessError(std::uint32_t code, std::wstring_view subject) {
+    std::rethrow_exception(Win32ProcessError(code, subject));
 }
+
+void ThrowLastWin32ProcessError(std::wstring_view subject) { ThrowWin32ProcessError(GetLastError(), subject); }
 
 }  // namespace Ravenquill

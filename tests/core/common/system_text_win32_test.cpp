@@ -9,61 +9,12 @@
 
 #include "core/common/com_apartment_win32.h"
 #include "core/common/command_line_win32.h"
+#include "core/common/errors.h"
 #include "core/common/registry_win32.h"
 #include "core/common/unique_handle.h"
 
 namespace Ravenquill {
 namespace {
-
-// A call that writes `text` the way the system's "length or size needed" calls do, counting its
-// calls and the capacities it was given.
-struct FakeCall {
-    std::wstring Text;
-    bool CutsShort = false;  // as GetModuleFileNameW: a full buffer instead of the size needed
-    std::vector<std::size_t> Capacities;
-
-    BufferCallResult operator()(wchar_t* buffer, std::size_t capacity) {
-        Capacities.push_back(capacity);
-        if (Text.size() < capacity) {
-            Text.copy(buffer, Text.size());
-            buffer[Text.size()] = L'\0';
-            return Text.size();
-        }
-        if (CutsShort) return capacity;
-        return Text.size() + 1;
-    }
-};
-
-TEST(GrowingTextTest, GrowsToTheSizeAskedForOrDoublesACutShortText) {
-    struct Case {
-        std::size_t length;
-        bool cutsShort;
-        std::size_t capacity;
-        std::vector<std::size_t> capacities;
-    };
-    const Case cases[] = {
-        {0, false, 4, {4}},        // an empty text fits any buffer
-        {3, false, 4, {4}},        // fits with its terminator
-        {4, false, 4, {4, 5}},     // one more unit for the terminator
-        {9, false, 4, {4, 10}},    // straight to the size asked for
-        {9, true, 4, {4, 8, 16}},  // doubled until it fits
-        {300, false, MAX_PATH, {MAX_PATH, 301}},
-    };
-    for (const Case& c : cases) {
-        FakeCall call{std::wstring(c.length, L'x'), c.cutsShort, {}};
-        const std::optional<std::wstring> text = GrowingText(std::ref(call), c.capacity);
-        ASSERT_TRUE(text) << c.length;
-        EXPECT_EQ(*text, std::wstring(c.length, L'x')) << c.length;
-        EXPECT_EQ(call.Capacities, c.capacities) << c.length;
-    }
-}
-
-TEST(GrowingTextTest, AFailedCallOrATextPastTheLimitGivesNothing) {
-    EXPECT_EQ(GrowingText([](wchar_t*, std::size_t) -> BufferCallResult { return std::nullopt; }), std::nullopt);
-    FakeCall call{std::wstring(40, L'x'), true, {}};
-    EXPECT_EQ(GrowingText(std::ref(call), 4, 32), std::nullopt);
-    EXPECT_EQ(call.Capacities, (std::vector<std::size_t>{4, 8, 16, 32}));
-}
 
 TEST(SystemTextTest, NamedCallsGiveTheSystemsTexts) {
     const std::wstring system = SystemDirectory();
@@ -78,6 +29,8 @@ TEST(SystemTextTest, NamedCallsGiveTheSystemsTexts) {
     // A path longer than MAX_PATH, so the call asks for more room.
     const std::wstring deep = L"C:\\" + std::wstring(300, L'd') + L"\\file";
     EXPECT_EQ(FullPathName(deep), deep);
+    EXPECT_EQ(LongPathName(system), system);
+    EXPECT_EQ(LongPathName(L"C:\\rq-surely-missing\\x"), std::nullopt);
     const std::optional<std::wstring> self = ProcessImagePath(GetCurrentProcess());
     ASSERT_TRUE(self);
     EXPECT_TRUE(self->ends_with(L".exe"));
@@ -102,15 +55,20 @@ TEST(RegistryTest, TextValuesAreReadWithTheirKindAndOthersAreNot) {
     const DWORD number = 7;
     RegSetValueExW(key.get(), L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
 
-    RegistryString value;
-    ASSERT_EQ(ReadRegistryString(key.get(), L"Expand", value), ERROR_SUCCESS);
-    EXPECT_EQ(value.Text, text);
-    EXPECT_EQ(value.Kind, static_cast<DWORD>(REG_EXPAND_SZ));
-    ASSERT_EQ(ReadRegistryString(key.get(), L"Bare", value), ERROR_SUCCESS);
-    EXPECT_EQ(value.Text, L"abc");
-    EXPECT_EQ(value.Kind, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(ReadRegistryString(key.get(), L"Number", value), ERROR_UNSUPPORTED_TYPE);
-    EXPECT_EQ(ReadRegistryString(key.get(), L"Missing", value), ERROR_FILE_NOT_FOUND);
+    const std::optional<RegistryString> expand = ReadRegistryString(key.get(), L"Expand");
+    ASSERT_TRUE(expand);
+    EXPECT_EQ(expand->Text, text);
+    EXPECT_EQ(expand->Kind, static_cast<DWORD>(REG_EXPAND_SZ));
+    const std::optional<RegistryString> bare = ReadRegistryString(key.get(), L"Bare");
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->Text, L"abc");
+    EXPECT_EQ(bare->Kind, static_cast<DWORD>(REG_SZ));
+    EXPECT_FALSE(ReadRegistryString(key.get(), L"Number"));
+    EXPECT_FALSE(ReadRegistryString(key.get(), L"Missing"));
+    // A key opened without the right to read its values: the registry's refusal is an exception.
+    UniqueHKey writeOnly;
+    ASSERT_EQ(RegOpenKeyExW(Hive(false), keyPath, 0, KEY_SET_VALUE, writeOnly.put()), ERROR_SUCCESS);
+    EXPECT_THROW((void)ReadRegistryString(writeOnly.get(), L"Expand"), UnauthorizedAccessException);
     key.reset();
     RegDeleteKeyW(HKEY_CURRENT_USER, keyPath);
     EXPECT_EQ(Hive(true), HKEY_LOCAL_MACHINE);

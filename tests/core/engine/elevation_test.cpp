@@ -47,20 +47,6 @@ TEST(ElevationTest, QuoteWrapsOnlyArgumentsWithASpaceAndNoQuote) {
     for (const auto& c : cases) EXPECT_EQ(Quote(c.value), c.expected) << c.value;
 }
 
-TEST(ElevationTest, ReplacedAdministratorTestAnswersWhileInScope) {
-    const bool original = IsAdministrator();
-    {
-        ScopedAdministratorTest outer([] { return true; });
-        EXPECT_TRUE(IsAdministrator());
-        {
-            ScopedAdministratorTest inner([] { return false; });
-            EXPECT_FALSE(IsAdministrator());
-        }
-        EXPECT_TRUE(IsAdministrator());
-    }
-    EXPECT_EQ(IsAdministrator(), original);
-}
-
 TEST(ElevationTest, EmptyArgumentListGivesAnEmptyArgumentString) {
     EXPECT_EQ(BuildArguments(std::vector<std::wstring>{}), L"");
 }

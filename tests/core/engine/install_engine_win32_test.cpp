@@ -10,9 +10,9 @@
 #include "core/common/text.h"
 #include "core/common/unique_handle.h"
 #include "core/engine/engines/install_engine.h"
-#include "core/engine/engines/install_run.h"
 #include "core/engine/engines/uninstall_engine.h"
 #include "core/engine/support/host_socket_win32.h"
+#include "core/engine/support/install_stops.h"
 #include "core/engine/support/shell_link_reader_win32.h"
 #include "install_test_support.h"
 #include "package_writer.h"
@@ -48,8 +48,6 @@ std::vector<std::wstring> AsidesIn(const fs::path& root) {
             found.push_back(item.path().wstring());
     return found;
 }
-
-enum class Stop { Cancel, Fail };
 
 class InstallEngineTest : public testing::Test {
 protected:
@@ -307,56 +305,22 @@ TEST_F(InstallEngineTest, UnselectedComponentsStayOutAndOnlyTheDesktopLinkIsMade
 
 // Cancellation and injected failures at every step, for a first installation and for an update:
 // the machine is compared with its state before the run, files, links, entry and PATH alike.
-struct StepCase {
-    std::wstring_view Step;
-    int Occurrence;  // which time the step is entered (entries: the n-th file)
-};
-
-const StepCase Steps[] = {
-    {InstallSteps::Directory, 1},   {InstallSteps::Entry, 1},     {InstallSteps::Entry, 3},
-    {InstallSteps::Uninstaller, 1}, {InstallSteps::Shortcuts, 1}, {InstallSteps::PathEntry, 1},
-    {InstallSteps::Record, 1},      {InstallSteps::Registry, 1},  {InstallSteps::Wait, 1},
-    {InstallSteps::Finish, 1},
-};
-
-void RunStoppedAt(InstallSandbox& sandbox, const InstallOptions& options, const StepCase& step, Stop stop,
-                  Journal& journal) {
-    CancellationTokenSource cancel;
-    int seen = 0;
-    InstallSteps::ScopedHook hook([&](std::wstring_view name) {
-        if (name != step.Step || ++seen != step.Occurrence) return;
-        if (stop == Stop::Cancel)
-            cancel.request_stop();
-        else
-            throw IOException(L"Сбой для проверки");
-    });
+void RunStoppedAt(const InstallOptions& options, const StepCase& step, Stop stop, Journal& journal) {
     InstallEngine engine;
     journal.Attach(engine);
-    if (stop == Stop::Cancel) {
-        EXPECT_THROW(engine.Install(options, cancel.get_token()), OperationCanceledException);
-    } else {
-        try {
-            engine.Install(options, cancel.get_token());
-            ADD_FAILURE() << "the run succeeded";
-        } catch (const InstallFailedException& e) {
-            EXPECT_EQ(e.Message(), L"Сбой для проверки");
-            EXPECT_TRUE(e.Cause());
-        }
-    }
-    (void)sandbox;
+    Testing::RunStoppedAt(engine, options, step, stop);
 }
 
 TEST_F(InstallEngineTest, AStoppedFirstInstallationLeavesTheMachineAsBefore) {
     for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
-        for (const StepCase& step : Steps) {
-            if (stop == Stop::Cancel && step.Step == InstallSteps::Finish) continue;
+        for (const StepCase& step : EveryStep) {
+            if (!StopsTheRun(step, stop)) continue;
             InstallOptions options = OptionsFor(stop);
             const MachineState before = sandbox_.Snapshot();
             Journal journal;
-            RunStoppedAt(sandbox_, options, step, stop, journal);
+            RunStoppedAt(options, step, stop, journal);
             EXPECT_EQ(sandbox_.Snapshot(), before) << fs::path(step.Step).string() << " " << step.Occurrence;
-            EXPECT_TRUE(journal.Logged(stop == Stop::Cancel ? L"Установка отменена, выполняется откат…"
-                                                            : L"Ошибка: Сбой для проверки"));
+            EXPECT_TRUE(journal.Logged(UndoLine(stop)));
         }
     }
 }
@@ -365,15 +329,15 @@ TEST_F(InstallEngineTest, AStoppedUpdateLeavesTheEarlierInstallationAsItWas) {
     InstallEarlierVersion();
     WriteText(sandbox_.Target() / "app.exe", "app v1, changed by the user");
     for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
-        for (const StepCase& step : Steps) {
-            if (stop == Stop::Cancel && step.Step == InstallSteps::Finish) continue;
+        for (const StepCase& step : EveryStep) {
+            if (!StopsTheRun(step, stop)) continue;
             // Without the desktop link this time: the earlier one is adopted into the new record
             // and must survive the clean-up.
             InstallOptions options = OptionsFor(stop);
             options.DesktopShortcut = false;
             const MachineState before = sandbox_.Snapshot();
             Journal journal;
-            RunStoppedAt(sandbox_, options, step, stop, journal);
+            RunStoppedAt(options, step, stop, journal);
             EXPECT_EQ(sandbox_.Snapshot(), before) << fs::path(step.Step).string() << " " << step.Occurrence;
         }
     }
@@ -450,7 +414,7 @@ TEST_F(InstallEngineTest, ASubscriberThatFailsNeverKeepsTheCleanUpFromRunning) {
         InstallOptions options = OptionsFor(c.stop);
         CancellationTokenSource cancel;
         bool failing = false;
-        InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+        const InstallEngine::StepHook hook([&](std::wstring_view step) {
             if (step == InstallSteps::Uninstaller && c.failingLine.empty() && !c.progressFails) failing = true;
             if (step != InstallSteps::Registry) return;
             if (c.stop == Stop::Cancel) cancel.request_stop();
@@ -458,6 +422,7 @@ TEST_F(InstallEngineTest, ASubscriberThatFailsNeverKeepsTheCleanUpFromRunning) {
             if (c.progressFails) failing = true;
         });
         InstallEngine engine;
+        engine.OnStep = hook;
         engine.Log.Subscribe([&](InstallEngine&, const std::wstring& line) {
             if ((failing && c.failingLine.empty() && !c.progressFails) ||
                 (!c.failingLine.empty() && line.starts_with(c.failingLine)))
@@ -477,13 +442,14 @@ TEST_F(InstallEngineTest, ACleanUpStepFailingWithAnUnnamedErrorIsSkippedAndTheRe
     const MachineState before = sandbox_.Snapshot();
     const fs::path app = sandbox_.Target() / "app.exe";
     bool made = false;
-    InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+    const InstallEngine::StepHook hook([&](std::wstring_view step) {
         if (step != InstallSteps::Registry) return;
         fs::remove(app);
         made = MakeHostSocket(app);
         throw IOException(L"Сбой для проверки");
     });
     InstallEngine engine;
+    engine.OnStep = hook;
     EXPECT_THROW(engine.Install(FullOptions()), InstallFailedException);
     if (!made) GTEST_SKIP() << "no host socket could be made";
     // Only the socket stays (the folder that holds it with it); everything else went.
@@ -504,13 +470,14 @@ TEST_F(InstallEngineTest, AFolderThatVanishedDuringTheRunIsMadeAgain) {
     sandbox_.AddPayload("docs\\more.txt", "more v2");
     const fs::path docs = sandbox_.Target() / "docs";
     bool removed = false;
-    InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+    const InstallEngine::StepHook hook([&](std::wstring_view step) {
         // Just before the second file of docs is written: the run made the folder for the first.
         if (step != InstallSteps::Entry || removed || !fs::exists(docs) || fs::is_empty(docs)) return;
         fs::remove_all(docs);
         removed = true;
     });
     InstallEngine engine;
+    engine.OnStep = hook;
     const InstallRecord record = engine.Install(FullOptions());
     ASSERT_TRUE(removed);
     // The file written before the folder went is gone with it; the one after is in its place.
@@ -555,7 +522,7 @@ TEST_F(InstallEngineTest, AnUpdateKeepsAnotherProgramsUninstallerThatTheFirstIns
 
     const MachineState before = sandbox_.Snapshot();
     Journal journal;
-    RunStoppedAt(sandbox_, OptionsFor(Stop::Fail), StepCase{InstallSteps::Record, 1}, Stop::Fail, journal);
+    RunStoppedAt(OptionsFor(Stop::Fail), StepCase{InstallSteps::Record, 1}, Stop::Fail, journal);
     EXPECT_EQ(sandbox_.Snapshot(), before);
 
     sandbox_.RunFrom(sandbox_.Root() / "newer" / "setup.exe");
@@ -623,10 +590,11 @@ TEST_F(InstallEngineTest, AnUpdateWhoseLinkCannotBeWrittenKeepsTheEarlierLink) {
     const std::string earlierLink = ReadText(sandbox_.DesktopLink());
     int links = 0;
     // The desktop link is the run's first: it fails once the earlier one is out of its way.
-    InstallSteps::ScopedHook hook([&](std::wstring_view step) {
+    const InstallEngine::StepHook hook([&](std::wstring_view step) {
         if (step == InstallSteps::Link && ++links == 1) throw IOException(L"Сбой для проверки");
     });
     InstallEngine engine;
+    engine.OnStep = hook;
     Journal journal;
     journal.Attach(engine);
     const InstallRecord record = engine.Install(FullOptions());
@@ -862,7 +830,7 @@ TEST_F(InstallEngineTest, AStopInTheMiddleOfALargeEntryLeavesNothingHalfWritten)
     const MachineState before = sandbox_.Snapshot();
     for (const Stop stop : {Stop::Cancel, Stop::Fail}) {
         Journal journal;
-        RunStoppedAt(sandbox_, FullOptions(), StepCase{InstallSteps::Piece, 4}, stop, journal);
+        RunStoppedAt(FullOptions(), StepCase{InstallSteps::Piece, 4}, stop, journal);
         EXPECT_EQ(CopiedEntries(journal), (std::vector<std::wstring>{L"first.txt", L"large.dat"}));
         EXPECT_EQ(sandbox_.Snapshot(), before);
         EXPECT_EQ(LiveReadAheadThreads(), 0u);
@@ -984,7 +952,7 @@ TEST_F(InstallEngineTest, APayloadUninstallerIsTakenAwayByTheCleanUp) {
     sandbox_.AddPayload("uninstall.exe", "payload uninstaller");
     const MachineState before = sandbox_.Snapshot();
     Journal journal;
-    RunStoppedAt(sandbox_, FullOptions(), StepCase{InstallSteps::Shortcuts, 1}, Stop::Fail, journal);
+    RunStoppedAt(FullOptions(), StepCase{InstallSteps::Shortcuts, 1}, Stop::Fail, journal);
     EXPECT_EQ(sandbox_.Snapshot(), before);
 
     // Kept under ".old" after a successful run, as any uninstaller found in the directory.

@@ -44,7 +44,9 @@ class EngineServices {
 public:
     virtual ~EngineServices() = default;
 
-    // PayloadSummary::Load: opens and scans the payload once.
+    // The payload's sizes per component, outside every component and in total, and its file count:
+    // the payload the installer would install is opened and scanned once (PayloadSummary::Load).
+    // Empty when there is no payload; a payload that cannot be read fails.
     virtual PayloadSummary LoadPayloadSummary(const InstallManifest& manifest) = 0;
     // The registered installation of the product (UninstallRegistry::FindInstalled: the machine's
     // entry first), for the wording of an update; none for an id that cannot name an entry.
@@ -52,11 +54,20 @@ public:
     // The product's installation in each hive (EarlierInstallationOf its entry): what an update in
     // either scope replaces.
     virtual EarlierInstallations FindEarlierInstallations(const std::wstring& productId) = 0;
-    // UninstallEngine::FindInstallation.
+    // The installation to remove (UninstallEngine::FindInstallation): the record in the explicit
+    // directory, else beside the program, else in the registered install location; none when no
+    // record is found, a failure when one is there but cannot be read. The record's install
+    // directory is the folder it was found in.
     virtual std::optional<FoundInstallation> FindInstallation(const InstallManifest& manifest,
                                                               const std::optional<std::wstring>& explicitDir) = 0;
 
-    // Elevation::RequiresElevation (the write probe).
+    // Whether this process runs with administrator rights (Elevation::IsAdministrator, asked of the
+    // machine once per process). The wizard's and the silent run's settings take it when they are
+    // made.
+    virtual bool IsAdministrator() = 0;
+    // Whether an installation into the directory needs an elevated process
+    // (Elevation::RequiresElevation): never for an administrator, else when no file can be made in
+    // the directory or, while it does not exist, in its nearest existing parent (the write probe).
     virtual bool RequiresElevation(const std::wstring& installDir) = 0;
     // Elevation::RelaunchElevated: the started copy, or none when the consent prompt was declined,
     // the start failed or the program's own path is unknown.
@@ -70,14 +81,21 @@ public:
     // The whole removal, blocking on the calling thread (UninstallEngine::Uninstall).
     virtual void Uninstall(const InstallRecord& record, bool keepUserData, const EngineEvents& events,
                            CancellationToken token) = 0;
-    // UninstallEngine::ScheduleSelfDelete of the installation just removed: the folder it was found
-    // in, then the folders its installation made above that one.
+    // After a silent uninstall: a hidden command processor that, two seconds later, deletes the
+    // running "uninstall.exe" in the folder the installation was found in, removes that folder when
+    // it is then empty, and then the folders its installation made above it
+    // (UninstallEngine::ScheduleSelfDelete). Returns at once.
     virtual void ScheduleSelfDelete(const FoundInstallation& found) = 0;
 
-    // FileLockService::FindProcessesInDirectory.
+    // The processes other than this one whose program file lies in the directory or below it
+    // (FileLockService::FindProcessesInDirectory); none for a blank path or a missing directory.
     virtual std::vector<LockingProcess> FindProcessesInDirectory(const std::wstring& directory) = 0;
-    // FileLockService::CloseAsync, waited for: the processes still running afterwards.
-    virtual std::vector<LockingProcess> Close(std::vector<LockingProcess> processes, CancellationToken token) = 0;
+    // Closes the processes one after another, each first through its main window, then by ending
+    // its process tree (FileLockService::CloseAsync, waited for): the processes still running
+    // afterwards, those that may not be closed among them. A tree that cannot be ended whole and a
+    // cancellation fail.
+    virtual std::vector<LockingProcess> CloseProcesses(std::vector<LockingProcess> processes,
+                                                       CancellationToken token) = 0;
 
     // Windows: the engines of this machine. The native build has none; its tests hand in fakes.
     static std::shared_ptr<EngineServices> System();

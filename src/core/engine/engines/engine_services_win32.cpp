@@ -43,6 +43,8 @@ public:
         return UninstallEngine::FindInstallation(manifest, explicitDir);
     }
 
+    bool IsAdministrator() override { return Elevation::IsAdministrator(); }
+
     bool RequiresElevation(const std::wstring& installDir) override { return Elevation::RequiresElevation(installDir); }
 
     std::unique_ptr<ElevatedCopy> RelaunchElevated(std::span<const std::wstring> arguments) override {
@@ -72,7 +74,8 @@ public:
         return FileLockService::FindProcessesInDirectory(directory);
     }
 
-    std::vector<LockingProcess> Close(std::vector<LockingProcess> processes, CancellationToken token) override {
+    std::vector<LockingProcess> CloseProcesses(std::vector<LockingProcess> processes,
+                                               CancellationToken token) override {
         return FileLockService::CloseAsync(std::move(processes), std::move(token)).get();
     }
 

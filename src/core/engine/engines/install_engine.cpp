@@ -1,10 +1,13 @@
 #include "install_engine.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "core/common/async.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
 #include "install_rules.h"
+#include "install_run.h"
 
 namespace Ravenquill::Core {
 
@@ -65,13 +68,40 @@ std::wstring InstallEngine::DescribeLockedFile(std::wstring_view path, const std
     return L"Файл «" + std::wstring(Path::GetFileName(path)) + L"» занят другим приложением. " + MessageOf(failure);
 }
 
-void InstallEngine::Report(double fraction, std::wstring status, std::optional<std::wstring> detail) {
-    if (!Progress.HasSubscribers()) return;
-    Progress.Raise(*this, InstallProgress(std::clamp(fraction, 0.0, 1.0), std::move(status), std::move(detail)));
+InstallEngine::InstallEngine() : InstallEngine(MachineInstallSystem()) {}
+
+InstallEngine::InstallEngine(std::shared_ptr<InstallSystem> system) : system_(std::move(system)) {}
+
+std::future<InstallRecord> InstallEngine::InstallAsync(InstallOptions options, CancellationToken token) {
+    return RunAsync([this, options = std::move(options), token = std::move(token)] { return Install(options, token); });
 }
 
-void InstallEngine::WriteLog(const std::wstring& line) {
-    if (Log.HasSubscribers()) Log.Raise(*this, line);
+InstallRecord InstallEngine::Install(const InstallOptions& options, CancellationToken token) {
+    if (!options.Manifest) throw ArgumentException(L"Не задан манифест установки.");
+    return InstallRun(*this, *system_, options, std::move(token)).Execute();
+}
+
+std::optional<std::wstring> InstallEngine::ResolveMainExecutable(const InstallManifest& manifest,
+                                                                 const std::wstring& installDir,
+                                                                 InstallSystem& system) {
+    if (manifest.MainExecutable && !Text::IsNullOrWhiteSpace(*manifest.MainExecutable))
+        return Path::Combine(installDir, *manifest.MainExecutable);
+    if (!system.DirectoryExists(installDir)) return std::nullopt;
+    for (const std::wstring& name : system.ListFiles(installDir, L"*.exe")) {
+        // The pattern also matches longer extensions such as ".exe1" through short names.
+        if (!Text::EndsWithIgnoreCase(name, L".exe")) continue;
+        if (!Text::EqualsIgnoreCase(name, L"uninstall.exe")) return Path::Combine(installDir, name);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::wstring> InstallEngine::ResolveIcon(const InstallManifest& manifest, const std::wstring& installDir,
+                                                       InstallSystem& system) {
+    if (manifest.IconPath && !Text::IsNullOrWhiteSpace(*manifest.IconPath)) {
+        const std::wstring icon = Path::Combine(installDir, *manifest.IconPath);
+        if (system.FileExists(icon)) return icon;
+    }
+    return ResolveMainExecutable(manifest, installDir, system);
 }
 
 }  // namespace Ravenquill::Core

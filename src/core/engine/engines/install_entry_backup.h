@@ -1,6 +1,7 @@
 #pragma once
 // A copy of the product's uninstall entry as it was before an installation wrote it, so that a
-// failed or cancelled update can put the earlier entry back value by value. Windows builds only.
+// failed or cancelled update can put the earlier entry back value by value. Read and Restore are
+// Windows builds only.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

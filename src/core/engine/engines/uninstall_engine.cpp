@@ -1,11 +1,11 @@
 #include "uninstall_engine.h"
 
 #include <algorithm>
-#include <typeinfo>
 #include <unordered_map>
 #include <utility>
 
 #include "core/common/async.h"
+#include "core/common/best_effort.h"
 #include "core/common/errors.h"
 #include "core/common/host.h"
 #include "core/common/path.h"
@@ -71,10 +71,6 @@ std::optional<InstallRecord> ReadRecordOf(const std::wstring& candidate) {
     }
 }
 
-bool IsExactlyAccessDenied(const UnauthorizedAccessException& e) {
-    return typeid(e) == typeid(UnauthorizedAccessException);
-}
-
 }  // namespace
 
 // One pass over one record; holds what the steps share.
@@ -97,35 +93,24 @@ private:
     void RemoveRecordFolder();
     void RemoveUserData();
 
-    // Runs one removal step: an input/output failure, or access denied of exactly that kind, is
-    // logged as a skipped step and answers false; anything else ends the run.
+    // Runs one removal step: a failure a best-effort step absorbs is logged as a skipped step and
+    // answers false; anything else ends the run.
     template <class Action>
-    bool TryRun(Action&& action, const std::wstring& label) {
-        try {
-            action();
-            return true;
-        } catch (const IOException& e) {
-            Skip(label, e.Message());
-        } catch (const UnauthorizedAccessException& e) {
-            if (!IsExactlyAccessDenied(e)) throw;
-            Skip(label, e.Message());
-        }
-        return false;
+    bool RunOrSkip(Action&& action, const std::wstring& label) {
+        return TryBestEffort(action, IsBestEffortFailure,
+                             [&](const std::exception& failure) { Skip(label, MessageOf(failure)); });
     }
 
-    // As TryRun, but lack of access ends the run with the message: a per-machine installation whose
+    // As RunOrSkip, but lack of access ends the run with the message: a per-machine installation whose
     // entry or record stayed is not removed, and must not be reported as if it were.
     template <class Action>
     void RunNeedingRights(Action&& action, const std::wstring& label, const wchar_t* noRights) {
-        try {
-            action();
-        } catch (const IOException& e) {
-            Skip(label, e.Message());
-        } catch (const UnauthorizedAccessException& e) {
-            if (!IsExactlyAccessDenied(e)) throw;
-            if (perMachine_) throw UnauthorizedAccessException(std::wstring(noRights) + L" " + e.Message());
-            Skip(label, e.Message());
-        }
+        TryBestEffort(action, IsBestEffortFailure, [&](const std::exception& failure) {
+            const bool accessDenied = dynamic_cast<const UnauthorizedAccessException*>(&failure) != nullptr;
+            if (accessDenied && perMachine_)
+                throw UnauthorizedAccessException(std::wstring(noRights) + L" " + MessageOf(failure));
+            Skip(label, MessageOf(failure));
+        });
     }
 
     // A recorded file that is not there is gone, also when its folder went with it: nothing to
@@ -199,7 +184,7 @@ void UninstallEngine::Run::RemoveShortcuts() {
             Skip(label, NotAShortcut);
             continue;
         }
-        TryRun([&] { system_.DeleteFileIfExists(shortcut); }, label);
+        RunOrSkip([&] { system_.DeleteFileIfExists(shortcut); }, label);
     }
 }
 
@@ -211,7 +196,7 @@ void UninstallEngine::Run::RemoveStartMenuFolder() {
         Skip(label, NotAFullPath);
         return;
     }
-    TryRun([&] { system_.DeleteDirectoryIfEmpty(folder); }, label);
+    RunOrSkip([&] { system_.DeleteDirectoryIfEmpty(folder); }, label);
 }
 
 void UninstallEngine::Run::RemoveFiles() {
@@ -228,7 +213,7 @@ void UninstallEngine::Run::RemoveFiles() {
         } else if (PassesThroughLink(*full)) {
             Skip(relative, ThroughLink);
         } else {
-            TryRun([&] { DeleteRecordedFile(*full); }, relative);
+            RunOrSkip([&] { DeleteRecordedFile(*full); }, relative);
         }
         ++done;
         if (done % 16 == 0 || done == total) {
@@ -247,7 +232,7 @@ void UninstallEngine::Run::RemoveDirectories() {
         } else if (PassesThroughLink(*full)) {
             Skip(relative, ThroughLink);
         } else {
-            TryRun([&] { system_.DeleteDirectoryIfEmpty(*full); }, relative);
+            RunOrSkip([&] { system_.DeleteDirectoryIfEmpty(*full); }, relative);
         }
     }
 }
@@ -276,7 +261,7 @@ bool UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
 
 void UninstallEngine::Run::RemovePathEntry() {
     if (!record_.PathEntryAdded) return;
-    if (TryRun([&] { system_.RemovePathEntry(record_.InstallDir, perMachine_); }, L"запись в PATH")) {
+    if (RunOrSkip([&] { system_.RemovePathEntry(record_.InstallDir, perMachine_); }, L"запись в PATH")) {
         engine_.WriteLog(L"Каталог удалён из PATH");
     }
 }
@@ -321,7 +306,7 @@ void UninstallEngine::Run::RemoveUserData() {
         Skip(label, ThroughLink);
         return;
     }
-    TryRun([&] { system_.DeleteTree(folder); }, label);
+    RunOrSkip([&] { system_.DeleteTree(folder); }, label);
 }
 
 bool UninstallEngine::Run::PassesThroughLink(const std::wstring& fullPath) {
@@ -375,15 +360,6 @@ std::wstring UninstallEngine::SelfDeleteArguments(const std::wstring& dir) {
 
 void UninstallEngine::ScheduleSelfDelete(const FoundInstallation& found) {
     ScheduleSelfDelete(found.InstallDir, found.Record.ParentDirectories);
-}
-
-void UninstallEngine::Report(double fraction, std::wstring status, std::optional<std::wstring> detail) {
-    if (!Progress.HasSubscribers()) return;
-    Progress.Raise(*this, InstallProgress(std::clamp(fraction, 0.0, 1.0), std::move(status), std::move(detail)));
-}
-
-void UninstallEngine::WriteLog(const std::wstring& line) {
-    if (Log.HasSubscribers()) Log.Raise(*this, line);
 }
 
 }  // namespace Ravenquill::Core

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "core/common/cancellation.h"
-#include "core/common/event.h"
 #include "core/model/install_manifest.h"
 #include "core/model/install_progress.h"
 #include "core/model/install_record.h"
+#include "engine_reports.h"
 #include "uninstall_system.h"
 
 namespace Ravenquill::Core {
@@ -25,13 +25,10 @@ struct FoundInstallation {
     std::wstring InstallDir;
 };
 
-class UninstallEngine {
+class UninstallEngine : public EngineReports<UninstallEngine> {
 public:
     // Every completed run lasts at least this long, so the progress page can be read.
     static constexpr std::chrono::milliseconds MinimumDuration{1200};
-
-    Event<UninstallEngine, InstallProgress> Progress;
-    Event<UninstallEngine, std::wstring> Log;
 
     UninstallEngine();
     explicit UninstallEngine(std::shared_ptr<UninstallSystem> system);
@@ -70,9 +67,6 @@ public:
 
 private:
     class Run;
-
-    void Report(double fraction, std::wstring status, std::optional<std::wstring> detail = std::nullopt);
-    void WriteLog(const std::wstring& line);
 
     std::shared_ptr<UninstallSystem> system_;
 };

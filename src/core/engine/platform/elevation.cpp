@@ -6,25 +6,11 @@
 #include "core/engine/platform/command_line_quoting.h"
 
 namespace Ravenquill::Core::Elevation {
-namespace {
-
-std::function<bool()>& ReplacedAdministratorTest() {
-    static std::function<bool()> test;
-    return test;
-}
-
-}  // namespace
 
 bool IsAdministrator() {
-    if (const std::function<bool()>& test = ReplacedAdministratorTest()) return test();
     static const bool administrator = CheckAdministrator();
     return administrator;
 }
-
-ScopedAdministratorTest::ScopedAdministratorTest(std::function<bool()> test)
-    : previous_(std::exchange(ReplacedAdministratorTest(), std::move(test))) {}
-
-ScopedAdministratorTest::~ScopedAdministratorTest() { ReplacedAdministratorTest() = std::move(previous_); }
 
 std::optional<std::wstring> FindExistingAncestor(std::wstring_view fullPath,
                                                  const std::function<bool(const std::wstring&)>& directoryExists) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,11 +18,6 @@ namespace Ravenquill::Core::Elevation {
 class ElevatedProcess {
 public:
     explicit ElevatedProcess(void* processHandle) noexcept : handle_(processHandle) {}
-    ~ElevatedProcess();
-    ElevatedProcess(ElevatedProcess&& other) noexcept;
-    ElevatedProcess& operator=(ElevatedProcess&& other) noexcept;
-    ElevatedProcess(const ElevatedProcess&) = delete;
-    ElevatedProcess& operator=(const ElevatedProcess&) = delete;
 
     // Blocks until the process has ended and gives its exit code.
     std::uint32_t WaitForExit() const;
@@ -29,14 +25,20 @@ public:
     [[nodiscard]] bool WaitForExit(std::chrono::milliseconds timeout) const;
     // The exit code once the process has ended, nothing while it runs.
     [[nodiscard]] std::optional<std::uint32_t> ExitCode() const;
-    void* NativeHandle() const noexcept { return handle_; }
+    void* NativeHandle() const noexcept { return handle_.get(); }
 
 private:
-    void* handle_ = nullptr;
+    // Closes the process handle (CloseHandle); declared here so that this header needs no Windows
+    // header.
+    struct HandleCloser {
+        void operator()(void* handle) const noexcept;
+    };
+    std::unique_ptr<void, HandleCloser> handle_;
 };
 
 // Whether this process runs with administrator rights; computed once per process by
-// CheckAdministrator (thread-safe), unless a test has replaced the test.
+// CheckAdministrator (thread-safe). The program asks it through EngineServices::IsAdministrator,
+// which tests answer themselves.
 bool IsAdministrator();
 // Whether the process token is in the built-in Administrators group (S-1-5-32-544). A
 // process that holds the group only for denial (not elevated under User Account Control) is not.
@@ -44,23 +46,13 @@ bool IsAdministrator();
 // rights, answers false.
 bool CheckAdministrator();
 
-// Tests only: replaces the administrator test for the object's lifetime (not thread-safe), so the
-// non-administrator path can be taken on a platform that always runs elevated.
-class ScopedAdministratorTest {
-public:
-    explicit ScopedAdministratorTest(std::function<bool()> test);
-    ~ScopedAdministratorTest();
-    ScopedAdministratorTest(const ScopedAdministratorTest&) = delete;
-    ScopedAdministratorTest& operator=(const ScopedAdministratorTest&) = delete;
-
-private:
-    std::function<bool()> previous_;
-};
-
 // Windows: true when an installation into targetDir needs an elevated process: never for an
-// administrator; otherwise when no ancestor of targetDir exists or a probe file cannot be created
-// in the nearest existing one (the probe is deleted when it is closed).
+// administrator; otherwise when the target is not writable (IsWritableTarget).
 bool RequiresElevation(const std::wstring& targetDir);
+// Windows: true when a probe file can be created in the nearest existing ancestor of targetDir
+// (the probe is deleted when it is closed); false when no ancestor exists, the path cannot be
+// resolved or the probe is refused.
+bool IsWritableTarget(const std::wstring& targetDir);
 
 // Windows: the full form of path, or its nearest parent, that exists as a directory; nothing when
 // none does.

@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include <array>
-#include <utility>
 
 #include "core/common/errors.h"
 #include "core/common/file_system.h"
@@ -51,33 +50,38 @@ void WriteProbe(const std::wstring& dir) {
     if (written != 1) throw IOException(L"The write probe could not be written: " + path);
 }
 
+// Sets member to whether the process token is in the built-in Administrators group; the failing
+// call's error code, or ERROR_SUCCESS when the test answered.
+DWORD TestAdministratorsMembership(BOOL& member) {
+    // The membership test needs an impersonation token: the process token duplicated for it.
+    UniqueHandle processToken;
+    if (!OpenProcessToken(GetCurrentProcess(), MAXIMUM_ALLOWED, processToken.put())) return GetLastError();
+    UniqueHandle token;
+    if (!DuplicateToken(processToken.get(), SecurityIdentification, token.put())) return GetLastError();
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    UniqueSid administrators;
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, administrators.put()))
+        return GetLastError();
+    if (!CheckTokenMembership(token.get(), administrators.get(), &member)) return GetLastError();
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
-ElevatedProcess::~ElevatedProcess() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-}
-
-ElevatedProcess::ElevatedProcess(ElevatedProcess&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-ElevatedProcess& ElevatedProcess::operator=(ElevatedProcess&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != nullptr) CloseHandle(handle_);
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
+void ElevatedProcess::HandleCloser::operator()(void* handle) const noexcept { CloseHandle(handle); }
 
 std::uint32_t ElevatedProcess::WaitForExit() const {
-    ThrowLastWin32ProcessErrorIf(WaitForSingleObject(handle_, INFINITE) == WAIT_FAILED, L"WaitForSingleObject");
+    ThrowLastWin32ProcessErrorIf(WaitForSingleObject(handle_.get(), INFINITE) == WAIT_FAILED, L"WaitForSingleObject");
     DWORD code = 0;
-    ThrowLastWin32ProcessErrorIf(!GetExitCodeProcess(handle_, &code), L"GetExitCodeProcess");
+    ThrowLastWin32ProcessErrorIf(!GetExitCodeProcess(handle_.get(), &code), L"GetExitCodeProcess");
     return code;
 }
 
 bool ElevatedProcess::WaitForExit(std::chrono::milliseconds timeout) const {
     const auto ms = timeout.count() < 0 ? 0 : timeout.count();
     const DWORD limit = ms >= static_cast<long long>(INFINITE) ? INFINITE - 1 : static_cast<DWORD>(ms);
-    const DWORD result = WaitForSingleObject(handle_, limit);
+    const DWORD result = WaitForSingleObject(handle_.get(), limit);
     ThrowLastWin32ProcessErrorIf(result == WAIT_FAILED, L"WaitForSingleObject");
     return result == WAIT_OBJECT_0;
 }
@@ -85,54 +89,40 @@ bool ElevatedProcess::WaitForExit(std::chrono::milliseconds timeout) const {
 std::optional<std::uint32_t> ElevatedProcess::ExitCode() const {
     if (!WaitForExit(std::chrono::milliseconds(0))) return std::nullopt;
     DWORD code = 0;
-    ThrowLastWin32ProcessErrorIf(!GetExitCodeProcess(handle_, &code), L"GetExitCodeProcess");
+    ThrowLastWin32ProcessErrorIf(!GetExitCodeProcess(handle_.get(), &code), L"GetExitCodeProcess");
     return code;
 }
 
 bool CheckAdministrator() {
-    UniqueHandle processToken;
-    UniqueHandle token;
-    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
     BOOL member = FALSE;
-    DWORD failure = ERROR_SUCCESS;
-    // The membership test needs an impersonation token: the process token duplicated for it.
-    if (!OpenProcessToken(GetCurrentProcess(), MAXIMUM_ALLOWED, processToken.put()) ||
-        !DuplicateToken(processToken.get(), SecurityIdentification, token.put())) {
-        failure = GetLastError();
-    } else if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
-                                         0, 0, 0, &administrators)) {
-        failure = GetLastError();
-    } else {
-        if (!CheckTokenMembership(token.get(), administrators, &member)) failure = GetLastError();
-        FreeSid(administrators);
-    }
+    const DWORD failure = TestAdministratorsMembership(member);
     if (failure == ERROR_SUCCESS) return member != FALSE;
     if (failure == ERROR_ACCESS_DENIED || failure == ERROR_NOT_SUPPORTED || failure == ERROR_CALL_NOT_IMPLEMENTED) {
         return false;
     }
-    std::rethrow_exception(Win32ProcessError(failure, L"CheckTokenMembership"));
+    ThrowWin32ProcessError(failure, L"CheckTokenMembership");
 }
 
 std::optional<std::wstring> FindExistingAncestor(const std::wstring& path) {
     return FindExistingAncestor(Path::GetFullPath(path), FileSystem::DirectoryExists);
 }
 
-bool RequiresElevation(const std::wstring& targetDir) {
-    if (IsAdministrator()) return false;
+bool RequiresElevation(const std::wstring& targetDir) { return !IsAdministrator() && !IsWritableTarget(targetDir); }
+
+bool IsWritableTarget(const std::wstring& targetDir) {
     try {
         const std::optional<std::wstring> dir = FindExistingAncestor(targetDir);
-        if (!dir) return true;
+        if (!dir) return false;
         WriteProbe(*dir);
-        return false;
+        return true;
     } catch (const UnauthorizedAccessException&) {
-        return true;
+        return false;
     } catch (const IOException&) {
-        return true;
+        return false;
     } catch (const NotSupportedException&) {
-        return true;
+        return false;
     } catch (const ArgumentException&) {
-        return true;
+        return false;
     }
 }
 

@@ -23,19 +23,7 @@ int CompareNames(std::wstring_view a, std::wstring_view b) {
     return result - CSTR_EQUAL;
 }
 
-std::wstring LongForm(const std::wstring& path) {
-    std::wstring buffer(path.size() + 1, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        DWORD size = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (size == 0) return path;
-        if (size < buffer.size()) {
-            buffer.resize(size);
-            return buffer;
-        }
-        buffer.resize(size);
-    }
-    return path;
-}
+std::wstring LongForm(const std::wstring& path) { return LongPathName(path).value_or(path); }
 
 std::optional<std::wstring> TryGetProcessName(std::int32_t processId) {
     UniqueHandle process(

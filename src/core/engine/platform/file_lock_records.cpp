@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <mutex>
 #include <unordered_set>
 #include <utility>
 
@@ -11,30 +10,14 @@
 #include "core/engine/platform/file_lock_platform.h"
 
 namespace Ravenquill::Core::FileLockRecords {
-namespace {
-
-std::mutex sourceMutex;
-LockListSource replacedSource;
-
-}  // namespace
-
-ScopedLockListSource::ScopedLockListSource(LockListSource source) {
-    std::lock_guard lock(sourceMutex);
-    previous_ = std::exchange(replacedSource, std::move(source));
-}
-
-ScopedLockListSource::~ScopedLockListSource() {
-    std::lock_guard lock(sourceMutex);
-    replacedSource = std::move(previous_);
+LockListSource& Detail::ReplacedLockListSource() noexcept {
+    static LockListSource replaced;
+    return replaced;
 }
 
 std::vector<RestartManagerHolder> QueryLockList(const std::wstring& path) {
-    LockListSource source;
-    {
-        std::lock_guard lock(sourceMutex);
-        source = replacedSource;
-    }
-    return source ? source(path) : FileLockPlatform::QueryRestartManagerList(path);
+    if (const LockListSource& replaced = Detail::ReplacedLockListSource()) return replaced(path);
+    return FileLockPlatform::QueryRestartManagerList(path);
 }
 
 std::span<const std::wstring_view> CriticalNames() noexcept {

@@ -8,8 +8,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "core/common/scoped_override.h"
 #include "core/model/locking_process.h"
 
 namespace Ravenquill::Core::FileLockRecords {
@@ -24,17 +26,17 @@ struct RestartManagerHolder {
 // step of the query failed.
 using LockListSource = std::function<std::vector<RestartManagerHolder>(const std::wstring& path)>;
 
+namespace Detail {
+// The replacement in force, none for the platform's Restart Manager.
+LockListSource& ReplacedLockListSource() noexcept;
+}  // namespace Detail
+
 // Replaces the lock-list source while it lives (tests: the Restart Manager of the test platform
 // reports no holders). Not for concurrent use with running queries.
-class ScopedLockListSource {
+class ScopedLockListSource : ScopedOverride<LockListSource> {
 public:
-    explicit ScopedLockListSource(LockListSource source);
-    ~ScopedLockListSource();
-    ScopedLockListSource(const ScopedLockListSource&) = delete;
-    ScopedLockListSource& operator=(const ScopedLockListSource&) = delete;
-
-private:
-    LockListSource previous_;
+    explicit ScopedLockListSource(LockListSource source)
+        : ScopedOverride(Detail::ReplacedLockListSource(), std::move(source)) {}
 };
 
 // The source in effect: a replacement, else the platform's Restart Manager query.

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "core/common/unique_handle.h"
+#include "core/common/system_library_win32.h"
 #include "core/engine/platform/file_lock_platform.h"
 
 // The Restart Manager is reached through rstrtmgr.dll loaded from the system directory, never by

@@ -28,12 +28,8 @@ std::optional<StoredPath> ReadStored(bool machine) {
         RegOpenKeyExW(Hive(machine), KeyPath(machine), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
     if (opened == ERROR_FILE_NOT_FOUND) return std::nullopt;
     ThrowIfRegistryFailed(opened, KeyPath(machine));
-    StoredPath stored;
-    const LSTATUS status = ReadRegistryString(key.get(), ValueName, stored);
     // Only text counts as a PATH; a value of another kind reads as missing.
-    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE) return std::nullopt;
-    ThrowIfRegistryFailed(status, ValueName);
-    return stored;
+    return ReadRegistryString(key.get(), ValueName);
 }
 
 void BroadcastEnvironmentChange() {

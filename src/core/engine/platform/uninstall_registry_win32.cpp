@@ -37,10 +37,15 @@ std::wstring TodayText() {
 // The value as text when it is a string (an expandable one expanded); nothing when it is missing,
 // of another kind or cannot be read.
 std::optional<std::wstring> ReadString(HKEY key, const wchar_t* name) {
-    RegistryString value;
-    if (ReadRegistryString(key, name, value) != ERROR_SUCCESS) return std::nullopt;
-    if (value.Kind == REG_SZ) return std::move(value.Text);
-    return ExpandEnvironmentText(value.Text);
+    std::optional<RegistryString> value;
+    try {
+        value = ReadRegistryString(key, name);
+    } catch (const Exception&) {
+        return std::nullopt;
+    }
+    if (!value) return std::nullopt;
+    if (value->Kind == REG_SZ) return std::move(value->Text);
+    return ExpandEnvironmentText(value->Text);
 }
 
 // The entry of one hive; nothing when its key is missing or has no usable location. Access denied

@@ -5,15 +5,10 @@
 #include <limits>
 #include <random>
 
-#include "core/common/file_system.h"
-#include "core/common/host.h"
+#include "core/common/best_effort.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/common/win32_error.h"
-#include "core/engine/platform/file_lock_service.h"
 #include "core/engine/platform/path_variable.h"
-#include "core/engine/platform/shortcut.h"
-#include "core/engine/platform/uninstall_registry.h"
 #include "install_rules.h"
 
 namespace Ravenquill::Core {
@@ -23,35 +18,6 @@ namespace {
 // enough calls that each costs next to nothing beside its bytes (under Wine every call is also a
 // trip to the server), and a quarter of a block, so a cancellation is seen within one.
 constexpr std::size_t WritePieceSize = 1024 * 1024;
-
-InstallSteps::Hook& StepHook() {
-    static InstallSteps::Hook hook;
-    return hook;
-}
-
-// Runs one clean-up step; an input/output or access-denied failure leaves that step undone.
-template <class Action>
-void TryRun(Action&& action) {
-    try {
-        action();
-    } catch (const IOException&) {
-    } catch (const UnauthorizedAccessException&) {
-    }
-}
-
-// The same for the registry and PATH steps, whose refusals are platform failures of their own (a
-// product id the registry refuses included).
-template <class Action>
-void TryRunPlatform(Action&& action) {
-    try {
-        action();
-    } catch (const IOException&) {
-    } catch (const UnauthorizedAccessException&) {
-    } catch (const PlatformException&) {
-    } catch (const SecurityException&) {
-    } catch (const ArgumentException&) {
-    }
-}
 
 std::wstring NewAsideSuffix() {
     std::random_device random;
@@ -72,27 +38,21 @@ bool SameFullPath(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-namespace InstallSteps {
-
-ScopedHook::ScopedHook(Hook hook) : previous_(std::exchange(StepHook(), std::move(hook))) {}
-
-ScopedHook::~ScopedHook() { StepHook() = std::move(previous_); }
-
-void Enter(std::wstring_view step) {
-    if (StepHook()) StepHook()(step);
-}
-
-}  // namespace InstallSteps
-
-InstallEngine::Run::Run(InstallEngine& engine, const InstallOptions& options, CancellationToken token)
+InstallRun::InstallRun(InstallEngine& engine, InstallSystem& system, const InstallOptions& options,
+                       CancellationToken token)
     : engine_(engine),
+      system_(system),
       options_(options),
       manifest_(*options.Manifest),
       token_(std::move(token)),
       started_(std::chrono::steady_clock::now()),
       asideSuffix_(NewAsideSuffix()) {}
 
-InstallRecord InstallEngine::Run::Execute() {
+void InstallRun::Enter(std::wstring_view step) {
+    if (engine_.OnStep) engine_.OnStep(step);
+}
+
+InstallRecord InstallRun::Execute() {
     if (Text::IsNullOrWhiteSpace(options_.InstallDir)) throw ArgumentException(L"Не задан каталог установки.");
     // Refused before anything is written rather than after every file is copied.
     InstallEngine::ThrowIfProductIdUnusable(manifest_);
@@ -114,7 +74,7 @@ InstallRecord InstallEngine::Run::Execute() {
     engine_.WriteLog(options_.PerMachine ? L"Режим: для всех пользователей"
                                          : L"Режим: только для текущего пользователя");
 
-    const std::unique_ptr<PayloadSource> source = PayloadSource::Open();
+    const std::unique_ptr<PayloadSource> source = system_.OpenPayload();
     if (!source)
         throw InstallFailedException(
             L"Не найден пакет с файлами приложения (payload.zip). Соберите установщик заново вместе с пакетом файлов.");
@@ -129,14 +89,15 @@ InstallRecord InstallEngine::Run::Execute() {
     engine_.WriteLog(L"Файлов к установке: " + std::to_wstring(entries.size()) + L" (" +
                      InstallEngine::FormatSize(total_) + L")");
 
-    recordFolderExisted_ = FileSystem::DirectoryExists(Path::GetDirectoryName(InstallRecord::PathFor(installDir_)));
+    const std::wstring recordFolder = Path::GetDirectoryName(InstallRecord::PathFor(installDir_));
+    if (!system_.DirectoryExists(recordFolder)) journal_.RecordFolderWasMissing(recordFolder);
     earlierRecord_ = LoadEarlierRecord();
     if (earlierRecord_ && Text::EqualsIgnoreCase(earlierRecord_->ProductId, manifest_.ProductId))
         engine_.WriteLog(L"Найдена установленная версия " + earlierRecord_->Version + L" в " + installDir_);
     try {
-        InstallSteps::Enter(InstallSteps::Directory);
-        for (const std::wstring& made : FileSystem::CreateDirectories(installDir_)) {
-            madeAbove_.push_back(made);
+        Enter(InstallSteps::Directory);
+        for (const std::wstring& made : system_.CreateDirectories(installDir_)) {
+            journal_.MadeOnTheWay(made);
             // Made on the way to the install directory (a publisher's folder): the uninstall takes
             // it too once it is empty, as nothing else on the machine put it there.
             if (!SameFullPath(made, installDir_)) record_.ParentDirectories.push_back(made);
@@ -145,45 +106,45 @@ InstallRecord InstallEngine::Run::Execute() {
 
         engine_.Report(0.90, L"Регистрация приложения");
         ThrowIfCancellationRequested(token_);
-        InstallSteps::Enter(InstallSteps::Uninstaller);
+        Enter(InstallSteps::Uninstaller);
         const std::wstring uninstaller = DeployUninstaller();
-        InstallSteps::Enter(InstallSteps::Shortcuts);
+        Enter(InstallSteps::Shortcuts);
         CreateShortcuts(uninstaller);
-        InstallSteps::Enter(InstallSteps::PathEntry);
+        Enter(InstallSteps::PathEntry);
         if (options_.AddToPath) AddToPath();
 
         engine_.Report(0.96, L"Завершение");
-        InstallSteps::Enter(InstallSteps::Record);
+        Enter(InstallSteps::Record);
         SaveRecord();
-        InstallSteps::Enter(InstallSteps::Registry);
+        Enter(InstallSteps::Registry);
         WriteUninstallEntry(uninstaller);
-        InstallSteps::Enter(InstallSteps::Wait);
+        Enter(InstallSteps::Wait);
         WaitForMinimumDuration();
 
         engine_.Report(1.0, L"Готово");
-        InstallSteps::Enter(InstallSteps::Finish);
+        Enter(InstallSteps::Finish);
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started_;
         engine_.WriteLog(L"Установка завершена за " + InstallRules::FormatSeconds(elapsed.count()) + L" с");
     } catch (const OperationCanceledException&) {
-        RollbackAfterLog(L"Установка отменена, выполняется откат…");
+        UndoAfterLog(L"Установка отменена, выполняется откат…");
         throw;
     } catch (const InstallFailedException&) {
         // A bad payload path or a locked file given up ends the run as well: without the rollback
         // the files copied so far would stay behind, listed in no record and out of reach of any
         // uninstaller.
-        Rollback();
+        journal_.Undo(system_);
         throw;
     } catch (const std::exception& e) {
         const std::wstring message = MessageOf(e);
         const std::exception_ptr failure = std::current_exception();
-        RollbackAfterLog(L"Ошибка: " + message);
+        UndoAfterLog(L"Ошибка: " + message);
         throw InstallFailedException(message, failure);
     }
-    DiscardMovedAside();
+    journal_.Discard(system_);
     return record_;
 }
 
-void InstallEngine::Run::RefuseUnreadableRecordTexts() const {
+void InstallRun::RefuseUnreadableRecordTexts() const {
     // An NTFS name may hold such a unit, so a typed or given directory can.
     if (!Text::IsWellFormedUtf16(installDir_))
         throw InstallFailedException(L"Путь установки содержит недопустимые символы: " + installDir_);
@@ -196,7 +157,7 @@ void InstallEngine::Run::RefuseUnreadableRecordTexts() const {
             throw InstallFailedException(L"Данные установки содержат недопустимые символы: " + *text);
 }
 
-void InstallEngine::Run::InstallEntries(const PayloadSource& source, const std::vector<const PayloadEntry*>& entries) {
+void InstallRun::InstallEntries(const PayloadSource& source, const std::vector<const PayloadEntry*>& entries) {
     // Gone (its threads joined) when this returns or fails, before any clean-up begins.
     const std::unique_ptr<EntryReader> reader =
         source.ReadInOrder(entries, ReadAheadOptions{DefaultReadAheadThreads(), token_});
@@ -213,7 +174,7 @@ void InstallEngine::Run::InstallEntries(const PayloadSource& source, const std::
         EnsureDirectory(folder);
         engine_.Report(0.05 + 0.85 * static_cast<double>(done) / static_cast<double>(total_), L"Копирование файлов",
                        entry->RelativePath);
-        InstallSteps::Enter(InstallSteps::Entry);
+        Enter(InstallSteps::Entry);
         try {
             WriteEntry(*reader, *entry, target);
         } catch (const DirectoryNotFoundException&) {
@@ -228,25 +189,27 @@ void InstallEngine::Run::InstallEntries(const PayloadSource& source, const std::
     }
 }
 
-void InstallEngine::Run::EnsureDirectory(const std::wstring& directory) {
+void InstallRun::EnsureDirectory(const std::wstring& directory) {
     // Most entries share their folder with others: the disk is asked once for each folder, not
     // once for each file.
     if (knownDirectories_.contains(directory)) return;
-    if (FileSystem::DirectoryExists(directory)) {
+    if (system_.DirectoryExists(directory)) {
         knownDirectories_.insert(directory);
         return;
     }
     // Every folder made on the way is listed, so that clean-up and uninstall leave none behind.
-    for (const std::wstring& made : FileSystem::CreateDirectories(directory)) {
+    for (const std::wstring& made : system_.CreateDirectories(directory)) {
         const std::optional<std::wstring> relative = InstallRules::RelativeInside(made, installDir_);
         if (!relative || relative->starts_with(L"..")) continue;
-        if (std::find(record_.Directories.begin(), record_.Directories.end(), *relative) == record_.Directories.end())
+        if (std::find(record_.Directories.begin(), record_.Directories.end(), *relative) == record_.Directories.end()) {
             record_.Directories.push_back(*relative);
+            journal_.MadeInside(made);
+        }
     }
     knownDirectories_.insert(directory);
 }
 
-void InstallEngine::Run::WriteEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target) {
+void InstallRun::WriteEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target) {
     for (;;) {
         ThrowIfCancellationRequested(token_);
         std::exception_ptr failure;
@@ -257,19 +220,19 @@ void InstallEngine::Run::WriteEntry(EntryReader& reader, const PayloadEntry& ent
             // the renamed file behind, since it cannot be deleted while it is held.
             // Where nothing is in the way yet (a fresh installation: nearly every file), the one
             // call that makes the file is the only question asked of the disk.
-            std::optional<FileSystem::FileWriter> writer = FileSystem::FileWriter::CreateNew(target);
-            if (!writer) {
-                if (FileSystem::FileExists(target)) {
-                    if (!WroteFile(target)) {
-                        FileSystem::ThrowIfInUse(target);
+            std::unique_ptr<InstallFile> file = system_.CreateNewFile(target);
+            if (!file) {
+                if (system_.FileExists(target)) {
+                    if (!journal_.WroteFile(target)) {
+                        system_.ThrowIfInUse(target);
                         MoveAside(target);
                     } else {
-                        FileSystem::SetNormalAttributes(target);
+                        system_.SetNormalAttributes(target);
                     }
                 }
-                writer.emplace(target);
+                file = system_.ReplaceFile(target);
             }
-            CopyEntry(reader, entry, target, *writer);
+            CopyEntry(reader, entry, target, *file);
             return;
         } catch (const OperationCanceledException&) {
             throw;
@@ -279,8 +242,7 @@ void InstallEngine::Run::WriteEntry(EntryReader& reader, const PayloadEntry& ent
         if (!InstallEngine::IsLockViolation(failure)) std::rethrow_exception(failure);
         const std::wstring message = InstallEngine::DescribeLockedFile(target, failure);
         if (!engine_.FileLockHandler) throw InstallFailedException(message, failure);
-        auto processes =
-            std::make_shared<const std::vector<LockingProcess>>(FileLockService::FindLockingProcesses(target));
+        auto processes = std::make_shared<const std::vector<LockingProcess>>(system_.FindLockingProcesses(target));
         std::wstring line = L"Файл занят: " + std::wstring(Path::GetFileName(target));
         if (!processes->empty()) {
             line += L" (";
@@ -293,9 +255,22 @@ void InstallEngine::Run::WriteEntry(EntryReader& reader, const PayloadEntry& ent
     }
 }
 
-void InstallEngine::Run::CopyEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target,
-                                   FileSystem::FileWriter& writer) {
+template <class Fill>
+void InstallRun::FillOrDelete(InstallFile& file, const std::wstring& path, Fill&& fill) {
     try {
+        fill();
+        file.Close();
+    } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        TryBestEffort([&] { file.Close(); });
+        TryBestEffort([&] { system_.DeleteFileIfExists(path); });
+        std::rethrow_exception(failure);
+    }
+}
+
+void InstallRun::CopyEntry(EntryReader& reader, const PayloadEntry& entry, const std::wstring& target,
+                           InstallFile& file) {
+    FillOrDelete(file, target, [&] {
         const std::unique_ptr<EntryStream> content = reader.Open(entry);
         std::int64_t copied = 0;
         for (;;) {
@@ -304,29 +279,22 @@ void InstallEngine::Run::CopyEntry(EntryReader& reader, const PayloadEntry& entr
             if (piece.empty()) break;
             copied += static_cast<std::int64_t>(piece.size());
             if (copied > entry.Length) break;
-            InstallSteps::Enter(InstallSteps::Piece);
-            writer.Write(piece);
+            Enter(InstallSteps::Piece);
+            file.Write(piece);
         }
         // A source that delivers another length than it states is damaged: never install it cut short.
         if (copied != entry.Length)
             throw InvalidDataException(L"Пакет повреждён: файл «" + entry.RelativePath +
                                        L"» не совпадает с заявленной длиной (" + std::to_wstring(entry.Length) +
                                        L" Б).");
-        writer.Close();
-    } catch (...) {
-        // A partial file is never left behind: it would look installed but is not.
-        const std::exception_ptr failure = std::current_exception();
-        TryRun([&] { writer.Close(); });
-        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
-        std::rethrow_exception(failure);
-    }
-    MarkWritten(target);
+    });
+    journal_.Wrote(target);
 }
 
-std::wstring InstallEngine::Run::DeployUninstaller() {
+std::wstring InstallRun::DeployUninstaller() {
     const std::wstring uninstaller = Path::Combine(installDir_, L"uninstall.exe");
-    const std::wstring program = Host().ExecutablePath();
-    if (program.empty() || !FileSystem::FileExists(program)) {
+    const std::wstring program = system_.ExecutablePath();
+    if (program.empty() || !system_.FileExists(program)) {
         engine_.WriteLog(L"Не удалось определить путь к установщику — деинсталлятор не скопирован");
         return uninstaller;
     }
@@ -345,304 +313,246 @@ std::wstring InstallEngine::Run::DeployUninstaller() {
     return uninstaller;
 }
 
-void InstallEngine::Run::CopyUninstaller(const std::wstring& source, const std::wstring& uninstaller) {
-    const std::size_t movedBefore = movedAside_.size();
+void InstallRun::CopyUninstaller(const std::wstring& source, const std::wstring& uninstaller) {
+    const std::size_t movedBefore = journal_.MovedAsideCount();
     // Whose uninstaller stays as ".old" once the run has succeeded: this product's or another's.
     std::optional<bool> keptOurs;
     try {
-        if (FileSystem::FileExists(uninstaller)) {
+        if (system_.FileExists(uninstaller)) {
             const std::wstring old = uninstaller + L".old";
             // A payload's own "uninstall.exe" is this run's file.
-            const bool payloadOwn = WroteFile(uninstaller);
+            const bool payloadOwn = journal_.WroteFile(uninstaller);
             const bool ours = payloadOwn || EarlierInstallationListed(L"uninstall.exe");
-            if (ours && FileSystem::FileExists(old) && !EarlierInstallationListed(L"uninstall.exe.old")) {
+            if (ours && system_.FileExists(old) && !EarlierInstallationListed(L"uninstall.exe.old")) {
                 // The ".old" is another program's uninstaller, renamed when this product was first
                 // installed over it: it stays, and this product's earlier uninstaller is replaced
                 // without a copy kept.
                 if (payloadOwn)
-                    FileSystem::DeleteFileIfExists(uninstaller);
+                    system_.DeleteFileIfExists(uninstaller);
                 else
                     MoveAside(uninstaller);
             } else {
                 // The older ".old" is kept aside until the run succeeds; the earlier uninstaller then
                 // stays as ".old".
-                if (FileSystem::FileExists(old)) MoveAside(old);
+                if (system_.FileExists(old)) MoveAside(old);
                 MoveAsideAs(uninstaller, old, true);
                 // Under its new name too, so that a clean-up takes the payload's file away rather
                 // than putting it back as the earlier uninstaller.
-                if (payloadOwn) MarkWritten(old);
+                if (payloadOwn) journal_.Wrote(old);
                 keptOurs = ours;
             }
         }
-        const std::unique_ptr<ReadStream> program = OpenFileForRead(source);
-        FileSystem::FileWriter writer(uninstaller);
-        try {
+        const std::unique_ptr<ReadStream> program = system_.OpenForRead(source);
+        const std::unique_ptr<InstallFile> file = system_.ReplaceFile(uninstaller);
+        FillOrDelete(*file, uninstaller, [&] {
             std::vector<std::byte> buffer(WritePieceSize);
             for (;;) {
                 ThrowIfCancellationRequested(token_);
                 const std::size_t n = program->Read(buffer);
                 if (n == 0) break;
-                writer.Write(std::span<const std::byte>(buffer.data(), n));
+                file->Write(std::span<const std::byte>(buffer.data(), n));
             }
-            writer.Close();
-        } catch (...) {
-            const std::exception_ptr failure = std::current_exception();
-            TryRun([&] { writer.Close(); });
-            TryRun([&] { FileSystem::DeleteFileIfExists(uninstaller); });
-            std::rethrow_exception(failure);
-        }
+        });
     } catch (const IOException&) {
         // Without a new copy the earlier uninstaller goes back in place, so the entry still works.
-        RestoreMovedAside(movedBefore);
+        journal_.RestoreMovedAside(system_, movedBefore);
         throw;
     }
-    MarkWritten(uninstaller);
+    journal_.Wrote(uninstaller);
     ListFile(L"uninstall.exe");
     // This product's earlier uninstaller goes with the installation; another program's stays.
     if (keptOurs == true) ListFile(L"uninstall.exe.old");
     if (keptOurs == false) foreignOldUninstaller_ = true;
 }
 
-void InstallEngine::Run::CopySideManifest() {
-    const std::wstring folder = Path::GetDirectoryName(Host().ExecutablePath());
+void InstallRun::CopySideManifest() {
+    const std::wstring folder = Path::GetDirectoryName(system_.ExecutablePath());
     const std::wstring side = Path::Combine(folder, L"installer.json");
-    if (!FileSystem::FileExists(side) || SameFullPath(folder, installDir_)) return;
+    if (!system_.FileExists(side) || SameFullPath(folder, installDir_)) return;
     const std::wstring target = Path::Combine(installDir_, L"installer.json");
-    const std::size_t movedBefore = movedAside_.size();
-    if (FileSystem::FileExists(target) && !WroteFile(target)) MoveAside(target);
+    const std::size_t movedBefore = journal_.MovedAsideCount();
+    if (system_.FileExists(target) && !journal_.WroteFile(target)) MoveAside(target);
     try {
-        FileSystem::CopyFileTo(side, target);
+        system_.CopyFile(side, target);
     } catch (...) {
         // The installed uninstaller reads this file as its manifest: the earlier copy goes back.
         const std::exception_ptr failure = std::current_exception();
-        TryRun([&] { FileSystem::DeleteFileIfExists(target); });
-        RestoreMovedAside(movedBefore);
+        TryBestEffort([&] { system_.DeleteFileIfExists(target); });
+        journal_.RestoreMovedAside(system_, movedBefore);
         std::rethrow_exception(failure);
     }
-    MarkWritten(target);
+    journal_.Wrote(target);
     ListFile(L"installer.json");
 }
 
-void InstallEngine::Run::CreateShortcuts(const std::wstring& uninstaller) {
-    const std::optional<std::wstring> main = InstallEngine::ResolveMainExecutable(manifest_, installDir_);
-    const std::optional<std::wstring> icon = InstallEngine::ResolveIcon(manifest_, installDir_);
+void InstallRun::CreateShortcuts(const std::wstring& uninstaller) {
+    const std::optional<std::wstring> main = InstallEngine::ResolveMainExecutable(manifest_, installDir_, system_);
+    const std::optional<std::wstring> icon = InstallEngine::ResolveIcon(manifest_, installDir_, system_);
     if (!main) {
         engine_.WriteLog(L"Основной исполняемый файл не задан — ярлыки не создаются");
         return;
     }
     const std::wstring& name = manifest_.ProductName;
     if (options_.DesktopShortcut) {
-        if (const auto desktop = FileSystem::KnownFolderPath(
-                options_.PerMachine ? FileSystem::KnownFolder::PublicDesktop : FileSystem::KnownFolder::Desktop))
+        if (const auto desktop = system_.KnownFolderPath(options_.PerMachine ? FileSystem::KnownFolder::PublicDesktop
+                                                                             : FileSystem::KnownFolder::Desktop))
             CreateShortcut(Path::Combine(*desktop, name + L".lnk"), *main, icon, std::nullopt);
         else
             engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка рабочего стола");
     }
     if (options_.StartMenuShortcut) {
-        const auto programs = FileSystem::KnownFolderPath(options_.PerMachine ? FileSystem::KnownFolder::CommonPrograms
-                                                                              : FileSystem::KnownFolder::Programs);
+        const auto programs = system_.KnownFolderPath(options_.PerMachine ? FileSystem::KnownFolder::CommonPrograms
+                                                                          : FileSystem::KnownFolder::Programs);
         if (!programs) {
             engine_.WriteLog(L"Не удалось создать ярлык " + name + L".lnk: не найдена папка меню «Пуск»");
             return;
         }
         const std::wstring folder = Path::Combine(*programs, manifest_.EffectiveStartMenuFolder());
         record_.StartMenuDirectory = folder;
-        if (!FileSystem::DirectoryExists(folder)) madeStartMenuFolder_ = folder;
+        if (!system_.DirectoryExists(folder)) journal_.MadeStartMenuFolder(folder);
         CreateShortcut(Path::Combine(folder, name + L".lnk"), *main, icon, std::nullopt);
         CreateShortcut(Path::Combine(folder, L"Удалить " + name + L".lnk"), uninstaller, std::nullopt,
                        std::wstring(L"--uninstall"));
     }
 }
 
-void InstallEngine::Run::CreateShortcut(const std::wstring& linkPath, const std::wstring& target,
-                                        const std::optional<std::wstring>& icon,
-                                        const std::optional<std::wstring>& arguments) {
+void InstallRun::CreateShortcut(const std::wstring& linkPath, const std::wstring& target,
+                                const std::optional<std::wstring>& icon, const std::optional<std::wstring>& arguments) {
     const std::wstring description = manifest_.Tagline ? *manifest_.Tagline : manifest_.ProductName;
-    const std::size_t movedBefore = movedAside_.size();
-    std::wstring failure;
-    try {
-        if (FileSystem::FileExists(linkPath) && !WroteFile(linkPath)) MoveAside(linkPath);
-        InstallSteps::Enter(InstallSteps::Link);
-        Shortcut::Create(linkPath, target, Path::GetDirectoryName(target), description, icon, arguments);
-        record_.Shortcuts.push_back(linkPath);
-        engine_.WriteLog(L"Создан ярлык: " + linkPath);
-        return;
-    } catch (const IOException& e) {
-        failure = e.Message();
-    } catch (const UnauthorizedAccessException& e) {
-        failure = e.Message();
-    } catch (const InvalidOperationException& e) {
-        failure = e.Message();
-    }
-    // The run goes on without this link: the earlier one stays where it was, since only a
-    // successful save replaces it.
-    RestoreMovedAside(movedBefore);
-    engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " + failure);
+    const std::size_t movedBefore = journal_.MovedAsideCount();
+    // A shell link that cannot be saved fails as an HResultException (an InvalidOperationException).
+    const auto absorbs = [](const std::exception& e) {
+        return IsBestEffortFailure(e) || dynamic_cast<const InvalidOperationException*>(&e) != nullptr;
+    };
+    TryBestEffort(
+        [&] {
+            if (system_.FileExists(linkPath) && !journal_.WroteFile(linkPath)) MoveAside(linkPath);
+            Enter(InstallSteps::Link);
+            system_.CreateShortcut(linkPath, target, Path::GetDirectoryName(target), description, icon, arguments);
+            record_.Shortcuts.push_back(linkPath);
+            journal_.MadeShortcut(linkPath);
+            engine_.WriteLog(L"Создан ярлык: " + linkPath);
+        },
+        absorbs,
+        [&](const std::exception& failure) {
+            // The run goes on without this link: the earlier one stays where it was, since only a
+            // successful save replaces it.
+            journal_.RestoreMovedAside(system_, movedBefore);
+            engine_.WriteLog(L"Не удалось создать ярлык " + std::wstring(Path::GetFileName(linkPath)) + L": " +
+                             MessageOf(failure));
+        });
 }
 
-void InstallEngine::Run::AddToPath() {
-    pathAddedByRun_ = PathVariable::Add(installDir_, options_.PerMachine);
-    record_.PathEntryAdded = pathAddedByRun_;
-    if (pathAddedByRun_) engine_.WriteLog(L"Каталог добавлен в переменную PATH");
+void InstallRun::AddToPath() {
+    record_.PathEntryAdded = system_.AddPathEntry(installDir_, options_.PerMachine);
+    if (!record_.PathEntryAdded) return;
+    journal_.AddedPathEntry(installDir_, options_.PerMachine);
+    engine_.WriteLog(L"Каталог добавлен в переменную PATH");
 }
 
-bool InstallEngine::Run::EarlierRecordAddedPath() const {
+bool InstallRun::EarlierRecordAddedPath() const {
     // An update finds the entry that the earlier installation added; it stays the product's, so
     // that the uninstall still takes it away.
     return earlierRecord_ && earlierRecord_->PathEntryAdded && earlierRecord_->PerMachine == options_.PerMachine;
 }
 
-bool InstallEngine::Run::EarlierInstallationListed(std::wstring_view file) const {
+bool InstallRun::EarlierInstallationListed(std::wstring_view file) const {
     if (!earlierRecord_ || !Text::EqualsIgnoreCase(earlierRecord_->ProductId, manifest_.ProductId)) return false;
     return std::any_of(earlierRecord_->Files.begin(), earlierRecord_->Files.end(),
                        [&](const std::wstring& listed) { return Text::EqualsIgnoreCase(listed, file); });
 }
 
-std::optional<InstallRecord> InstallEngine::Run::LoadEarlierRecord() const {
+std::optional<InstallRecord> InstallRun::LoadEarlierRecord() const {
     try {
-        std::optional<InstallRecord> earlier = InstallRecord::Load(installDir_);
+        std::optional<InstallRecord> earlier = system_.LoadRecord(installDir_);
         if (earlier && PathVariable::SamePath(earlier->InstallDir, installDir_)) return earlier;
     } catch (const Exception&) {
     }
     return std::nullopt;
 }
 
-void InstallEngine::Run::AdoptEarlierRecord() {
+void InstallRun::AdoptEarlierRecord() {
     if (!earlierRecord_) return;
     // What an earlier version put here and this one does not replace stays on the disk; listing it
     // lets the uninstall take it away as well. Only what still lies inside the directory is taken.
     for (const std::wstring& file : earlierRecord_->Files) {
         // Another program's uninstaller now lies where this product's earlier one was.
         if (foreignOldUninstaller_ && Text::EqualsIgnoreCase(file, L"uninstall.exe.old")) continue;
-        if (InstallRules::IsSafeRelativePath(file) && FileSystem::FileExists(Path::Combine(installDir_, file)))
+        if (InstallRules::IsSafeRelativePath(file) && system_.FileExists(Path::Combine(installDir_, file)))
             ListFile(file);
     }
     for (const std::wstring& directory : earlierRecord_->Directories)
         if (InstallRules::IsSafeRelativePath(directory) &&
-            FileSystem::DirectoryExists(Path::Combine(installDir_, directory)) &&
+            system_.DirectoryExists(Path::Combine(installDir_, directory)) &&
             std::find(record_.Directories.begin(), record_.Directories.end(), directory) == record_.Directories.end())
             record_.Directories.push_back(directory);
     for (const std::wstring& link : earlierRecord_->Shortcuts) {
         const bool listed = std::any_of(record_.Shortcuts.begin(), record_.Shortcuts.end(),
                                         [&](const std::wstring& s) { return Text::EqualsIgnoreCase(s, link); });
-        if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && FileSystem::FileExists(link))
+        if (!listed && Text::EndsWithIgnoreCase(link, L".lnk") && system_.FileExists(link))
             record_.Shortcuts.push_back(link);
     }
     for (const std::wstring& parent : earlierRecord_->ParentDirectories) {
         const bool listed = std::any_of(record_.ParentDirectories.begin(), record_.ParentDirectories.end(),
                                         [&](const std::wstring& p) { return SameFullPath(p, parent); });
-        if (!listed && InstallRules::IsInside(installDir_, parent) && FileSystem::DirectoryExists(parent))
+        if (!listed && InstallRules::IsInside(installDir_, parent) && system_.DirectoryExists(parent))
             record_.ParentDirectories.push_back(parent);
     }
     // Also when this run did not ask for PATH: the entry stays on the machine all the same.
     if (EarlierRecordAddedPath()) record_.PathEntryAdded = true;
     if (!record_.StartMenuDirectory && earlierRecord_->StartMenuDirectory &&
-        FileSystem::DirectoryExists(*earlierRecord_->StartMenuDirectory))
+        system_.DirectoryExists(*earlierRecord_->StartMenuDirectory))
         record_.StartMenuDirectory = earlierRecord_->StartMenuDirectory;
 }
 
-void InstallEngine::Run::SaveRecord() {
-    madeShortcuts_ = record_.Shortcuts.size();
-    madeDirectories_ = record_.Directories.size();
+void InstallRun::SaveRecord() {
     AdoptEarlierRecord();
     const std::wstring path = InstallRecord::PathFor(installDir_);
     // The earlier installation's record stays aside until this run has succeeded.
-    if (FileSystem::FileExists(path)) MoveAside(path);
-    MarkWritten(path);
-    InstallRecord::Save(record_, installDir_);
+    if (system_.FileExists(path)) MoveAside(path);
+    journal_.Wrote(path);
+    system_.SaveRecord(record_, installDir_);
 }
 
-void InstallEngine::Run::WriteUninstallEntry(const std::wstring& uninstaller) {
-    earlierEntry_ = UninstallEntryBackup::Read(record_.ProductId, record_.PerMachine);
-    registryWritten_ = true;
-    UninstallRegistry::Write(record_, uninstaller, total_, InstallEngine::ResolveIcon(manifest_, installDir_),
-                             manifest_.Website);
+void InstallRun::WriteUninstallEntry(const std::wstring& uninstaller) {
+    journal_.WritingUninstallEntry(record_.ProductId, record_.PerMachine,
+                                   system_.ReadUninstallEntry(record_.ProductId, record_.PerMachine));
+    system_.WriteUninstallEntry(record_, uninstaller, total_,
+                                InstallEngine::ResolveIcon(manifest_, installDir_, system_), manifest_.Website);
     engine_.WriteLog(L"Запись в «Установка и удаление программ» создана");
 }
 
-void InstallEngine::Run::WaitForMinimumDuration() {
+void InstallRun::WaitForMinimumDuration() {
     const auto remaining = options_.MinimumDuration - (std::chrono::steady_clock::now() - started_);
-    if (remaining > std::chrono::steady_clock::duration::zero()) Delay(remaining, token_);
+    if (remaining > std::chrono::steady_clock::duration::zero())
+        system_.Wait(std::chrono::duration_cast<std::chrono::nanoseconds>(remaining), token_);
 }
 
-std::wstring InstallEngine::Run::AsidePath(const std::wstring& path) {
+std::wstring InstallRun::AsidePath(const std::wstring& path) {
     // The number keeps two long names that are cut to the same beginning apart.
     const std::wstring suffix = asideSuffix_ + L"-" + std::to_wstring(++asideCount_);
     return Path::Combine(Path::GetDirectoryName(path), InstallRules::AsideName(Path::GetFileName(path), suffix));
 }
 
-void InstallEngine::Run::MoveAside(const std::wstring& path) { MoveAsideAs(path, AsidePath(path), false); }
+void InstallRun::MoveAside(const std::wstring& path) { MoveAsideAs(path, AsidePath(path), false); }
 
-void InstallEngine::Run::MoveAsideAs(const std::wstring& path, const std::wstring& aside, bool keepOnSuccess) {
-    FileSystem::MoveFileTo(path, aside);
-    movedAside_.push_back(MovedAside{path, aside, keepOnSuccess});
+void InstallRun::MoveAsideAs(const std::wstring& path, const std::wstring& aside, bool keepOnSuccess) {
+    system_.MoveFile(path, aside);
+    journal_.MovedAsideTo(path, aside, keepOnSuccess);
 }
 
-void InstallEngine::Run::RestoreMovedAside(std::size_t kept) {
-    while (movedAside_.size() > kept) {
-        const MovedAside moved = movedAside_.back();
-        movedAside_.pop_back();
-        TryRun([&] {
-            FileSystem::DeleteFileIfExists(moved.Original);
-            FileSystem::MoveFileTo(moved.Aside, moved.Original);
-        });
-    }
-}
-
-void InstallEngine::Run::ListFile(const std::wstring& relative) {
+void InstallRun::ListFile(const std::wstring& relative) {
     if (listed_.insert(relative).second) record_.Files.push_back(relative);
 }
 
-void InstallEngine::Run::MarkWritten(const std::wstring& path) {
-    written_.push_back(path);
-    writtenKeys_.insert(Text::ToUpper(path));
-}
-
-bool InstallEngine::Run::WroteFile(const std::wstring& path) const {
-    return writtenKeys_.contains(Text::ToUpper(path));
-}
-
-void InstallEngine::Run::Rollback() {
-    // Only what this run made: the record may also list what the earlier installation left here.
-    const std::size_t shortcuts = std::min(madeShortcuts_.value_or(record_.Shortcuts.size()), record_.Shortcuts.size());
-    for (std::size_t i = 0; i < shortcuts; ++i) TryRun([&] { FileSystem::DeleteFileIfExists(record_.Shortcuts[i]); });
-    for (const std::wstring& file : written_) TryRun([&] { FileSystem::DeleteFileIfExists(file); });
-    RestoreMovedAside();
-    const std::size_t directories =
-        std::min(madeDirectories_.value_or(record_.Directories.size()), record_.Directories.size());
-    for (const std::wstring& directory : InstallRules::RemovalOrder(
-             std::vector<std::wstring>(record_.Directories.begin(), record_.Directories.begin() + directories)))
-        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(Path::Combine(installDir_, directory)); });
-    if (!recordFolderExisted_)
-        TryRun([&] { FileSystem::DeleteTree(Path::GetDirectoryName(InstallRecord::PathFor(installDir_))); });
-    if (registryWritten_) {
-        TryRunPlatform([&] {
-            if (earlierEntry_)
-                UninstallEntryBackup::Restore(record_.ProductId, record_.PerMachine, *earlierEntry_);
-            else
-                UninstallRegistry::Delete(record_.ProductId, record_.PerMachine);
-        });
-    }
-    if (pathAddedByRun_) TryRunPlatform([&] { PathVariable::Remove(installDir_, options_.PerMachine); });
-    if (madeStartMenuFolder_) TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*madeStartMenuFolder_); });
-    for (auto it = madeAbove_.rbegin(); it != madeAbove_.rend(); ++it)
-        TryRun([&] { FileSystem::DeleteDirectoryIfEmpty(*it); });
-}
-
-void InstallEngine::Run::RollbackAfterLog(const std::wstring& line) {
+void InstallRun::UndoAfterLog(const std::wstring& line) {
     // A log subscriber that fails here (a log file that cannot be written, a journal that throws)
     // must not keep the machine from being put back: the run's own failure is what is reported.
     try {
         engine_.WriteLog(line);
     } catch (...) {
     }
-    Rollback();
-}
-
-void InstallEngine::Run::DiscardMovedAside() {
-    for (const MovedAside& moved : movedAside_)
-        if (!moved.KeepOnSuccess) TryRun([&] { FileSystem::DeleteFileIfExists(moved.Aside); });
-    movedAside_.clear();
+    journal_.Undo(system_);
 }
 
 }  // namespace Ravenquill::Core
