@@ -41,13 +41,23 @@ function(rq_pick_sources out)
   set(${out} ${sources} PARENT_SCOPE)
 endfunction()
 
-function(rq_library name)
-  cmake_parse_arguments(A "WINDOWS_ONLY" "" "SOURCES;WIN32;POSIX;DEPS" ${ARGN})
+# rq_target_arguments(OPTIONS <options> LISTS <keywords> ARGS ...)
+#   For the target functions below: parses a call's arguments into A_* (SOURCES, WIN32, POSIX,
+#   DEPS and WINDOWS_ONLY, plus the options and list keywords named) and sets `sources` to the
+#   files this build compiles. A macro, so that a target without a file for this build returns
+#   from the calling function.
+macro(rq_target_arguments)
+  cmake_parse_arguments(T "" "" "OPTIONS;LISTS;ARGS" ${ARGN})
+  cmake_parse_arguments(A "WINDOWS_ONLY;${T_OPTIONS}" "" "SOURCES;WIN32;POSIX;DEPS;${T_LISTS}" ${T_ARGS})
   rq_pick_sources(sources SOURCES ${A_SOURCES} WIN32 ${A_WIN32} POSIX ${A_POSIX}
     WINDOWS_ONLY ${A_WINDOWS_ONLY})
   if(NOT sources)
     return()
   endif()
+endmacro()
+
+function(rq_library name)
+  rq_target_arguments(ARGS ${ARGN})
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${A_DEPS})
@@ -55,12 +65,7 @@ function(rq_library name)
 endfunction()
 
 function(rq_test name)
-  cmake_parse_arguments(A "WINDOWS_ONLY" "" "SOURCES;WIN32;POSIX;DEPS;LABELS" ${ARGN})
-  rq_pick_sources(sources SOURCES ${A_SOURCES} WIN32 ${A_WIN32} POSIX ${A_POSIX}
-    WINDOWS_ONLY ${A_WINDOWS_ONLY})
-  if(NOT sources)
-    return()
-  endif()
+  rq_target_arguments(LISTS LABELS ARGS ${ARGN})
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${A_DEPS} rq_test_main rq::gtest)
@@ -72,12 +77,7 @@ endfunction()
 
 # A program of the product or of the build tooling.
 function(rq_executable name)
-  cmake_parse_arguments(A "WINDOWS_ONLY;GUI" "" "SOURCES;WIN32;POSIX;DEPS" ${ARGN})
-  rq_pick_sources(sources SOURCES ${A_SOURCES} WIN32 ${A_WIN32} POSIX ${A_POSIX}
-    WINDOWS_ONLY ${A_WINDOWS_ONLY})
-  if(NOT sources)
-    return()
-  endif()
+  rq_target_arguments(OPTIONS GUI ARGS ${ARGN})
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${A_DEPS})
