@@ -43,6 +43,15 @@ bool MadeDesktopShortcut(const Core::InstallRecord& record) {
     });
 }
 
+// A component the earlier installation was never offered takes the manifest's default: its choice
+// was not declined, it was not there to make. A record without the offered list is one from before
+// the list was kept, whose components are its choices, or one whose manifest offered none, which
+// then lists no component either.
+bool NewTo(const Core::InstallRecord& record, const std::wstring& id) {
+    if (record.OfferedComponents.empty()) return record.Components.empty();
+    return !Names(record.OfferedComponents, id);
+}
+
 }  // namespace
 
 bool ComponentChoice::IsIncluded() const noexcept { return Selected || Definition.Required; }
@@ -100,7 +109,7 @@ Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> mani
             choice.Selected = true;
         else if (options.ComponentsSpecified)
             choice.Selected = Names(options.Components, definition.Id);
-        else if (record)
+        else if (record && !NewTo(*record, definition.Id))
             choice.Selected = Names(record->Components, definition.Id);
         else
             choice.Selected = definition.SelectedByDefault;

@@ -54,7 +54,8 @@ public:
     // command line's, else that of the installation found (the machine's first), else the
     // manifest's; the directory is the command line's, else the installation's in that scope, else
     // the scope's default. Into the installation's own folder, the choices its record holds
-    // (components, shortcuts, PATH) are the defaults wherever the command line names none. Without
+    // (components, shortcuts, PATH) are the defaults wherever the command line names none; a
+    // component new to that installation takes the manifest's default. Without
     // either, per-machine is the manifest's preference where the process has administrator rights.
     static Settings FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
                                 const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,

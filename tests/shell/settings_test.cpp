@@ -300,6 +300,7 @@ struct Earlier {
     bool desktop;
     bool startMenu;
     bool path;
+    Ids offered = {};  // none: a record from before the offered components were kept
 };
 
 Core::EarlierInstallations FoundWithRecord(const Earlier& made) {
@@ -307,6 +308,7 @@ Core::EarlierInstallations FoundWithRecord(const Earlier& made) {
     record.ProductId = L"Quill";
     record.InstallDir = UserInstalled;
     record.Components = made.components;
+    record.OfferedComponents = made.offered;
     const std::wstring programs = L"C:\\Users\\u\\Start Menu\\Programs\\Quill";
     if (made.desktop) record.Shortcuts.push_back(L"C:\\Users\\u\\Desktop\\Quill.lnk");
     if (made.startMenu) {
@@ -337,6 +339,44 @@ TEST(Settings, AnUpdateStartsFromTheEarlierInstallationsChoices) {
         {"everything", {}, everything, {L"core", L"Docs", L"extras", L"readme"}, true, true, true},
         {"the desktop only", {}, Earlier{{L"core"}, true, false, false}, {L"core"}, true, false, false},
         {"the Start menu only", {}, Earlier{{L"core"}, false, true, false}, {L"core"}, false, true, false},
+        // A component the earlier installation was not offered takes the manifest's default; one it
+        // was offered keeps the choice made then, even against that default.
+        {"components new to it",
+         {},
+         Earlier{{L"core", L"extras"}, false, false, false, {L"core", L"extras"}},
+         {L"core", L"Docs", L"extras", L"readme"},
+         false,
+         false,
+         false},
+        {"defaults declined before",
+         {},
+         Earlier{{L"core"}, false, false, false, {L"core", L"Docs", L"extras", L"readme"}},
+         {L"core"},
+         false,
+         false,
+         false},
+        {"a new one off by default",
+         {},
+         Earlier{{L"core", L"Docs"}, false, false, false, {L"core", L"Docs", L"readme"}},
+         {L"core", L"Docs"},
+         false,
+         false,
+         false},
+        {"offered under another case",
+         {},
+         Earlier{{L"core"}, false, false, false, {L"CORE", L"docs", L"Extras", L"README"}},
+         {L"core"},
+         false,
+         false,
+         false},
+        // A record that lists neither was made when the manifest offered no component at all.
+        {"no component before",
+         {},
+         Earlier{{}, false, false, false},
+         {L"core", L"Docs", L"readme"},
+         false,
+         false,
+         false},
         // Whatever the command line names is its own.
         {"components named", {L"--components=docs"}, extrasOnly, {L"core", L"Docs"}, false, false, false},
         {"shortcuts named", {L"--shortcuts=desktop"}, extrasOnly, {L"core", L"extras"}, true, false, false},

@@ -127,6 +127,8 @@ std::wstring WriteRecord(const InstallRecord& record) {
     w.List(L"shortcuts", record.Shortcuts);
     w.OptionalText(L"startMenuDirectory", record.StartMenuDirectory);
     w.List(L"components", record.Components);
+    // Left out when empty, as "parentDirectories" is.
+    if (!record.OfferedComponents.empty()) w.List(L"offeredComponents", record.OfferedComponents);
     w.Flag(L"pathEntryAdded", record.PathEntryAdded);
     w.OptionalText(L"mainExecutable", record.MainExecutable);
     w.Close();

@@ -103,6 +103,7 @@ std::vector<Member> RecordMembers(InstallRecord& r) {
         {L"shortcuts", Kind::TextList, &r.Shortcuts},
         {L"startMenuDirectory", Kind::OptionalText, &r.StartMenuDirectory},
         {L"components", Kind::TextList, &r.Components},
+        {L"offeredComponents", Kind::TextList, &r.OfferedComponents},
         {L"pathEntryAdded", Kind::Flag, &r.PathEntryAdded},
         {L"mainExecutable", Kind::OptionalText, &r.MainExecutable},
     };

@@ -31,6 +31,10 @@ public:
     std::vector<std::wstring> Shortcuts;
     std::optional<std::wstring> StartMenuDirectory;
     std::vector<std::wstring> Components;
+    // The ids of every component the installation's manifest offered, chosen or not, so that an
+    // update can tell a component the user declined from one that is new to it. Written only when
+    // there are any; records from before it was kept have none.
+    std::vector<std::wstring> OfferedComponents;
     bool PathEntryAdded = false;
     std::optional<std::wstring> MainExecutable;
 

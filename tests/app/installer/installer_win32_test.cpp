@@ -370,6 +370,45 @@ TEST_F(InstallerTest, AnUpdateKeepsTheComponentsShortcutsAndPathChosenBefore) {
     EXPECT_FALSE(PathHolds(UserPath(), Target()));
 }
 
+// A version that brings a component the earlier one did not have: the update installs it as the
+// manifest's default says, while a component declined before stays out.
+TEST_F(InstallerTest, AnUpdateTakesTheDefaultOfAComponentTheEarlierVersionLacked) {
+    const std::string head = R"({
+  "productName": "RQ Installer Test",
+  "version": "2.5.1",
+  "publisher": "Ravenquill Tests",
+  "productId": "RQInstallerTest",
+  "mainExecutable": "app\\rqtest.cmd",
+  "preferPerMachine": false,
+  "components": [
+    {"id": "core", "name": "Программа", "pathPrefix": "app", "required": true},
+    {"id": "docs", "name": "Документация", "pathPrefix": "docs"})";
+    const fs::path setup = Place(PlainProgram());
+    fs::copy(TestPayload(), sandbox_.Payload(), fs::copy_options::recursive);
+    // The earlier version has no "extras": its files belong to no component, so they are installed.
+    WriteText(sandbox_.Setup() / "installer.json", head + "\n  ]\n}\n");
+    ASSERT_EQ(
+        RunProgram(setup, {L"/S", DirArgument(Target()), L"--per-user", L"--components=", L"--no-shortcuts"}).ExitCode,
+        0u);
+    ASSERT_FALSE(fs::exists(Target() / "docs")) << "declined";
+    WriteText(Target() / "extras" / "sample.txt", "the earlier version");
+
+    WriteText(sandbox_.Setup() / "installer.json",
+              head + ",\n    {\"id\": \"extras\", \"name\": \"Дополнения\", \"pathPrefix\": \"extras\"}\n  ]\n}\n");
+    const Finished updated = RunProgram(setup, {L"/S"});
+    ASSERT_EQ(updated.ExitCode, 0u) << updated.Err;
+    EXPECT_EQ(ReadText(Target() / "extras" / "sample.txt"), ReadText(TestPayload() / "extras" / "sample.txt"))
+        << "the new component is installed, as it is selected by default";
+    EXPECT_FALSE(fs::exists(Target() / "docs")) << "declined before, and not new";
+    const std::optional<InstallRecord> record = InstallRecord::Load(Target().wstring());
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->Components, (std::vector<std::wstring>{L"core", L"extras"}));
+    EXPECT_EQ(record->OfferedComponents, (std::vector<std::wstring>{L"core", L"docs", L"extras"}));
+
+    UninstallThroughInstalledCopy(Target());
+    EXPECT_TRUE(WaitUntilGone(Target()));
+}
+
 // The record lies in the user's own folder: one edited to say "for all users" makes no
 // machine-wide entry, PATH entry or uninstaller of the user's installation.
 TEST_F(InstallerTest, ARecordEditedToAllUsersMakesNoMachineWideInstallation) {

@@ -45,6 +45,7 @@ void ExpectSameRecord(const InstallRecord& a, const InstallRecord& b) {
     EXPECT_EQ(a.Shortcuts, b.Shortcuts);
     EXPECT_EQ(a.StartMenuDirectory, b.StartMenuDirectory);
     EXPECT_EQ(a.Components, b.Components);
+    EXPECT_EQ(a.OfferedComponents, b.OfferedComponents);
     EXPECT_EQ(a.PathEntryAdded, b.PathEntryAdded);
     EXPECT_EQ(a.MainExecutable, b.MainExecutable);
 }
@@ -114,6 +115,28 @@ TEST(InstallRecord, ParentDirectoriesFollowTheDirectoriesAndComeBack) {
     const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Path());
     ASSERT_TRUE(loaded);
     ExpectSameRecord(*loaded, r);
+}
+
+// The components offered are written only when there are any, right after those chosen, and come
+// back in their order; a record without them reads as offering none.
+TEST(InstallRecord, OfferedComponentsFollowTheChosenOnesAndComeBack) {
+    TempFolder dir;
+    InstallRecord r = SampleRecord();
+    r.OfferedComponents = {L"core", L"docs"};
+    const std::wstring text = CoreJson::WriteRecord(r);
+    EXPECT_NE(text.find(L"  \"components\": [\r\n    \"core\"\r\n  ],\r\n  \"offeredComponents\": [\r\n"
+                        L"    \"core\",\r\n    \"docs\"\r\n  ],\r\n  \"pathEntryAdded\""),
+              std::wstring::npos)
+        << text;
+    InstallRecord::Save(r, dir.Path());
+    const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Path());
+    ASSERT_TRUE(loaded);
+    ExpectSameRecord(*loaded, r);
+
+    InstallRecord::Save(SampleRecord(), dir.Path());
+    const std::optional<InstallRecord> earlier = InstallRecord::Load(dir.Path());
+    ASSERT_TRUE(earlier);
+    EXPECT_TRUE(earlier->OfferedComponents.empty());
 }
 
 TEST(InstallRecord, StrictEscapes) {

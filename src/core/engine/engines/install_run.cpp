@@ -65,6 +65,7 @@ InstallRecord InstallRun::Execute() {
     record_.InstallDir = installDir_;
     record_.PerMachine = options_.PerMachine;
     record_.Components.assign(options_.SelectedComponentIds.begin(), options_.SelectedComponentIds.end());
+    for (const ComponentDefinition& component : manifest_.Components) record_.OfferedComponents.push_back(component.Id);
     record_.MainExecutable = manifest_.MainExecutable;
     RefuseUnreadableRecordTexts();
 
@@ -152,6 +153,7 @@ void InstallRun::RefuseUnreadableRecordTexts() const {
     if (record_.MainExecutable) texts.push_back(&*record_.MainExecutable);
     if (manifest_.StartMenuFolder) texts.push_back(&*manifest_.StartMenuFolder);
     for (const std::wstring& id : record_.Components) texts.push_back(&id);
+    for (const std::wstring& id : record_.OfferedComponents) texts.push_back(&id);
     for (const std::wstring* text : texts)
         if (!Text::IsWellFormedUtf16(*text))
             throw InstallFailedException(L"Данные установки содержат недопустимые символы: " + *text);
