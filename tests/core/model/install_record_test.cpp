@@ -100,43 +100,46 @@ TEST(InstallRecord, AbsentTextsAreLeftOutAndEmptyListsWrittenEmpty) {
     EXPECT_EQ(CoreJson::WriteRecord(r), expected);
 }
 
-// Folders made above the install directory are written only when there are any, right after the
-// install directory's own, and come back in their order.
-TEST(InstallRecord, ParentDirectoriesFollowTheDirectoriesAndComeBack) {
+// The lists written only when there are any stand right after their neighbours and come back in
+// their order: the folders made above the install directory, and the components the manifest
+// offered. A record without them reads as having none.
+TEST(InstallRecord, ListsWrittenOnlyWhenThereAreAnyComeBack) {
+    struct Case {
+        const char* name;
+        void (*fill)(InstallRecord&);
+        const wchar_t* written;
+    };
+    const Case cases[] = {
+        {"parent directories",
+         [](InstallRecord& r) {
+             r.ParentDirectories = {L"C:\\Apps", L"C:\\Apps\\Vendor"};
+         },
+         L"  \"directories\": [\r\n    \"docs\"\r\n  ],\r\n  \"parentDirectories\": [\r\n"
+         L"    \"C:\\\\Apps\",\r\n    \"C:\\\\Apps\\\\Vendor\"\r\n  ],\r\n  \"shortcuts\""},
+        {"offered components",
+         [](InstallRecord& r) {
+             r.OfferedComponents = {L"core", L"docs"};
+         },
+         L"  \"components\": [\r\n    \"core\"\r\n  ],\r\n  \"offeredComponents\": [\r\n"
+         L"    \"core\",\r\n    \"docs\"\r\n  ],\r\n  \"pathEntryAdded\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder dir;
+        InstallRecord r = SampleRecord();
+        c.fill(r);
+        const std::wstring text = CoreJson::WriteRecord(r);
+        EXPECT_NE(text.find(c.written), std::wstring::npos) << text;
+        InstallRecord::Save(r, dir.Path());
+        const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Path());
+        ASSERT_TRUE(loaded);
+        ExpectSameRecord(*loaded, r);
+    }
     TempFolder dir;
-    InstallRecord r = SampleRecord();
-    r.ParentDirectories = {L"C:\\Apps", L"C:\\Apps\\Vendor"};
-    const std::wstring text = CoreJson::WriteRecord(r);
-    EXPECT_NE(text.find(L"  \"directories\": [\r\n    \"docs\"\r\n  ],\r\n  \"parentDirectories\": [\r\n"
-                        L"    \"C:\\\\Apps\",\r\n    \"C:\\\\Apps\\\\Vendor\"\r\n  ],\r\n  \"shortcuts\""),
-              std::wstring::npos)
-        << text;
-    InstallRecord::Save(r, dir.Path());
-    const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Path());
-    ASSERT_TRUE(loaded);
-    ExpectSameRecord(*loaded, r);
-}
-
-// The components offered are written only when there are any, right after those chosen, and come
-// back in their order; a record without them reads as offering none.
-TEST(InstallRecord, OfferedComponentsFollowTheChosenOnesAndComeBack) {
-    TempFolder dir;
-    InstallRecord r = SampleRecord();
-    r.OfferedComponents = {L"core", L"docs"};
-    const std::wstring text = CoreJson::WriteRecord(r);
-    EXPECT_NE(text.find(L"  \"components\": [\r\n    \"core\"\r\n  ],\r\n  \"offeredComponents\": [\r\n"
-                        L"    \"core\",\r\n    \"docs\"\r\n  ],\r\n  \"pathEntryAdded\""),
-              std::wstring::npos)
-        << text;
-    InstallRecord::Save(r, dir.Path());
-    const std::optional<InstallRecord> loaded = InstallRecord::Load(dir.Path());
-    ASSERT_TRUE(loaded);
-    ExpectSameRecord(*loaded, r);
-
     InstallRecord::Save(SampleRecord(), dir.Path());
-    const std::optional<InstallRecord> earlier = InstallRecord::Load(dir.Path());
-    ASSERT_TRUE(earlier);
-    EXPECT_TRUE(earlier->OfferedComponents.empty());
+    const std::optional<InstallRecord> without = InstallRecord::Load(dir.Path());
+    ASSERT_TRUE(without);
+    ExpectSameRecord(*without, SampleRecord());
 }
 
 TEST(InstallRecord, StrictEscapes) {
