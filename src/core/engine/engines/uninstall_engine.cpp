@@ -354,10 +354,6 @@ void UninstallEngine::Uninstall(const InstallRecord& record, bool keepUserData, 
     Run(*this, record, std::move(token)).Execute(keepUserData);
 }
 
-std::wstring UninstallEngine::SelfDeleteArguments(const std::wstring& dir) {
-    return UninstallRules::SelfDeleteArguments(dir);
-}
-
 void UninstallEngine::ScheduleSelfDelete(const FoundInstallation& found) {
     ScheduleSelfDelete(found.InstallDir, found.Record.ParentDirectories);
 }
