@@ -24,6 +24,8 @@ constexpr wchar_t NotAFullPath[] = L"Путь не является полным
 constexpr wchar_t NoProductId[] = L"Идентификатор продукта в записи об установке недопустим.";
 constexpr wchar_t NotAFolderName[] = L"Название продукта не может служить именем папки.";
 constexpr wchar_t BadInstallDir[] = L"Запись об установке повреждена: каталог установки не указан полным путём.";
+constexpr wchar_t EntryOfAnotherFolder[] =
+    L"Запись в списке установленных программ относится к установке в другом каталоге.";
 constexpr wchar_t NoRightsForEntry[] =
     L"Недостаточно прав, чтобы удалить программу из списка установленных. Запустите удаление от имени "
     L"администратора.";
@@ -83,7 +85,8 @@ public:
 
 private:
     bool ScopeOfThisInstallation();
-    bool EntryNamesThisFolder(bool machine);
+    // Empty when the hive has no entry, or one whose location cannot be compared with this folder.
+    std::optional<bool> EntryNamesThisFolder(bool machine);
     void RemoveShortcuts();
     void RemoveStartMenuFolder();
     void RemoveFiles();
@@ -137,6 +140,8 @@ private:
     std::wstring installDir_;
     // The scope whose entry and PATH this run removes: the hive that lists this folder.
     bool perMachine_ = false;
+    // The entry of that scope lists another folder: it is the entry of the installation there.
+    bool entryOfAnotherFolder_ = false;
     std::unordered_map<std::wstring, bool> linkedFolders_;
 };
 
@@ -243,18 +248,22 @@ void UninstallEngine::Run::RemoveDirectories() {
 // installation's scope; the record decides only where no entry names it.
 bool UninstallEngine::Run::ScopeOfThisInstallation() {
     if (!UninstallRegistry::IsEntryName(record_.ProductId)) return record_.PerMachine;
-    if (EntryNamesThisFolder(record_.PerMachine)) return record_.PerMachine;
-    if (EntryNamesThisFolder(!record_.PerMachine)) return !record_.PerMachine;
+    const std::optional<bool> recorded = EntryNamesThisFolder(record_.PerMachine);
+    if (recorded == true) return record_.PerMachine;
+    if (EntryNamesThisFolder(!record_.PerMachine) == true) return !record_.PerMachine;
+    // Removing a copied or stale folder must not unlist the real installation elsewhere.
+    entryOfAnotherFolder_ = recorded == false;
     return record_.PerMachine;
 }
 
-bool UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
+std::optional<bool> UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
     const std::optional<std::wstring> location = system_.InstalledLocationIn(record_.ProductId, machine);
-    if (!location || Text::IsNullOrWhiteSpace(*location) || !UninstallRules::IsFullyQualified(*location)) return false;
+    if (!location || Text::IsNullOrWhiteSpace(*location) || !UninstallRules::IsFullyQualified(*location))
+        return std::nullopt;
     try {
         if (UninstallRules::NamesSameDirectory(Path::GetFullPath(*location), installDir_)) return true;
     } catch (const ArgumentException&) {
-        return false;
+        return std::nullopt;
     }
     return system_.IsSameDirectory(*location, installDir_);
 }
@@ -271,6 +280,10 @@ void UninstallEngine::Run::RemoveUninstallEntry() {
     // A blank id, or one that reaches into another key, would name the entries of other programs.
     if (!UninstallRegistry::IsEntryName(record_.ProductId)) {
         Skip(label, NoProductId);
+        return;
+    }
+    if (entryOfAnotherFolder_) {
+        Skip(label, EntryOfAnotherFolder);
         return;
     }
     RunNeedingRights([&] { system_.DeleteUninstallEntry(record_.ProductId, perMachine_); }, label, NoRightsForEntry);
