@@ -38,21 +38,33 @@ std::wstring RunningExecutable() {
     return path.empty() ? path : Path::GetFullPath(path);
 }
 
+// Whether a recorded or registered path names the folder given in full form: by its spelling, else
+// as the system resolves it (a short name, a link to it). Empty for a path that is blank, not full
+// or that the system cannot resolve: it names no folder to compare with.
+std::optional<bool> NamesFolder(const std::wstring& path, const std::wstring& fullFolder, UninstallSystem& system) {
+    if (Text::IsNullOrWhiteSpace(path) || !UninstallRules::IsFullyQualified(path)) return std::nullopt;
+    try {
+        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(path), fullFolder)) return true;
+    } catch (const ArgumentException&) {
+        return std::nullopt;
+    }
+    return system.IsSameDirectory(path, fullFolder);
+}
+
 // A record lies in the folder it describes. One found in another folder (a copied or moved
 // installation, a stale or hand-made record) names a directory that may hold another installation
 // or anything at all; it is taken as the record of the folder it was found in, so that the removal
 // never reaches beyond that folder. A record without a usable directory stays as it is and fails
 // its run.
 void AnchorToFoundFolder(InstallRecord& record, const std::wstring& foundDir, UninstallSystem& system) {
-    if (Text::IsNullOrWhiteSpace(record.InstallDir) || !UninstallRules::IsFullyQualified(record.InstallDir)) return;
     std::wstring found;
     try {
         found = Path::TrimEndingSeparators(Path::GetFullPath(foundDir));
-        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(record.InstallDir), found)) return;
     } catch (const ArgumentException&) {
-        return;  // a directory the system cannot even resolve fails its run
+        return;
     }
-    if (system.IsSameDirectory(record.InstallDir, found)) return;
+    // This folder's record stays as it is, and so does one whose directory cannot be compared: it fails its run.
+    if (NamesFolder(record.InstallDir, found, system).value_or(true)) return;
     record.InstallDir = std::move(found);
 }
 
@@ -258,14 +270,8 @@ bool UninstallEngine::Run::ScopeOfThisInstallation() {
 
 std::optional<bool> UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
     const std::optional<std::wstring> location = system_.InstalledLocationIn(record_.ProductId, machine);
-    if (!location || Text::IsNullOrWhiteSpace(*location) || !UninstallRules::IsFullyQualified(*location))
-        return std::nullopt;
-    try {
-        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(*location), installDir_)) return true;
-    } catch (const ArgumentException&) {
-        return std::nullopt;
-    }
-    return system_.IsSameDirectory(*location, installDir_);
+    if (!location) return std::nullopt;
+    return NamesFolder(*location, installDir_, system_);
 }
 
 void UninstallEngine::Run::RemovePathEntry() {
