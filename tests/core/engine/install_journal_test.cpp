@@ -66,7 +66,7 @@ TEST(InstallJournalTest, UndoPutsEveryChangeBackAndARefusalLeavesOnlyItsOwnStep)
          [](FakeInstallMachine::State& state) {
              state.Entries[{L"RqApp", false}] = L"v2";
          }},
-        {"the machine's PATH without rights", Dir,
+        {"the user's PATH without rights", Dir,
          [] { return std::make_exception_ptr(SecurityException(L"нет прав")); },
          [](FakeInstallMachine::State& state) { state.Path[false] = {Dir}; }},
     };

@@ -161,6 +161,27 @@ TEST_F(InstallRunTest, ARunStoppedAtAnyStepLeavesTheMachineAsItWas) {
     }
 }
 
+// The payload's own uninstaller is renamed to ".old" before the copy; a copy that then fails puts
+// the earlier ".old" back, and a later failure must not take it for this run's file.
+TEST_F(InstallRunTest, AFailedUninstallerCopyThenALaterFailureKeepsTheEarlierOldUninstaller) {
+    InstallEarlierVersion();
+    engine_.Install(Options());
+    ASSERT_EQ(machine_->Content(Installed(L"uninstall.exe.old")), "setup program v1");
+    machine_->Payload.push_back({L"uninstall.exe", "the payload's own uninstaller"});
+    machine_->ReadFailures[FakeInstallMachine::Key(machine_->Program)] =
+        std::make_exception_ptr(IOException(L"Ошибка в данных (CRC).", 23));
+    const State before = machine_->Machine;
+    engine_.OnStep = [](std::wstring_view step) {
+        if (step == InstallSteps::Registry) throw IOException(L"Сбой для проверки");
+    };
+
+    EXPECT_THROW(engine_.Install(Options()), InstallFailedException);
+
+    EXPECT_TRUE(Logged(L"Не удалось скопировать деинсталлятор: Ошибка в данных (CRC)."));
+    EXPECT_EQ(machine_->Content(Installed(L"uninstall.exe.old")), "setup program v1");
+    EXPECT_EQ(machine_->Machine, before);
+}
+
 TEST_F(InstallRunTest, AnUndoStepThatCannotBeDoneIsLeftAndTheRestIsUndone) {
     const State before = machine_->Machine;
     engine_.OnStep = [&](std::wstring_view step) {

@@ -216,6 +216,8 @@ TEST_F(UninstallEngineTest, TheScopeRemovedIsTheHiveWhoseEntryNamesTheFolder) {
         std::optional<std::wstring> machineEntry;
         std::optional<std::wstring> userEntry;
         bool removesMachine;
+        // False where the entry of that scope lists another folder and is left to the installation there.
+        bool deletesEntry = true;
     } const cases[] = {
         {true, InstallDir, std::nullopt, true},    // as recorded
         {false, std::nullopt, InstallDir, false},  // as recorded
@@ -227,6 +229,9 @@ TEST_F(UninstallEngineTest, TheScopeRemovedIsTheHiveWhoseEntryNamesTheFolder) {
         {true, std::nullopt, std::nullopt, true},  // no entry lists it: the record decides
         {false, elsewhere, std::nullopt, false},
         {true, std::nullopt, InstallDir + Path::Separator, false},  // the same folder, spelt with a separator
+        {true, elsewhere, std::nullopt, true, false},               // the record's scope lists another installation
+        {false, std::nullopt, elsewhere, false, false},
+        {true, L"relative", std::nullopt, true},  // a location that cannot be compared: as before
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "recorded " << c.recorded << ", machine "
@@ -238,12 +243,18 @@ TEST_F(UninstallEngineTest, TheScopeRemovedIsTheHiveWhoseEntryNamesTheFolder) {
         if (c.userEntry) system_->LocationInHive[false] = *c.userEntry;
         record_.PerMachine = c.recorded;
         record_.PathEntryAdded = true;
+        // The other installation's entry stays listed, and that is not a lack of rights.
+        system_->EntryRemains = !c.deletesEntry;
+        log_.clear();
 
         engine_.Uninstall(record_, true);
 
         const std::wstring scope = c.removesMachine ? L"machine" : L"user";
         const std::wstring other = c.removesMachine ? L"user" : L"machine";
-        EXPECT_TRUE(Called(L"delete-" + scope + L"-entry RqFakeApp"));
+        EXPECT_EQ(Called(L"delete-" + scope + L"-entry RqFakeApp"), c.deletesEntry);
+        EXPECT_EQ(Logged(L"Пропущено (ключ реестра): Запись в списке установленных программ относится к установке в "
+                         L"другом каталоге."),
+                  !c.deletesEntry);
         EXPECT_TRUE(Called(L"remove-" + scope + L"-path " + InstallDir));
         EXPECT_FALSE(Called(L"delete-" + other + L"-entry RqFakeApp"));
         EXPECT_TRUE(CallsStartingWith(L"remove-" + other + L"-path").empty());

@@ -4,7 +4,6 @@
 
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/engine/engines/uninstall_engine.h"
 
 namespace Ravenquill::Core {
 namespace {
@@ -68,7 +67,7 @@ TEST(UninstallRulesTest, CandidatesKeepOrderAndDropLaterDuplicatesIgnoringCase) 
 TEST(UninstallRulesTest, SelfDeleteCommandWaitsDeletesTheUninstallerAndRemovesTheFolder) {
     const std::wstring dir = Windows ? L"C:\\Program Files\\Fake App" : L"/opt/Fake App";
     const std::wstring exe = Path::Combine(dir, L"uninstall.exe");
-    EXPECT_EQ(UninstallEngine::SelfDeleteArguments(dir),
+    EXPECT_EQ(UninstallRules::SelfDeleteArguments(dir),
               L"/c timeout /t 2 /nobreak > nul & del /f /q \"" + exe + L"\" & rmdir \"" + dir + L"\"");
     const std::vector<std::wstring> parents = {Here(L"C:\\Program Files\\Vendor\\Suite"),
                                                Here(L"C:\\Program Files\\Vendor")};

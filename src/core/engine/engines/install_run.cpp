@@ -319,9 +319,12 @@ void InstallRun::CopyUninstaller(const std::wstring& source, const std::wstring&
     const std::size_t movedBefore = journal_.MovedAsideCount();
     // Whose uninstaller stays as ".old" once the run has succeeded: this product's or another's.
     std::optional<bool> keptOurs;
+    // The payload's own uninstaller renamed to ".old": this run's file once the copy has succeeded.
+    // A copy that fails puts the earlier ".old" back, which a later clean-up must then leave alone.
+    bool wroteOld = false;
+    const std::wstring old = uninstaller + L".old";
     try {
         if (system_.FileExists(uninstaller)) {
-            const std::wstring old = uninstaller + L".old";
             // A payload's own "uninstall.exe" is this run's file.
             const bool payloadOwn = journal_.WroteFile(uninstaller);
             const bool ours = payloadOwn || EarlierInstallationListed(L"uninstall.exe");
@@ -340,7 +343,7 @@ void InstallRun::CopyUninstaller(const std::wstring& source, const std::wstring&
                 MoveAsideAs(uninstaller, old, true);
                 // Under its new name too, so that a clean-up takes the payload's file away rather
                 // than putting it back as the earlier uninstaller.
-                if (payloadOwn) journal_.Wrote(old);
+                wroteOld = payloadOwn;
                 keptOurs = ours;
             }
         }
@@ -360,6 +363,7 @@ void InstallRun::CopyUninstaller(const std::wstring& source, const std::wstring&
         journal_.RestoreMovedAside(system_, movedBefore);
         throw;
     }
+    if (wroteOld) journal_.Wrote(old);
     journal_.Wrote(uninstaller);
     ListFile(L"uninstall.exe");
     // This product's earlier uninstaller goes with the installation; another program's stays.

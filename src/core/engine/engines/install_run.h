@@ -27,7 +27,6 @@ private:
     // The record keeps these texts, and a strict JSON reader takes no unpaired surrogate back: such
     // a record could never be loaded again, so the installation could not be found for removal.
     void RefuseUnreadableRecordTexts() const;
-    void MakeInstallDirectory();
     // The entries' blocks are decoded ahead on the other cores while one entry is written.
     void InstallEntries(const PayloadSource& source, const std::vector<const PayloadEntry*>& entries);
     void EnsureDirectory(const std::wstring& directory);

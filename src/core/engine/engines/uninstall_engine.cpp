@@ -24,6 +24,8 @@ constexpr wchar_t NotAFullPath[] = L"Путь не является полным
 constexpr wchar_t NoProductId[] = L"Идентификатор продукта в записи об установке недопустим.";
 constexpr wchar_t NotAFolderName[] = L"Название продукта не может служить именем папки.";
 constexpr wchar_t BadInstallDir[] = L"Запись об установке повреждена: каталог установки не указан полным путём.";
+constexpr wchar_t EntryOfAnotherFolder[] =
+    L"Запись в списке установленных программ относится к установке в другом каталоге.";
 constexpr wchar_t NoRightsForEntry[] =
     L"Недостаточно прав, чтобы удалить программу из списка установленных. Запустите удаление от имени "
     L"администратора.";
@@ -36,21 +38,33 @@ std::wstring RunningExecutable() {
     return path.empty() ? path : Path::GetFullPath(path);
 }
 
+// Whether a recorded or registered path names the folder given in full form: by its spelling, else
+// as the system resolves it (a short name, a link to it). Empty for a path that is blank, not full
+// or that the system cannot resolve: it names no folder to compare with.
+std::optional<bool> NamesFolder(const std::wstring& path, const std::wstring& fullFolder, UninstallSystem& system) {
+    if (Text::IsNullOrWhiteSpace(path) || !UninstallRules::IsFullyQualified(path)) return std::nullopt;
+    try {
+        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(path), fullFolder)) return true;
+    } catch (const ArgumentException&) {
+        return std::nullopt;
+    }
+    return system.IsSameDirectory(path, fullFolder);
+}
+
 // A record lies in the folder it describes. One found in another folder (a copied or moved
 // installation, a stale or hand-made record) names a directory that may hold another installation
 // or anything at all; it is taken as the record of the folder it was found in, so that the removal
 // never reaches beyond that folder. A record without a usable directory stays as it is and fails
 // its run.
 void AnchorToFoundFolder(InstallRecord& record, const std::wstring& foundDir, UninstallSystem& system) {
-    if (Text::IsNullOrWhiteSpace(record.InstallDir) || !UninstallRules::IsFullyQualified(record.InstallDir)) return;
     std::wstring found;
     try {
         found = Path::TrimEndingSeparators(Path::GetFullPath(foundDir));
-        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(record.InstallDir), found)) return;
     } catch (const ArgumentException&) {
-        return;  // a directory the system cannot even resolve fails its run
+        return;
     }
-    if (system.IsSameDirectory(record.InstallDir, found)) return;
+    // This folder's record stays as it is, and so does one whose directory cannot be compared: it fails its run.
+    if (NamesFolder(record.InstallDir, found, system).value_or(true)) return;
     record.InstallDir = std::move(found);
 }
 
@@ -83,7 +97,8 @@ public:
 
 private:
     bool ScopeOfThisInstallation();
-    bool EntryNamesThisFolder(bool machine);
+    // Empty when the hive has no entry, or one whose location cannot be compared with this folder.
+    std::optional<bool> EntryNamesThisFolder(bool machine);
     void RemoveShortcuts();
     void RemoveStartMenuFolder();
     void RemoveFiles();
@@ -137,6 +152,8 @@ private:
     std::wstring installDir_;
     // The scope whose entry and PATH this run removes: the hive that lists this folder.
     bool perMachine_ = false;
+    // The entry of that scope lists another folder: it is the entry of the installation there.
+    bool entryOfAnotherFolder_ = false;
     std::unordered_map<std::wstring, bool> linkedFolders_;
 };
 
@@ -243,20 +260,18 @@ void UninstallEngine::Run::RemoveDirectories() {
 // installation's scope; the record decides only where no entry names it.
 bool UninstallEngine::Run::ScopeOfThisInstallation() {
     if (!UninstallRegistry::IsEntryName(record_.ProductId)) return record_.PerMachine;
-    if (EntryNamesThisFolder(record_.PerMachine)) return record_.PerMachine;
-    if (EntryNamesThisFolder(!record_.PerMachine)) return !record_.PerMachine;
+    const std::optional<bool> recorded = EntryNamesThisFolder(record_.PerMachine);
+    if (recorded == true) return record_.PerMachine;
+    if (EntryNamesThisFolder(!record_.PerMachine) == true) return !record_.PerMachine;
+    // Removing a copied or stale folder must not unlist the real installation elsewhere.
+    entryOfAnotherFolder_ = recorded == false;
     return record_.PerMachine;
 }
 
-bool UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
+std::optional<bool> UninstallEngine::Run::EntryNamesThisFolder(bool machine) {
     const std::optional<std::wstring> location = system_.InstalledLocationIn(record_.ProductId, machine);
-    if (!location || Text::IsNullOrWhiteSpace(*location) || !UninstallRules::IsFullyQualified(*location)) return false;
-    try {
-        if (UninstallRules::NamesSameDirectory(Path::GetFullPath(*location), installDir_)) return true;
-    } catch (const ArgumentException&) {
-        return false;
-    }
-    return system_.IsSameDirectory(*location, installDir_);
+    if (!location) return std::nullopt;
+    return NamesFolder(*location, installDir_, system_);
 }
 
 void UninstallEngine::Run::RemovePathEntry() {
@@ -271,6 +286,10 @@ void UninstallEngine::Run::RemoveUninstallEntry() {
     // A blank id, or one that reaches into another key, would name the entries of other programs.
     if (!UninstallRegistry::IsEntryName(record_.ProductId)) {
         Skip(label, NoProductId);
+        return;
+    }
+    if (entryOfAnotherFolder_) {
+        Skip(label, EntryOfAnotherFolder);
         return;
     }
     RunNeedingRights([&] { system_.DeleteUninstallEntry(record_.ProductId, perMachine_); }, label, NoRightsForEntry);
@@ -352,10 +371,6 @@ std::future<void> UninstallEngine::UninstallAsync(InstallRecord record, bool kee
 
 void UninstallEngine::Uninstall(const InstallRecord& record, bool keepUserData, CancellationToken token) {
     Run(*this, record, std::move(token)).Execute(keepUserData);
-}
-
-std::wstring UninstallEngine::SelfDeleteArguments(const std::wstring& dir) {
-    return UninstallRules::SelfDeleteArguments(dir);
 }
 
 void UninstallEngine::ScheduleSelfDelete(const FoundInstallation& found) {

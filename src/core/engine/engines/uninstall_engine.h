@@ -62,9 +62,6 @@ public:
     // installation made above it.
     static void ScheduleSelfDelete(const FoundInstallation& found);
 
-    // The command processor's argument string for the directory.
-    static std::wstring SelfDeleteArguments(const std::wstring& dir);
-
 private:
     class Run;
 

@@ -2,7 +2,8 @@
 
 namespace Ravenquill::Core::Elevation {
 
-// The native build runs the pure logic only; code that asks is tested with a replaced test.
+// The native build runs the pure logic only; tests answer the question through
+// EngineServices::IsAdministrator.
 bool CheckAdministrator() { return false; }
 
 }  // namespace Ravenquill::Core::Elevation

@@ -66,6 +66,8 @@ public:
     std::vector<LockingProcess> Holders;
     // Thrown by any change on that path (or product id, or PATH directory).
     std::map<std::wstring, std::exception_ptr> Failures;
+    // Thrown when that file is opened for reading (a damaged or vanished medium).
+    std::map<std::wstring, std::exception_ptr> ReadFailures;
     std::vector<std::chrono::nanoseconds> Waits;
 
     static std::wstring Key(std::wstring path) {
@@ -130,6 +132,8 @@ public:
         return std::make_unique<File>(*this, key);
     }
     std::unique_ptr<ReadStream> OpenForRead(const std::wstring& path) override {
+        if (const auto failure = ReadFailures.find(Key(path)); failure != ReadFailures.end())
+            std::rethrow_exception(failure->second);
         const std::optional<std::string> content = Content(path);
         if (!content) throw FileNotFoundException(L"Не удается найти указанный файл. : " + path, 2);
         const auto* first = reinterpret_cast<const std::byte*>(content->data());
