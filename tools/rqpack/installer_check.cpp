@@ -67,6 +67,26 @@ std::vector<std::wstring> EmptyFolders(const fs::path& root) {
     return empty;
 }
 
+// True when a payload file's name says the kind its content is; else says what is wrong.
+bool HasPayloadName(const std::wstring& path, const FileKind& kind, Findings& findings) {
+    const bool namedZip = Text::EndsWithIgnoreCase(path, L".zip");
+    const bool namedPackage = Text::EndsWithIgnoreCase(path, L".rqpk");
+    if (!namedZip && !namedPackage) {
+        findings.Error(
+            path, L"the payload is " + kind.Text + L", but a payload is a folder, an .rqpk package or a .zip archive");
+        return false;
+    }
+    if (namedPackage && kind.Content == ContentKind::ZipArchive) {
+        findings.Error(path, L"the payload is a zip archive, not an RQPK2 package: give it a name ending in .zip");
+        return false;
+    }
+    if (namedZip && kind.Content == ContentKind::Package) {
+        findings.Error(path, L"the payload is an RQPK2 package, not a zip archive: give it a name ending in .rqpk");
+        return false;
+    }
+    return true;
+}
+
 // The payload's file paths, or nothing when it cannot be read as a payload of its kind.
 std::optional<std::vector<std::wstring>> CheckPayload(const std::wstring& path, Findings& findings) {
     std::error_code error;
@@ -76,37 +96,26 @@ std::optional<std::vector<std::wstring>> CheckPayload(const std::wstring& path, 
         return std::nullopt;
     }
     const bool isFolder = fs::is_directory(status);
-    if (!isFolder) {
-        const std::wstring kind = DescribeFile(path);
-        const bool namedZip = Text::EndsWithIgnoreCase(path, L".zip");
-        const bool namedPackage = Text::EndsWithIgnoreCase(path, L".rqpk");
-        if (!namedZip && !namedPackage) {
-            findings.Error(
-                path, L"the payload is " + kind + L", but a payload is a folder, an .rqpk package or a .zip archive");
-            return std::nullopt;
-        }
-        if (namedPackage && kind == L"a zip archive") {
-            findings.Error(path, L"the payload is a zip archive, not an RQPK2 package: give it a name ending in .zip");
-            return std::nullopt;
-        }
-        if (namedZip && kind == L"an RQPK2 package") {
-            findings.Error(path, L"the payload is an RQPK2 package, not a zip archive: give it a name ending in .rqpk");
-            return std::nullopt;
-        }
-    }
     std::vector<std::wstring> files;
+    std::vector<std::wstring> emptyFolders;
+    // A payload that cannot be read is one finding about it, so the manifest's and the logo's
+    // findings are still told.
     try {
+        if (!isFolder && !HasPayloadName(path, DescribeFile(path), findings)) return std::nullopt;
         const std::unique_ptr<PayloadSource> source = OpenPayload(path);
         for (const PayloadEntry& entry : source->Entries()) files.push_back(entry.RelativePath);
+        if (isFolder) emptyFolders = EmptyFolders(ToFsPath(path));
+    } catch (const fs::filesystem_error& e) {
+        const std::wstring where = e.path1().empty() ? std::wstring() : FromFsPath(e.path1()) + L": ";
+        findings.Error(path, where + Text::FromUtf8(e.code().message()));
+        return std::nullopt;
     } catch (const std::exception& e) {
         findings.Error(path, MessageOf(e));
         return std::nullopt;
     }
-    if (isFolder) {
-        for (const std::wstring& folder : EmptyFolders(ToFsPath(path)))
-            findings.Warning(path, L"the empty folder " + Quoted(folder) +
-                                       L" is left out: a package carries files only, so it is not installed");
-    }
+    for (const std::wstring& folder : emptyFolders)
+        findings.Warning(path, L"the empty folder " + Quoted(folder) +
+                                   L" is left out: a package carries files only, so it is not installed");
     if (files.empty())
         findings.Error(path,
                        L"the payload has no files: the installer would refuse with \"В выбранных "
@@ -145,22 +154,18 @@ void CheckAgainstPayload(const std::wstring& file, const CoreJson::ManifestCheck
 
     // Each file belongs to the first component whose prefix it lies under, as the engine selects.
     const std::vector<ComponentDefinition>& components = manifest.Components;
-    const auto hasPrefix = [](const ComponentDefinition& c) {
-        return c.PathPrefix && !Text::IsNullOrWhiteSpace(*c.PathPrefix);
-    };
     std::vector<std::size_t> owned(components.size(), 0);
     std::vector<bool> matched(components.size(), false);
     for (const std::wstring& path : files) {
-        bool taken = false;
-        for (std::size_t i = 0; i < components.size(); ++i) {
-            if (!hasPrefix(components[i]) || !InstallRules::IsSameOrUnder(path, *components[i].PathPrefix)) continue;
-            matched[i] = true;
-            if (!taken) ++owned[i];
-            taken = true;
-        }
+        const std::optional<std::size_t> owner = InstallRules::OwnerOf(path, components);
+        if (!owner) continue;
+        ++owned[*owner];
+        for (std::size_t i = *owner; i < components.size(); ++i)
+            if (InstallRules::OwnsFiles(components[i]) && InstallRules::IsSameOrUnder(path, *components[i].PathPrefix))
+                matched[i] = true;
     }
     for (std::size_t i = 0; i < components.size(); ++i) {
-        if (!hasPrefix(components[i]) || owned[i] > 0) continue;
+        if (!InstallRules::OwnsFiles(components[i]) || owned[i] > 0) continue;
         const std::wstring index = L"components[" + std::to_wstring(i) + L"]";
         std::optional<CoreJson::TextPlace> place = check.PlaceOf(index + L".pathPrefix");
         if (!place) place = check.PlaceOf(index);
@@ -191,12 +196,14 @@ void CheckManifestFile(const std::wstring& file, const std::optional<std::vector
         findings.Error(At(file, problem.Place), problem.Message);
     if (!check.Manifest) return;
     const std::wstring& id = check.Manifest->ProductId;
-    if (!Text::IsNullOrWhiteSpace(id) && !InstallRules::IsSingleFileName(id))
+    if (!Text::IsNullOrWhiteSpace(id) && !InstallRules::IsUsableProductId(id))
         findings.Error(At(file, check.PlaceOf(L"productId")),
                        Quoted(L"productId") + L" " + Quoted(id) +
                            L" cannot name a file, which it does for the uninstall entry and the log: the installer "
                            L"refuses it (no \\ / : * ? \" < > |, control characters, \".\" or \"..\", nor a dot or "
-                           L"blank at its end)");
+                           L"blank at its end, "
+                           L"and no longer than " +
+                           std::to_wstring(InstallRules::MaxProductIdLength) + L" characters)");
     if (payload) CheckAgainstPayload(file, check, *payload, findings);
 }
 

@@ -44,9 +44,10 @@ std::vector<std::wstring> CheckLogo(const std::wstring& path) {
     } catch (const std::exception& e) {
         return {MessageOf(e)};
     }
-    const std::optional<std::wstring> kind = RecognisedContent(png);
-    if (kind != L"a PNG image")
-        return {L"the logo is " + kind.value_or(L"no PNG image") + L": the installer shows a PNG"};
+    const std::optional<ContentKind> kind = RecognisedContent(png);
+    if (kind != ContentKind::PngImage)
+        return {L"the logo is " + std::wstring(kind ? KindText(*kind) : L"no PNG image") +
+                L": the installer shows a PNG"};
 
     const std::wstring reads =
         L": the installer reads 8-bit grey, RGB, palette, grey-and-alpha and RGBA images without interlacing";

@@ -6,10 +6,9 @@
 
 #include "block_compressor.h"
 #include "core/common/errors.h"
+#include "core/common/file_system.h"
 #include "core/common/path.h"
 #include "core/common/text.h"
-#include "core/model/file_probe.h"
-#include "core/payload/buffered_read_stream.h"
 #include "core/payload/packed_payload.h"
 #include "extract_path.h"
 #include "file_output.h"
@@ -88,9 +87,9 @@ int Pack(const std::vector<std::wstring>& args, const CommandOutput& output) {
         else
             throw UsageError{L"unknown option " + name};
     }
-    if (!Detail::DirectoryExists(args[1])) {
-        if (Detail::FileExists(args[1]))
-            throw ArgumentException(args[1] + L" is " + DescribeFile(args[1]) +
+    if (!FileSystem::DirectoryExists(args[1])) {
+        if (FileSystem::FileExists(args[1]))
+            throw ArgumentException(args[1] + L" is " + DescribeFile(args[1]).Text +
                                     L", not a folder: only a folder is packed");
         throw DirectoryNotFoundException(L"No such folder: " + args[1]);
     }

@@ -28,10 +28,13 @@ namespace Ravenquill::Core {
 
 class PackageReadAhead : public std::enable_shared_from_this<PackageReadAhead> {
 public:
-    // What a reader's slots keep at most, each a window of the largest block, its tables and a
-    // room for compressed bytes: five slots, so four threads decode while the reading thread
-    // writes. More gain nothing, since the writing is then what the reading waits for (measured on
-    // eight cores, natively and under Wine), and each slot's first blocks cost fresh pages.
+    // The memory budget that chooses the slots' count: this divided by SlotBytes, what a slot
+    // keeps for blocks of the largest size as they commonly are, gives five slots, so four threads
+    // decode while the reading thread writes. More gain nothing, since the writing is then what the
+    // reading waits for (measured on eight cores, natively and under Wine), and each slot's first
+    // blocks cost fresh pages. It is not a limit on what the slots keep: each is a BlockDecoder,
+    // which keeps up to BlockDecoder::MemoryBound for a stream that asks for large tables, so the
+    // real bound is the slots' count times that.
     static constexpr std::size_t MemoryBound = 24 * 1024 * 1024;
     // What a slot keeps for blocks of the largest size, as they commonly are.
     static constexpr std::size_t SlotBytes = BlockDecoder::MaxOutput + 512 * 1024;

@@ -143,6 +143,22 @@ TEST(InstallRulesTest, AProductIdMustBeOneFileNameAndItsNameForALogReplacesWhatI
     }
 }
 
+TEST(InstallRulesTest, AProductIdIsUsableWhenItIsOneNameNoLongerThanTheLimit) {
+    struct Case {
+        std::wstring id;
+        bool usable;
+    };
+    const std::vector<Case> cases = {
+        {L"Tolvane", true},
+        {std::wstring(InstallRules::MaxProductIdLength, L'a'), true},
+        {std::wstring(InstallRules::MaxProductIdLength + 1, L'a'), false},
+        {std::wstring(300, L'a'), false},
+        {L"a/../b", false},
+        {L"", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(InstallRules::IsUsableProductId(c.id), c.usable) << c.id.size();
+}
+
 TEST(InstallRulesTest, AsideNamesNeverPassTheLengthOfOneName) {
     const std::wstring suffix = L".rq-aside-0123456789ab-7";
     struct Case {

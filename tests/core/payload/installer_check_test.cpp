@@ -83,7 +83,13 @@ TEST_F(InstallerCheck, NamesWhatTheManifestPointsAtAndThePayloadLacks) {
          ",\n\"productId\": \"a/../b\"",
          {At(6, 1) + L": error: \"productId\" \"a/../b\" cannot name a file, which it does for the uninstall entry and "
                      L"the log: the installer refuses it (no \\ / : * ? \" < > |, control characters, \".\" or "
-                     L"\"..\", nor a dot or blank at its end)"}},
+                     L"\"..\", nor a dot or blank at its end, and no longer than 240 characters)"}},
+        {"a product id longer than the installer takes",
+         ",\n\"productId\": \"" + std::string(300, 'a') + "\"",
+         {At(6, 1) + L": error: \"productId\" \"" + std::wstring(300, L'a') +
+          L"\" cannot name a file, which it does for the uninstall entry and the log: the installer refuses it (no "
+          L"\\ / : * ? \" < > |, control characters, \".\" or \"..\", nor a dot or blank at its end, and no longer "
+          L"than 240 characters)"}},
         {"the reader's own findings come first and stop the rest",
          ",\n\"mainExecutable\": 7",
          {At(6, 1) + L": error: \"mainExecutable\" must be a string, not a number (7)"}},

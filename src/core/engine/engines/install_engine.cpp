@@ -20,16 +20,13 @@ std::wstring InstallEngine::FormatSize(std::int64_t bytes) { return InstallRules
 std::vector<const PayloadEntry*> InstallEngine::SelectEntries(const PayloadSource& source,
                                                               const InstallManifest& manifest,
                                                               const std::vector<std::wstring>& selectedIds) {
-    std::vector<const ComponentDefinition*> owners;
-    for (const ComponentDefinition& component : manifest.Components)
-        if (component.PathPrefix && !Text::IsNullOrWhiteSpace(*component.PathPrefix)) owners.push_back(&component);
+    const std::vector<ComponentDefinition>& components = manifest.Components;
     std::vector<const PayloadEntry*> selected;
     for (const PayloadEntry& entry : source.Entries()) {
-        const auto owner = std::find_if(owners.begin(), owners.end(), [&](const ComponentDefinition* component) {
-            return IsSameOrUnder(entry.RelativePath, *component->PathPrefix);
-        });
-        const bool included = owner == owners.end() || (*owner)->Required ||
-                              std::find(selectedIds.begin(), selectedIds.end(), (*owner)->Id) != selectedIds.end();
+        const std::optional<std::size_t> owner = InstallRules::OwnerOf(entry.RelativePath, components);
+        const bool included =
+            !owner || components[*owner].Required ||
+            std::find(selectedIds.begin(), selectedIds.end(), components[*owner].Id) != selectedIds.end();
         if (included) selected.push_back(&entry);
     }
     return selected;
@@ -42,7 +39,7 @@ void InstallEngine::ThrowIfProductIdUnusable(const InstallManifest& manifest) {
     // silent run's log file in the temporary folder (a '/' or a ".." step would put it elsewhere, and
     // a name too long for either is refused by the system only when the run is half done). The id
     // is quoted with its control characters escaped, so that the message stays one line in the log.
-    if (!InstallRules::IsSingleFileName(id) || id.size() > InstallRules::MaxProductIdLength)
+    if (!InstallRules::IsUsableProductId(id))
         throw InstallFailedException(L"Идентификатор продукта «" + Text::EscapeControls(id) +
                                      L"» не может служить именем файла: в нём недопустимы символы "
                                      L"\\ / : * ? \" < > | и управляющие символы, он не может быть «.» или «..», "

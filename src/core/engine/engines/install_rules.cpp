@@ -31,6 +31,17 @@ bool IsSameOrUnder(std::wstring_view path, std::wstring_view prefix) noexcept {
     return path.size() > owner.size() && path[owner.size()] == L'\\' && Text::StartsWithIgnoreCase(path, owner);
 }
 
+bool OwnsFiles(const ComponentDefinition& component) noexcept {
+    return component.PathPrefix && !Text::IsNullOrWhiteSpace(*component.PathPrefix);
+}
+
+std::optional<std::size_t> OwnerOf(std::wstring_view path,
+                                   const std::vector<ComponentDefinition>& components) noexcept {
+    for (std::size_t i = 0; i < components.size(); ++i)
+        if (OwnsFiles(components[i]) && IsSameOrUnder(path, *components[i].PathPrefix)) return i;
+    return std::nullopt;
+}
+
 bool IsInside(std::wstring_view fullPath, std::wstring_view directory) noexcept {
     const std::wstring_view base = WithoutTrailingSeparators(directory);
     if (base.empty() || fullPath.size() <= base.size() + 1) return false;
@@ -111,6 +122,10 @@ bool IsSingleFileName(std::wstring_view name) noexcept {
     if (name.empty() || name == L"." || name == L"..") return false;
     if (name.back() == L'.' || name.back() == L' ') return false;
     return std::none_of(name.begin(), name.end(), IsRefusedInFileName);
+}
+
+bool IsUsableProductId(std::wstring_view id) noexcept {
+    return id.size() <= MaxProductIdLength && IsSingleFileName(id);
 }
 
 std::wstring ToFileNamePart(std::wstring_view text) {

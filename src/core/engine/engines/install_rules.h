@@ -9,12 +9,21 @@
 #include <string_view>
 #include <vector>
 
+#include "core/model/install_manifest.h"
+
 namespace Ravenquill::Core::InstallRules {
 
 // True when the payload path equals the component prefix or lies under it ('/' in the prefix reads
 // as '\', trailing separators are ignored; letter case is ignored). A prefix of separators only
 // owns nothing.
 bool IsSameOrUnder(std::wstring_view path, std::wstring_view prefix) noexcept;
+
+// True when the component has a prefix that is not blank: only such a component owns files.
+bool OwnsFiles(const ComponentDefinition& component) noexcept;
+
+// The index of the component that owns the payload path: the first that owns files and whose
+// prefix the path IsSameOrUnder. None: the path belongs to no component and is always installed.
+std::optional<std::size_t> OwnerOf(std::wstring_view path, const std::vector<ComponentDefinition>& components) noexcept;
 
 // True when the full path lies strictly inside the directory (a full path too): the path begins,
 // ignoring case, with the directory without trailing separators followed by a separator. A sibling
@@ -59,6 +68,10 @@ bool IsPlainFolderName(std::wstring_view name) noexcept;
 // characters \ / : * ? " < > | and no control character, not "." or "..", not ending in a dot or a
 // space. The product id names the silent run's log file in the temporary folder.
 bool IsSingleFileName(std::wstring_view name) noexcept;
+
+// True when the product id can name the product's uninstall entry and the silent run's log file:
+// one file name of its own and no longer than MaxProductIdLength.
+bool IsUsableProductId(std::wstring_view id) noexcept;
 
 // The text with each character that no file name may hold (those above) replaced by '_', so that
 // it stays one name inside the folder it is joined to.
