@@ -1,7 +1,8 @@
 # A publisher's own project built from scratch as the README has it, in a copy of its own:
 # configured with this repository added from outside, built, its package listed; then a payload
 # file deleted and another renamed, rebuilt and listed again; then a broken manifest and a payload
-# of another kind, each of which must stop the build with its message.
+# of another kind and a custom target as what makes the payload, each of which must stop the build
+# with its message.
 #   cmake -DROOT=<this repository> -DSAMPLE=<samples/publisher> -DWORK=<scratch folder> -P <this file>
 foreach(v ROOT SAMPLE WORK)
   if(NOT DEFINED ${v})
@@ -87,3 +88,11 @@ file(WRITE "${project}/CMakeLists.txt" "${tar_lists}")
 file(WRITE "${project}/payload.tar" "not a folder")
 step("configure with a tar file as the payload" fail out ${configure})
 expect_output("tar payload" "${out}" "payload.tar is a file, but a payload is a folder")
+
+# A custom target only orders the build: a payload it makes would never be packed again.
+string(REPLACE "ravenquill_add_installer(lumen_setup"
+  "add_custom_target(make_payload)\nravenquill_add_installer(lumen_setup DEPENDS make_payload"
+  utility_lists "${lists}")
+file(WRITE "${project}/CMakeLists.txt" "${utility_lists}")
+step("configure with a custom target in DEPENDS" fail out ${configure})
+expect_output("custom target" "${out}" "DEPENDS names make_payload, a custom target")
