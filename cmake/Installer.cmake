@@ -12,11 +12,12 @@
 #   Relative paths are taken from the calling folder. Windows build only; callable from any project
 #   that adds this repository with add_subdirectory: everything it uses is found from this file.
 #
-# ravenquill_pack_payload(<out.rqpk> <folder> [DEPENDS <file or target>...])
-#   Packs the folder into a package at build time. A folder without DEPENDS is watched: the package
-#   is made again when a file in it changes, is added, removed or renamed. A folder that the build
-#   makes is packed again whenever what DEPENDS names is made again; as above, DEPENDS names a file
-#   (a stamp file) or a program target, never a custom target.
+# ravenquill_pack_payload(<out.rqpk> <folder> [DEPENDS <file or target>...] [INPUTS <out var>])
+#   Packs the folder into a package at build time; INPUTS sets <out var> to the files the packing
+#   depends on, for a later step that reads the same folder. A folder without DEPENDS is watched:
+#   the package is made again when a file in it changes, is added, removed or renamed. A folder
+#   that the build makes is packed again whenever what DEPENDS names is made again; as above,
+#   DEPENDS names a file (a stamp file) or a program target, never a custom target.
 #
 # ravenquill_watch_folders(<out var> <list file> <folder>...)
 #   For a step that reads whole folders: sets <out var> to every file below them and a list of their
@@ -90,28 +91,26 @@ function(rq_refuse_utility_depends caller)
   endforeach()
 endfunction()
 
-# The files a payload folder's build steps depend on: watched when nothing makes the folder.
-function(rq_payload_folder_inputs out_var folder list_file)
-  if(ARGN)
-    set(${out_var} ${ARGN} PARENT_SCOPE)
-  else()
-    ravenquill_watch_folders(watched "${list_file}" "${folder}")
-    set(${out_var} ${watched} PARENT_SCOPE)
-  endif()
-endfunction()
-
 function(ravenquill_pack_payload package folder)
-  cmake_parse_arguments(A "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(A "" "INPUTS" "DEPENDS" ${ARGN})
   rq_refuse_utility_depends("ravenquill_pack_payload(${package})" ${A_DEPENDS})
   cmake_path(ABSOLUTE_PATH folder BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
   cmake_path(ABSOLUTE_PATH package BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" NORMALIZE)
   get_property(rqpack GLOBAL PROPERTY RQ_HOST_RQPACK)
-  rq_payload_folder_inputs(inputs "${folder}" "${package}.files" ${A_DEPENDS})
+  # A folder the build makes is packed when its maker runs; any other folder is watched.
+  if(A_DEPENDS)
+    set(inputs ${A_DEPENDS})
+  else()
+    ravenquill_watch_folders(inputs "${package}.files" "${folder}")
+  endif()
   add_custom_command(OUTPUT "${package}"
     COMMAND "${rqpack}" pack "${folder}" "${package}"
     DEPENDS "${rqpack}" ${inputs}
     COMMENT "Packing ${folder}"
     VERBATIM)
+  if(A_INPUTS)
+    set(${A_INPUTS} ${inputs} PARENT_SCOPE)
+  endif()
 endfunction()
 
 function(ravenquill_add_installer target)
@@ -152,12 +151,7 @@ function(ravenquill_add_installer target)
     else()
       set(kind "rqpk")
       set(package "${work}/payload.rqpk")
-      rq_payload_folder_inputs(folder_inputs "${A_PAYLOAD}" "${work}/payload.files" ${A_DEPENDS})
-      add_custom_command(OUTPUT "${package}"
-        COMMAND "${rqpack}" pack "${A_PAYLOAD}" "${package}"
-        DEPENDS "${rqpack}" ${folder_inputs}
-        COMMENT "Packing ${A_PAYLOAD}"
-        VERBATIM)
+      ravenquill_pack_payload("${package}" "${A_PAYLOAD}" INPUTS folder_inputs DEPENDS ${A_DEPENDS})
       list(APPEND check_inputs ${folder_inputs})
     endif()
     string(APPEND entries "Ravenquill.Payload.${kind} RCDATA \"${package}\"\n")
