@@ -5,15 +5,19 @@
 #   "Ravenquill.Logo.png"). A payload ending ".rqpk" or ".zip" is embedded as it is; a folder is
 #   packed at build time by the project's own rqpack. An input left out keeps its file beside the
 #   executable in force; with none at all the result is the plain program. DEPENDS names what makes
-#   a payload folder at build time. Before anything is embedded, `rqpack check` reads the inputs as
+#   a payload folder at build time: a file that step writes (a stamp file) or a program target, never
+#   a custom target (add_custom_target), which only orders the build and so would never have the
+#   payload packed again; the configure stops on one. Before anything is embedded, `rqpack check` reads the inputs as
 #   the installer will and fails the build on what the installer would pass over in silence.
 #   Relative paths are taken from the calling folder. Windows build only; callable from any project
 #   that adds this repository with add_subdirectory: everything it uses is found from this file.
 #
-# ravenquill_pack_payload(<out.rqpk> <folder> [DEPENDS <file or target>...])
-#   Packs the folder into a package at build time. A folder without DEPENDS is watched: the package
-#   is made again when a file in it changes, is added, removed or renamed. A folder that the build
-#   makes is packed again whenever what DEPENDS names is made again.
+# ravenquill_pack_payload(<out.rqpk> <folder> [DEPENDS <file or target>...] [INPUTS <out var>])
+#   Packs the folder into a package at build time; INPUTS sets <out var> to the files the packing
+#   depends on, for a later step that reads the same folder. A folder without DEPENDS is watched:
+#   the package is made again when a file in it changes, is added, removed or renamed. A folder
+#   that the build makes is packed again whenever what DEPENDS names is made again; as above,
+#   DEPENDS names a file (a stamp file) or a program target, never a custom target.
 #
 # ravenquill_watch_folders(<out var> <list file> <folder>...)
 #   For a step that reads whole folders: sets <out var> to every file below them and a list of their
@@ -72,27 +76,41 @@ function(ravenquill_watch_folders out_var list_file)
   set(${out_var} ${files} "${list_file}" PARENT_SCOPE)
 endfunction()
 
-# The files a payload folder's build steps depend on: watched when nothing makes the folder.
-function(rq_payload_folder_inputs out_var folder list_file)
-  if(ARGN)
-    set(${out_var} ${ARGN} PARENT_SCOPE)
-  else()
-    ravenquill_watch_folders(watched "${list_file}" "${folder}")
-    set(${out_var} ${watched} PARENT_SCOPE)
-  endif()
+# A custom target in DEPENDS would only order the build: the step that depends on it never reruns
+# when the target does, so the payload would stay packed as it was the first time.
+function(rq_refuse_utility_depends caller)
+  foreach(d ${ARGN})
+    if(TARGET ${d})
+      get_target_property(type ${d} TYPE)
+      if(type STREQUAL "UTILITY")
+        message(FATAL_ERROR "${caller}: DEPENDS names ${d}, a custom target, which only orders the "
+          "build: the payload would never be packed again when it runs. Name a file its step writes "
+          "instead (a stamp file, touched as its last command).")
+      endif()
+    endif()
+  endforeach()
 endfunction()
 
 function(ravenquill_pack_payload package folder)
-  cmake_parse_arguments(A "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(A "" "INPUTS" "DEPENDS" ${ARGN})
+  rq_refuse_utility_depends("ravenquill_pack_payload(${package})" ${A_DEPENDS})
   cmake_path(ABSOLUTE_PATH folder BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
   cmake_path(ABSOLUTE_PATH package BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" NORMALIZE)
   get_property(rqpack GLOBAL PROPERTY RQ_HOST_RQPACK)
-  rq_payload_folder_inputs(inputs "${folder}" "${package}.files" ${A_DEPENDS})
+  # A folder the build makes is packed when its maker runs; any other folder is watched.
+  if(A_DEPENDS)
+    set(inputs ${A_DEPENDS})
+  else()
+    ravenquill_watch_folders(inputs "${package}.files" "${folder}")
+  endif()
   add_custom_command(OUTPUT "${package}"
     COMMAND "${rqpack}" pack "${folder}" "${package}"
     DEPENDS "${rqpack}" ${inputs}
     COMMENT "Packing ${folder}"
     VERBATIM)
+  if(A_INPUTS)
+    set(${A_INPUTS} ${inputs} PARENT_SCOPE)
+  endif()
 endfunction()
 
 function(ravenquill_add_installer target)
@@ -104,6 +122,7 @@ function(ravenquill_add_installer target)
     message(FATAL_ERROR "ravenquill_add_installer links a C++ program: the calling project needs the "
       "CXX language (project(<name>) enables it unless LANGUAGES says otherwise)")
   endif()
+  rq_refuse_utility_depends("ravenquill_add_installer(${target})" ${A_DEPENDS})
   set(resources "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/app/resources")
   cmake_path(NORMAL_PATH resources)
   get_property(rqpack GLOBAL PROPERTY RQ_HOST_RQPACK)
@@ -132,12 +151,7 @@ function(ravenquill_add_installer target)
     else()
       set(kind "rqpk")
       set(package "${work}/payload.rqpk")
-      rq_payload_folder_inputs(folder_inputs "${A_PAYLOAD}" "${work}/payload.files" ${A_DEPENDS})
-      add_custom_command(OUTPUT "${package}"
-        COMMAND "${rqpack}" pack "${A_PAYLOAD}" "${package}"
-        DEPENDS "${rqpack}" ${folder_inputs}
-        COMMENT "Packing ${A_PAYLOAD}"
-        VERBATIM)
+      ravenquill_pack_payload("${package}" "${A_PAYLOAD}" INPUTS folder_inputs DEPENDS ${A_DEPENDS})
       list(APPEND check_inputs ${folder_inputs})
     endif()
     string(APPEND entries "Ravenquill.Payload.${kind} RCDATA \"${package}\"\n")

@@ -1,6 +1,6 @@
 # rq_library(NAME SOURCES ... [WIN32 ...] [POSIX ...] [DEPS ...] [WINDOWS_ONLY])
 #   A static library of the product. SOURCES build in both builds; WIN32 files only for Windows,
-#   POSIX files only natively (rq_pick_sources). WINDOWS_ONLY libraries are skipped in the native
+#   POSIX files only natively. WINDOWS_ONLY libraries are skipped in the native
 #   build, as is any target without a file for the build.
 # rq_test(NAME SOURCES ... [WIN32 ...] [POSIX ...] [DEPS ...] [WINDOWS_ONLY] [LABELS ...])
 #   One GoogleTest executable, registered as one ctest test (under Wine for Windows).
@@ -26,21 +26,6 @@ function(rq_common_options target)
   endif()
 endfunction()
 
-# rq_pick_sources(OUT [SOURCES ...] [WIN32 ...] [POSIX ...] [WINDOWS_ONLY <bool>])
-#   Sets OUT to the files of a target that this build compiles: SOURCES in both builds, WIN32 for
-#   Windows only, POSIX natively only; none natively for a target that is WINDOWS_ONLY. A target
-#   with no file for this build is left out of it.
-function(rq_pick_sources out)
-  cmake_parse_arguments(P "" "WINDOWS_ONLY" "SOURCES;WIN32;POSIX" ${ARGN})
-  set(sources)
-  if(RQ_WINDOWS)
-    set(sources ${P_SOURCES} ${P_WIN32})
-  elseif(NOT P_WINDOWS_ONLY)
-    set(sources ${P_SOURCES} ${P_POSIX})
-  endif()
-  set(${out} ${sources} PARENT_SCOPE)
-endfunction()
-
 # rq_target_arguments(OPTIONS <options> LISTS <keywords> ARGS ...)
 #   For the target functions below: parses a call's arguments into A_* (SOURCES, WIN32, POSIX,
 #   DEPS and WINDOWS_ONLY, plus the options and list keywords named) and sets `sources` to the
@@ -49,8 +34,14 @@ endfunction()
 macro(rq_target_arguments)
   cmake_parse_arguments(T "" "" "OPTIONS;LISTS;ARGS" ${ARGN})
   cmake_parse_arguments(A "WINDOWS_ONLY;${T_OPTIONS}" "" "SOURCES;WIN32;POSIX;DEPS;${T_LISTS}" ${T_ARGS})
-  rq_pick_sources(sources SOURCES ${A_SOURCES} WIN32 ${A_WIN32} POSIX ${A_POSIX}
-    WINDOWS_ONLY ${A_WINDOWS_ONLY})
+  # SOURCES in both builds, WIN32 for Windows only, POSIX natively only; none natively for a target
+  # that is WINDOWS_ONLY.
+  set(sources)
+  if(RQ_WINDOWS)
+    set(sources ${A_SOURCES} ${A_WIN32})
+  elseif(NOT A_WINDOWS_ONLY)
+    set(sources ${A_SOURCES} ${A_POSIX})
+  endif()
   if(NOT sources)
     return()
   endif()

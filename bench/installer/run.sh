@@ -27,7 +27,12 @@ while (($#)); do
     --size-mib) size_mib=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --baseline) baseline=$2; shift 2 ;;
-    --payload) payloads=$2; shift 2 ;;
+    --payload)
+      case ${2-} in
+        two | large | app) payloads=$2; shift 2 ;;
+        *) echo "run.sh: --payload takes two, large or app, not ${2-}" >&2; exit 2 ;;
+      esac
+      ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -119,21 +124,21 @@ measure() {
   wine_extract_run 1 >/dev/null
   native_extract_run 1 >/dev/null
   local -A times=() faults=()
-  local i c ms f kib one_kib=() all_kib=()
+  local i c ms f kib out one_kib=() all_kib=()
   for ((i = 0; i < runs; i++)); do
     # Alternating: every other round runs the cases in the opposite order.
     local order=(embedded side earlier copy extract extract1 one all)
     ((i % 2 == 0)) || order=(all one extract1 extract copy earlier side embedded)
     for c in "${order[@]}"; do
       case $c in
-        embedded) read -r ms f <<<"$(install_run "$setup")" ;;
-        side) read -r ms f <<<"$(install_run "$work/plain/setup.exe")" ;;
-        earlier) [ -n "$baseline" ] || continue; read -r ms f <<<"$(install_run "$work/baseline/setup.exe")" ;;
-        copy) read -r ms f <<<"$(copy_run)" ;;
-        extract) read -r ms f <<<"$(wine_extract_run)" ;;
-        extract1) read -r ms f <<<"$(wine_extract_run 1)" ;;
-        one) read -r ms kib <<<"$(native_extract_run 1)"; f=-; one_kib+=("$kib") ;;
-        all) read -r ms kib <<<"$(native_extract_run "$cores")"; f=-; all_kib+=("$kib") ;;
+        embedded) out=$(install_run "$setup"); read -r ms f <<<"$out" ;;
+        side) out=$(install_run "$work/plain/setup.exe"); read -r ms f <<<"$out" ;;
+        earlier) [ -n "$baseline" ] || continue; out=$(install_run "$work/baseline/setup.exe"); read -r ms f <<<"$out" ;;
+        copy) out=$(copy_run); read -r ms f <<<"$out" ;;
+        extract) out=$(wine_extract_run); read -r ms f <<<"$out" ;;
+        extract1) out=$(wine_extract_run 1); read -r ms f <<<"$out" ;;
+        one) out=$(native_extract_run 1); read -r ms kib <<<"$out"; f=-; one_kib+=("$kib") ;;
+        all) out=$(native_extract_run "$cores"); read -r ms kib <<<"$out"; f=-; all_kib+=("$kib") ;;
       esac
       times[$c]+="$ms "
       faults[$c]+="$f "

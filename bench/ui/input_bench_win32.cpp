@@ -32,6 +32,7 @@
 #include "shell/wizard.h"
 #include "support/fake_host.h"
 #include "support/real_input_win32.h"
+#include "support/wait_until.h"
 #include "ui/graphics_win32.h"
 
 namespace {
@@ -40,6 +41,7 @@ using namespace Ravenquill;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using Testing::WaitUntil;
 
 // "Отмена" of the progress page, right-aligned in the footer band (logical = device pixels at 96 DPI).
 constexpr POINT CancelButton{876 - 40, 524 - 18};
@@ -60,16 +62,6 @@ struct Run {
 };
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-template <class Condition>
-bool WaitUntil(Condition condition, Clock::duration wait, Clock::duration step = 1ms) {
-    const auto end = Clock::now() + wait;
-    while (!condition()) {
-        if (Clock::now() > end) return false;
-        std::this_thread::sleep_for(step);
-    }
-    return true;
-}
 
 Run RunOnce(Input input, const std::shared_ptr<const Core::InstallManifest>& manifest,
             const Core::CommandLineOptions& options, ID2D1Factory* d2d, IDWriteFactory* dwrite) {

@@ -29,6 +29,7 @@
 #include "shell/shell_platform.h"
 #include "shell/wizard.h"
 #include "support/fake_host.h"
+#include "support/wait_until.h"
 #include "ui/graphics_win32.h"
 
 namespace {
@@ -36,6 +37,7 @@ namespace {
 using namespace Ravenquill;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using Testing::WaitUntil;
 
 struct Figures {
     int frames = 0;
@@ -96,16 +98,6 @@ double CpuMs(HANDLE thread) {
         return static_cast<double>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
     };
     return (ticks(kernel) + ticks(user)) / 10'000.0;
-}
-
-template <class Condition>
-bool WaitUntil(Condition condition, Clock::duration wait) {
-    const auto end = Clock::now() + wait;
-    while (!condition()) {
-        if (Clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 struct Stretch {

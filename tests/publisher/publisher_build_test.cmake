@@ -1,7 +1,8 @@
 # A publisher's own project built from scratch as the README has it, in a copy of its own:
-# configured with this repository added from outside, built, its package listed; then a payload
-# file deleted and another renamed, rebuilt and listed again; then a broken manifest and a payload
-# of another kind, each of which must stop the build with its message.
+# configured with this repository added from outside, built, its package listed, built again with
+# nothing changed (nothing packed or checked again); then a payload file deleted and another
+# renamed, rebuilt and listed again; then a broken manifest, a payload of another kind and a custom
+# target as what makes the payload, each of which must stop the build with its message.
 #   cmake -DROOT=<this repository> -DSAMPLE=<samples/publisher> -DWORK=<scratch folder> -P <this file>
 foreach(v ROOT SAMPLE WORK)
   if(NOT DEFINED ${v})
@@ -35,6 +36,14 @@ function(expect_output name text wanted)
   endif()
 endfunction()
 
+function(expect_no_output name text unwanted)
+  string(REGEX REPLACE "[ \n]+" " " text "${text}")
+  string(FIND "${text}" "${unwanted}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "${name}: the output holds\n  ${unwanted}\nOutput:\n${text}")
+  endif()
+endfunction()
+
 # The package's file paths, one per line, as rqpack lists them.
 function(expect_package name wanted)
   step("${name}: listing" pass listing "${rqpack}" list "${package}")
@@ -47,7 +56,8 @@ endfunction()
 
 set(configure ${CMAKE_COMMAND} -S "${project}" -B "${build}" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel
   "-DCMAKE_TOOLCHAIN_FILE=${ROOT}/cmake/mingw-w64-posix.cmake" "-DRAVENQUILL_DIR=${ROOT}")
-set(make ${CMAKE_COMMAND} --build "${build}" -j 4)
+cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
+set(make ${CMAKE_COMMAND} --build "${build}" -j ${cores})
 
 step("configure" pass out ${configure})
 step("first build" pass out ${make})
@@ -59,6 +69,11 @@ data\settings.ini
 data\шаблоны\пустая заметка.txt
 docs\changes.txt
 docs\Руководство.txt]=])
+
+# Nothing changed: nothing is packed or checked again.
+step("second build with nothing changed" pass out ${make})
+expect_no_output("second build" "${out}" "Packing")
+expect_no_output("second build" "${out}" "Checking the inputs")
 
 # A rename keeps the file's time, so only the list of names shows that the package is stale.
 file(REMOVE "${project}/payload/data/settings.ini")
@@ -87,3 +102,11 @@ file(WRITE "${project}/CMakeLists.txt" "${tar_lists}")
 file(WRITE "${project}/payload.tar" "not a folder")
 step("configure with a tar file as the payload" fail out ${configure})
 expect_output("tar payload" "${out}" "payload.tar is a file, but a payload is a folder")
+
+# A custom target only orders the build: a payload it makes would never be packed again.
+string(REPLACE "ravenquill_add_installer(lumen_setup"
+  "add_custom_target(make_payload)\nravenquill_add_installer(lumen_setup DEPENDS make_payload"
+  utility_lists "${lists}")
+file(WRITE "${project}/CMakeLists.txt" "${utility_lists}")
+step("configure with a custom target in DEPENDS" fail out ${configure})
+expect_output("custom target" "${out}" "DEPENDS names make_payload, a custom target")
