@@ -7,8 +7,9 @@
 #   executable in force; with none at all the result is the plain program. DEPENDS names what makes
 #   a payload folder at build time: a file that step writes (a stamp file) or a program target, never
 #   a custom target (add_custom_target), which only orders the build and so would never have the
-#   payload packed again; the configure stops on one. Before anything is embedded, `rqpack check` reads the inputs as
-#   the installer will and fails the build on what the installer would pass over in silence.
+#   payload packed again; the configure stops on one. Before anything is embedded, `rqpack check`
+#   reads the inputs as the installer will and fails the build on what the installer would pass
+#   over in silence.
 #   Relative paths are taken from the calling folder. Windows build only; callable from any project
 #   that adds this repository with add_subdirectory: everything it uses is found from this file.
 #
