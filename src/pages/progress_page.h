@@ -42,7 +42,6 @@ public:
 
     using Snapshot = ProgressRun::Snapshot;
     Snapshot TakeSnapshot() const { return run_->TakeSnapshot(); }
-    bool Started() const noexcept { return run_->Started(); }
     bool Cancelling() const noexcept { return run_->Cancelling(); }
     bool ShowLog() const noexcept { return showLog_; }
 

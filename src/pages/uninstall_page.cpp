@@ -60,23 +60,21 @@ void DrawCard(Ui::Canvas& canvas, const Rect& rect, std::uint32_t fill, std::uin
 
 UninstallPage::UninstallPage(Shell::Wizard& wizard, std::shared_ptr<Core::EngineServices> engines)
     : wizard_(wizard), theme_(wizard.Theme), engines_(std::move(engines)) {
-    if (auto found = engines_->FindInstallation(*wizard_.Manifest, wizard_.Options.InstallDir)) {
-        record_ = std::move(found->Record);
-        foundIn_ = std::move(found->InstallDir);
-        running_ = engines_->FindProcessesInDirectory(record_->InstallDir);
-    }
+    found_ = engines_->FindInstallation(*wizard_.Manifest, wizard_.Options.InstallDir);
+    if (found_) running_ = engines_->FindProcessesInDirectory(found_->Record.InstallDir);
 }
 
 void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
+    const Core::InstallRecord* record = Record();
     const Rect c = Shell::Chrome::ContentRect;
     const float w = c.Right - c.Left;
 
     const std::wstring title =
-        record_ ? L"Удалить " + wizard_.Manifest->ProductName + L"?" : std::wstring(L"Установка не найдена");
-    const wchar_t* body = record_ ? L"Будут удалены файлы приложения, ярлыки и запись в списке установленных "
-                                    L"программ. Это действие нельзя отменить."
-                                  : L"Не удалось найти сведения об установленной версии. Возможно, приложение "
-                                    L"уже удалено.";
+        record ? L"Удалить " + wizard_.Manifest->ProductName + L"?" : std::wstring(L"Установка не найдена");
+    const wchar_t* body = record ? L"Будут удалены файлы приложения, ярлыки и запись в списке установленных "
+                                   L"программ. Это действие нельзя отменить."
+                                 : L"Не удалось найти сведения об установленной версии. Возможно, приложение "
+                                   L"уже удалено.";
     const TextStyle titleStyle = TitleStyle(theme_);
     const TextStyle bodyStyle = Layout::BodyStyle(theme_);
     const float bodyW = w - Layout::BodyWrapInset;
@@ -85,7 +83,7 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     const float warnH = running_.empty() ? 0 : WarningHeight;
 
     float block = titleH + IconToTitle + TitleGap + bodyH;
-    if (record_) block += CardHeight + CardGap + CheckboxBlock;
+    if (record) block += CardHeight + CardGap + CheckboxBlock;
     if (warnH > 0) block += warnH + WarningGap;
     float y = Layout::MainBlockTop(c, block, BlockGap);
 
@@ -100,7 +98,7 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     canvas.DrawText(body, {c.Left, y, c.Left + bodyW, y + bodyH}, bodyStyle);
     y += bodyH;
 
-    if (record_) {
+    if (record) {
         y += CardGap;
         const float t = y;
         DrawCard(canvas, {c.Left, t, c.Right, t + CardHeight}, theme_.Panel, theme_.Border);
@@ -108,10 +106,10 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
         const float right = c.Right - CardInset;
         TextStyle heading = ValueStyle(theme_);
         heading.Weight = Layout::Semibold;
-        canvas.DrawText(record_->ProductName + L" " + record_->Version + L" · " + record_->Publisher,
+        canvas.DrawText(record->ProductName + L" " + record->Version + L" · " + record->Publisher,
                         {left, t + 14, right, t + 32}, heading);
-        canvas.DrawText(record_->InstallDir, {left, t + 38, right, t + 56}, ValueStyle(theme_));
-        canvas.DrawText(std::to_wstring(record_->Files.size()) + L" файлов", {left, t + 64, right, t + 80},
+        canvas.DrawText(record->InstallDir, {left, t + 38, right, t + 56}, ValueStyle(theme_));
+        canvas.DrawText(std::to_wstring(record->Files.size()) + L" файлов", {left, t + 64, right, t + 80},
                         LabelStyle(theme_));
         y += CardHeight;
 
@@ -138,8 +136,8 @@ void UninstallPage::Draw(Ui::Canvas& canvas, Ui::Input& input) {
     Ui::Widgets widgets{theme_, canvas, input};
     const Layout::FooterButtons footer = Layout::LayoutFooterButtons(canvas, widgets, c, RemoveLabel, CancelLabel);
     if (widgets.TextButton(footer.Secondary, CancelLabel)) wizard_.RequestClose();
-    if (widgets.PrimaryButton(footer.Primary, RemoveLabel, record_.has_value()))
-        wizard_.Show(ProgressPage::Create(wizard_, engines_, Core::FoundInstallation{*record_, foundIn_}));
+    if (widgets.PrimaryButton(footer.Primary, RemoveLabel, found_.has_value()))
+        wizard_.Show(ProgressPage::Create(wizard_, engines_, *found_));
 }
 
 std::shared_ptr<Shell::IPage> MakeUninstallPage(Shell::Wizard& wizard) {

@@ -26,17 +26,15 @@ public:
     int Step() const override { return 1; }
     void Draw(Ui::Canvas& canvas, Ui::Input& input) override;
 
-    const std::optional<Core::InstallRecord>& Record() const noexcept { return record_; }
-    // The folder the record was found in, as the search spelled it; empty without a record.
-    const std::wstring& FoundIn() const noexcept { return foundIn_; }
+    // The installation's record; none when no installation was found.
+    const Core::InstallRecord* Record() const noexcept { return found_ ? &found_->Record : nullptr; }
     const std::vector<Core::LockingProcess>& Running() const noexcept { return running_; }
 
 private:
     Shell::Wizard& wizard_;
     const Ui::Theme theme_;
     const std::shared_ptr<Core::EngineServices> engines_;
-    std::optional<Core::InstallRecord> record_;
-    std::wstring foundIn_;
+    std::optional<Core::FoundInstallation> found_;
     std::vector<Core::LockingProcess> running_;
 };
 

@@ -86,11 +86,7 @@ Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> mani
         settings.PerMachine = m.PreferPerMachine && administrator;
     settings.InstallDir = options.InstallDir ? *options.InstallDir : settings.ScopeDirectory(settings.PerMachine);
 
-    // What the installation being updated was made with, where its record can be trusted.
-    const std::optional<Core::EarlierInstallation>& replaced = earlier.In(settings.PerMachine);
-    const Core::InstallRecord* record =
-        replaced && replaced->Record && SameDirectory(settings.InstallDir, replaced->InstallDir) ? &*replaced->Record
-                                                                                                 : nullptr;
+    const Core::InstallRecord* record = settings.RecordOfTheUpdate();
     const bool desktopDefault = record ? MadeDesktopShortcut(*record) : m.DesktopShortcutByDefault;
     const bool startMenuDefault = record ? record->StartMenuDirectory.has_value() : m.StartMenuShortcutByDefault;
     settings.DesktopShortcut = m.OfferDesktopShortcut && options.DesktopShortcut.value_or(desktopDefault);
@@ -100,8 +96,7 @@ Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> mani
     if (options.AddToPath)
         settings.AddToPath = true;
     else
-        settings.AddToPath =
-            !options.NoAddToPath && m.OfferAddToPath && (record ? record->PathEntryAdded : m.AddToPathByDefault);
+        settings.AddToPath = !options.NoAddToPath && m.OfferAddToPath && settings.PathOnByDefault();
     settings.LaunchAfterInstall = m.OfferLaunchAfterInstall;
     for (const Core::ComponentDefinition& definition : m.Components) {
         ComponentChoice choice{definition, ComponentSize(definition, summary), false};
@@ -116,6 +111,17 @@ Settings Settings::FromOptions(std::shared_ptr<const Core::InstallManifest> mani
         settings.Components.push_back(std::move(choice));
     }
     return settings;
+}
+
+const Core::InstallRecord* Settings::RecordOfTheUpdate() const {
+    const std::optional<Core::EarlierInstallation>& replaced = Earlier.In(PerMachine);
+    if (!replaced || !replaced->Record || !SameDirectory(InstallDir, replaced->InstallDir)) return nullptr;
+    return &*replaced->Record;
+}
+
+bool Settings::PathOnByDefault() const {
+    const Core::InstallRecord* record = RecordOfTheUpdate();
+    return record ? record->PathEntryAdded : Manifest->AddToPathByDefault;
 }
 
 std::wstring Settings::ScopeDirectory(bool perMachine) const {
@@ -152,9 +158,9 @@ std::vector<std::wstring> Settings::RelaunchArguments(const Core::CommandLineOpt
     const std::vector<std::wstring> ids = SelectedComponentIds();
     std::vector<std::wstring> arguments =
         options.ToArguments(InstallDir, PerMachine, DesktopShortcut, StartMenuShortcut, AddToPath, ids);
-    // The list carries PATH only when it is on; without this the elevated copy would turn it on again.
-    if (!AddToPath && Manifest->OfferAddToPath && Manifest->AddToPathByDefault)
-        arguments.emplace_back(L"--no-add-to-path");
+    // The list carries PATH only when it is on; without this the elevated copy, which finds the same
+    // installation, would turn it on again as its default.
+    if (!AddToPath && Manifest->OfferAddToPath && PathOnByDefault()) arguments.emplace_back(L"--no-add-to-path");
     return arguments;
 }
 

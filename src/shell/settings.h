@@ -60,6 +60,12 @@ public:
     static Settings FromOptions(std::shared_ptr<const Core::InstallManifest> manifest,
                                 const Core::CommandLineOptions& options, const Core::PayloadSummary& summary,
                                 const Core::EarlierInstallations& earlier, bool administrator);
+
+    // The record of the installation these settings update: the one found in this scope, when the
+    // directory is its folder and its record can be trusted; none for a first installation.
+    const Core::InstallRecord* RecordOfTheUpdate() const;
+    // PATH as an update of that installation, or the manifest's first choice, would have it.
+    bool PathOnByDefault() const;
     // The folder a scope starts from: its installation's, else its default.
     std::wstring ScopeDirectory(bool perMachine) const;
     // Switches the scope; a directory nobody chose (still the old scope's folder) follows it.

@@ -47,9 +47,15 @@ void Wizard::ScheduleSelfDeleteOnClose(Core::FoundInstallation removed) {
     selfDelete_.store(std::make_shared<const Core::FoundInstallation>(std::move(removed)));
 }
 
-void Wizard::WindowClosed() {
-    if (const std::shared_ptr<const Core::FoundInstallation> removed = selfDelete_.exchange(nullptr))
+void Wizard::WindowClosed() noexcept {
+    const std::shared_ptr<const Core::FoundInstallation> removed = selfDelete_.exchange(nullptr);
+    if (!removed) return;
+    try {
         Engines->ScheduleSelfDelete(*removed);
+    } catch (...) {
+        // The removal is done and reported: a self-deletion that cannot even be asked for leaves the
+        // uninstaller and its folder, as a refused start does, and must not fail the closed window.
+    }
 }
 
 void Wizard::BeginInstall() {

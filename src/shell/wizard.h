@@ -84,8 +84,8 @@ public:
     // closed, by the same self-deletion as after a silent removal.
     void ScheduleSelfDeleteOnClose(Core::FoundInstallation removed);
     // On the UI thread, once the window has closed and its runs have ended: starts the
-    // self-deletion asked for, if any, once.
-    void WindowClosed();
+    // self-deletion asked for, if any, once; a failure to start it leaves the folder in place.
+    void WindowClosed() noexcept;
     // UI thread. Work that opens a modal window (the folder picker) runs once the frame that asks
     // for it, and the rest of the input that drew that frame, have been handled: inside the frame it
     // would hold the frame open while the user decides, and frames drawn meanwhile would carry the

@@ -29,8 +29,9 @@ Core::InstallRecord TargetRecord() {
     return record;
 }
 
-// The installation as the uninstall page found it, in the folder its uninstaller runs from.
-Core::FoundInstallation Target() { return {TargetRecord(), L"C:\\Apps\\Quillpad"}; }
+// The installation as the uninstall page found it, in the folder its uninstaller runs from, spelt
+// as the search spelt it (the self-deletion removes that folder, not the record's spelling of it).
+Core::FoundInstallation Target() { return {TargetRecord(), L"c:\\apps\\quillpad"}; }
 
 std::vector<LockingProcess> TwoPrograms() { return {{101, L"quillpad", true}, {202, L"helper", true}}; }
 
@@ -142,7 +143,7 @@ TEST_F(ProgressRunTest, EachEndOfARunEndsOnItsResultPage) {
         const std::vector<std::wstring> selfDeletes = engines_->Recorded().SelfDeletes;
         EXPECT_EQ(selfDeletes.size() - selfDeletesBefore, c.expected == Ended::Uninstalled ? 1u : 0u);
         if (c.expected == Ended::Uninstalled) {
-            EXPECT_EQ(selfDeletes.back(), L"C:\\Apps\\Quillpad");
+            EXPECT_EQ(selfDeletes.back(), L"c:\\apps\\quillpad");
         }
         if (c.expected == Ended::Installed) {
             ASSERT_TRUE(result.Record);

@@ -549,6 +549,15 @@ TEST(Settings, RelaunchArgumentsKeepPathOffAgainstTheManifestsDefault) {
     Settings plain = Build(manifest, Parse({}), false);
     const Ids plainArguments = plain.RelaunchArguments(Parse({}));
     EXPECT_EQ(std::count(plainArguments.begin(), plainArguments.end(), L"--no-add-to-path"), 0);
+
+    // An update of an installation that added PATH has it on by default too, whatever the manifest.
+    const Core::EarlierInstallations withPath = FoundWithRecord(Earlier{{L"core"}, false, false, true});
+    Settings update = BuildOver(manifest, Parse({}), withPath);
+    ASSERT_TRUE(update.AddToPath);
+    update.AddToPath = false;
+    const Ids updateOff = update.RelaunchArguments(Parse({}));
+    EXPECT_EQ(updateOff.back(), L"--no-add-to-path");
+    EXPECT_FALSE(BuildOver(manifest, CommandLineOptions::Parse(updateOff), withPath).AddToPath);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,25 @@ struct WizardFixture : ::testing::Test {
         return page && page->Step() == 3 && page->Animated();
     }
 };
+
+// The self-deletion starts once, when the window has closed; one that cannot even be asked for
+// leaves the folder, and the closing goes on.
+TEST_F(WizardFixture, TheSelfDeletionAskedForStartsOnceWhenTheWindowHasClosed) {
+    Wizard& w = Make();
+    Core::FoundInstallation removed;
+    removed.InstallDir = L"C:\\Apps\\Quill";
+    w.WindowClosed();
+    EXPECT_TRUE(engines->Recorded().SelfDeletes.empty());
+    w.ScheduleSelfDeleteOnClose(removed);
+    EXPECT_TRUE(engines->Recorded().SelfDeletes.empty()) << "not while the window is open";
+    w.WindowClosed();
+    w.WindowClosed();
+    EXPECT_EQ(engines->Recorded().SelfDeletes, Args{L"C:\\Apps\\Quill"});
+
+    engines->OnScheduleSelfDelete = [](const Core::FoundInstallation&) { throw std::bad_alloc(); };
+    w.ScheduleSelfDeleteOnClose(removed);
+    EXPECT_NO_THROW(w.WindowClosed());
+}
 
 TEST_F(WizardFixture, ConstructionLoadsThePayloadOnceAndLooksUpTheProduct) {
     engines->Payload.HasPayload = true;

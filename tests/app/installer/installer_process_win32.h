@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/system_text_win32.h"
 #include "core/engine/install_test_support.h"
 
 namespace Ravenquill::Core::Testing {
@@ -96,9 +97,7 @@ inline Finished RunProgram(const fs::path& program, const std::vector<std::wstri
 class HeldFile {
 public:
     explicit HeldFile(const fs::path& path) {
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        const fs::path helper = fs::path(self).parent_path() / L"hold-file.exe";
+        const fs::path helper = fs::path(ModuleFileName()).parent_path() / L"hold-file.exe";
         std::wstring commandLine = Quoted(helper.wstring()) + L" " + Quoted(path.wstring()) + L" 120";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);

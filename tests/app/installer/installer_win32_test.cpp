@@ -675,7 +675,6 @@ TEST_F(InstallerTest, APublishersFolderTheInstallationMadeGoesWithItWhenEmpty) {
         }
     }
     fs::remove_all(publisher, ignored);
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RQInstallerTest");
 }
 
 TEST_F(InstallerTest, KeepDataDecidesOverTheUserDataFolder) {

@@ -62,8 +62,13 @@ private:
         const std::string target = name;
         HeapFree(GetProcessHeap(), 0, name);
         if (!WineMountManager(letter, target.c_str())) return false;
+        if (GetFileAttributesW(Root(letter).c_str()) == INVALID_FILE_ATTRIBUTES) {
+            // A mapping that does not answer would stay in the prefix for later runs.
+            WineMountManager(letter, nullptr);
+            return false;
+        }
         byWine_ = true;
-        return GetFileAttributesW(Root(letter).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return true;
     }
 
     // Wine's mount manager request for a drive letter over a Unix folder (none: no drive).

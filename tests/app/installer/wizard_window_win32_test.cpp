@@ -419,9 +419,7 @@ TEST_F(WizardWindowTest, SwitchingAnUpdateToJustMeLeavesTheMachinesInstallationW
 
     LiveInstaller installer(Setup(), {});
     ASSERT_NE(installer.FindWindow(), nullptr);
-    ASSERT_TRUE(installer.WaitForStep(1, Accent()));
-    ASSERT_TRUE(installer.RealClick(SecondaryX, FooterY));  // "Настроить"
-    ASSERT_TRUE(installer.WaitForStep(3, Accent())) << "the options page";
+    ASSERT_TRUE(ToOptionsPage(installer));
     ASSERT_TRUE(installer.RealClick(PerUserCardX, ScopeCardY));  // "Только для меня"
     ASSERT_TRUE(installer.RealClick(PrimaryX, FooterY));         // "Установить"
     ASSERT_TRUE(installer.WaitForStep(5, Accent())) << "the finish page";
